@@ -1,0 +1,205 @@
+#include "shell/frame_loop.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/log.h"
+#include "shell/world_tick.h"
+
+namespace br {
+namespace {
+
+constexpr int32_t kTabCode = 9;
+
+bool offline(const World& w) { return !w.online; }
+
+}  // namespace
+
+LoopClock system_loop_clock() {
+  return {[] { return kota::clock_seconds(kota::clock_now()); },
+          [](double s) {
+            if (s <= 0) return;
+            auto us = static_cast<int64_t>(s * 1e6);
+            kota::sleep_for(us / 1000000, us % 1000000);
+          }};
+}
+
+EventSource queue_event_source() {
+  return [](kota::Event& e, const kota::ClockTime* deadline) {
+    return deadline ? kota::event_pop_before(e, *deadline) : kota::event_pop(e);
+  };
+}
+
+int frame_histogram_bin(double elapsed, double step) {
+  for (int n = 0; n < kHistogramBins - 1; ++n) {
+    if (elapsed < step * (1 << n)) return n;
+  }
+  return kHistogramBins - 1;
+}
+
+double network_adjusted_advance(double advance, int32_t server_frame, int32_t frame,
+                                int32_t race_start_frame, double step) {
+  double lag = (static_cast<double>(server_frame) - frame - 1) * step;
+  if (lag < 0) return advance * (0.5 + 0.5 * std::clamp(lag + 1, 0.0, 1.0));
+  if (frame < race_start_frame) return advance * (1 + 3 * std::clamp(lag, 0.0, 1.0));
+  return advance * (1 + 0.125 * std::clamp(8 * lag, 0.0, 1.0));
+}
+
+double frame_advance(World& w, const LoopClock& clock) {
+  LoopState& loop = w.loop;
+  double now = clock.now();
+  if (!loop.started) {
+    // The first frame measures from the loop's start, not from the clock's zero.
+    loop.started = true;
+    loop.previous_measure = now;
+  }
+  double elapsed = now - loop.previous_measure;
+  loop.frame_histogram[frame_histogram_bin(elapsed, w.step)] += 1;
+
+  const CommandLine& cl = w.options;
+  double advance = 0;
+  if (offline(w) && cl.lock_fps > 0) {
+    double frame_time = 1.0 / cl.lock_fps;
+    if (elapsed < frame_time) {
+      clock.sleep(frame_time - elapsed);
+      now = clock.now();
+    }
+    advance = frame_time;
+  } else if (offline(w) && cl.warp) {
+    advance = kWarpStepsPerFrame * w.step;
+  } else {
+    while (elapsed < w.step) {
+      clock.sleep(w.step - elapsed);
+      now = clock.now();
+      elapsed = now - loop.previous_measure;
+    }
+    advance = std::min(elapsed, kMaxFrameAdvance);
+  }
+
+  if (loop.frames_drawn == 0 && loop.smallest_advance == 0 && loop.largest_advance == 0) {
+    loop.smallest_advance = loop.largest_advance = advance;
+  }
+  loop.smallest_advance = std::min(loop.smallest_advance, advance);
+  loop.largest_advance = std::max(loop.largest_advance, advance);
+
+  if (w.connected) {
+    advance = network_adjusted_advance(advance, w.last_server_frame, w.frame, w.race_start_frame,
+                                       w.step);
+  }
+  loop.previous_measure = now;
+  loop.target_time += advance;
+  w.world_time += advance;
+  return now;
+}
+
+float clutch_engagement(float lever, float current, double step) {
+  float c = std::clamp(1.0f - lever * 8.0f / 7.0f, 0.0f, 1.0f);
+  if (c > current) c = std::min(c, current + static_cast<float>(4 * step));
+  return c;
+}
+
+float sit_dab_value(World& w, bool sticky) {
+  float channel = w.channels[kChanSitDab];
+  if (!sticky) return channel;
+  if (channel >= 0.5f && w.previous_sit_dab < 0.5f) w.sit_dab_latched = !w.sit_dab_latched;
+  w.previous_sit_dab = channel;
+  return w.sit_dab_latched ? 1.0f : 0.0f;
+}
+
+void update_channels(World& w) {
+  for (BindingRow& row : w.binding_rows) {
+    const Binding& b = w.bindings[row.binding];
+    (void)b;  // axis values are read here once input devices exist
+    w.channels[row.channel] += row.sign * row.value;
+  }
+}
+
+void handle_event(World& w, const kota::Event& e) {
+  // 1. Key state of every binding row on this code.
+  for (BindingRow& row : w.binding_rows) {
+    if (w.bindings[row.binding].key_code == e.code) row.value = e.pressed ? 1.0f : 0.0f;
+  }
+  if (e.code == kota::kEventWindowClosed) {
+    w.loop.quit_requested = true;
+    return;
+  }
+  // 2. The left mouse button.
+  if (e.code == kota::kEventMouseLeft) w.mouse_left = e.pressed;
+  if (!e.pressed) return;
+
+  auto is = [&](BindingId id) { return w.bindings[id].key_code == e.code; };
+  // 4. Esc opens the main menu or closes the open one.
+  if (e.code == w.menu_keys.esc) {
+    w.menu = w.menu == kNoMenu ? kMainMenu : kNoMenu;
+    w.menu_selection = 0;
+  }
+  // 5. An open menu takes every press.
+  if (w.menu != kNoMenu) {
+    if (!w.session.loaded) w.view_mode = kViewTitle;
+    return;
+  }
+  // 6. Chat opens its menu.
+  if (is(kBindChat) && w.view_mode != kViewEditor) {
+    w.menu = kChatMenu;
+    return;
+  }
+  // 7. The title screen takes nothing else.
+  if (w.view_mode == kViewTitle) return;
+  // 8. Pause, offline only.
+  if (is(kBindPause) && offline(w)) {
+    w.paused = !w.paused;
+    return;
+  }
+  // 9. Step one tick while paused.
+  if (is(kBindStep) && w.paused) {
+    world_tick(w);
+    return;
+  }
+  // 10. Tab cycles the view modes.
+  if (e.code == kTabCode) {
+    switch (w.view_mode) {
+      case kViewRider:
+        w.view_mode = w.options.editor ? kViewEditor : kViewChase;
+        break;
+      case kViewEditor:
+        w.view_mode = kViewChase;
+        break;
+      case kViewChase:
+        w.view_mode = kViewCameraTour;
+        break;
+      case kViewCameraTour:
+        w.view_mode = kViewRider;
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void step_loop(World& w, double now, const EventSource& events) {
+  LoopState& loop = w.loop;
+  while (loop.simulated_time < loop.target_time) {
+    loop.simulated_time += w.step;
+    double due = now - (loop.target_time - loop.simulated_time);
+    kota::ClockTime deadline = kota::clock_from_seconds(due);
+    // The frame's last step is due now and takes everything queued; earlier steps take only
+    // the events stamped before their own deadlines.
+    bool deadline_passed = due >= now;
+
+    w.channels.fill(0.0f);
+    kota::Event e;
+    while (deadline_passed ? events(e, nullptr) : events(e, &deadline)) handle_event(w, e);
+    if (loop.quit_requested) return;
+    update_channels(w);
+
+    bool menu_freezes = w.menu != kNoMenu && offline(w) &&
+                        w.slots[w.viewed_slot].control == kControlLocal;
+    if (menu_freezes) continue;
+    if (w.connected) w.paused = false;
+    if (!w.session.loaded) w.view_mode = kViewTitle;
+    bool server_heard = !w.connected || w.last_server_frame > 0;
+    if (!w.paused && w.view_mode != kViewTitle && server_heard) world_tick(w);
+  }
+}
+
+}  // namespace br

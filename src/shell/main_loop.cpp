@@ -1,0 +1,29 @@
+#include "shell/main_loop.h"
+
+namespace br {
+
+void settle_view_mode(World& w) {
+  if (w.view_mode == kViewTitle && w.session.loaded) w.view_mode = kViewRider;
+  const RiderSlot& viewed = w.slots[w.viewed_slot];
+  if (viewed.control == kControlLocal && w.view_mode != kViewRider && w.view_mode != kViewChase &&
+      w.view_mode != kViewEditor) {
+    w.view_mode = kViewRider;
+  }
+  if (!w.session.loaded) w.view_mode = kViewTitle;
+}
+
+void main_loop(World& w, const MainLoopHooks& hooks) {
+  for (;;) {
+    if (w.loop.quit_requested) break;
+    settle_view_mode(w);
+    if (hooks.draw_frame && !hooks.draw_frame(w)) break;
+    w.loop.frames_drawn += 1;
+    if (hooks.quit_after_frames > 0 && w.loop.frames_drawn >= hooks.quit_after_frames) {
+      w.loop.quit_requested = true;
+    }
+    double now = frame_advance(w, hooks.clock);
+    step_loop(w, now, hooks.events);
+  }
+}
+
+}  // namespace br

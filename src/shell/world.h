@@ -1,0 +1,144 @@
+// The world record: all game state of the process, owned by the main loop. Subsystems read
+// and write the parts they own; tests reset it between cases with world_reset().
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "shell/bindings.h"
+#include "shell/command_line.h"
+
+namespace br {
+
+constexpr int kRiderSlots = 160;
+constexpr int kLineupSize = 160;
+constexpr double kSimStep = 1.0 / 128;       // seconds per world tick
+constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simulates more
+constexpr int kWarpStepsPerFrame = 100;
+constexpr int kHistogramBins = 8;
+// Audio frames per simulation step at the mixing rate of 88320 Hz.
+constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * 88320);
+
+enum ControlKind { kControlLocal = 0, kControlPlayedBack = 1, kControlRobot = 2 };
+
+enum ViewMode {
+  kViewRider = 0,
+  kViewEditor = 2,
+  kViewChase = 3,
+  kViewCameraTour = 4,
+  kViewTitle = 5,
+};
+
+constexpr int kNoMenu = -1;
+constexpr int kMainMenu = 0;
+constexpr int kChatMenu = 16;
+
+struct RiderIdentity {
+  std::string bike_model;
+  std::string number;  // up to 3 characters
+  std::string name;
+  std::string rider_texture;
+  std::string head_texture;
+  std::string bike_texture;
+  std::string wheel_texture;
+};
+
+struct RiderSlot {
+  ControlKind control = kControlPlayedBack;  // slots without a bike keep kind 1
+  RiderIdentity identity;
+  int32_t last_server_frame = 0;  // latest state received from the game server
+};
+
+struct RiderOrderEntry {
+  int slot = 0;
+  int progress = 0;
+};
+
+struct SessionState {
+  bool loaded = false;  // a track is loaded
+  bool time_trial = false;
+  bool lap_timing = false;
+  int race_laps = 0;
+  int32_t best_lap_frames = 0;  // 0 = none
+};
+
+// Frame loop state, in seconds of the loop clock.
+struct LoopState {
+  bool quit_requested = false;
+  bool started = false;           // the first measurement has been taken
+  double previous_measure = 0.0;  // wall time of the previous measurement
+  double target_time = 0.0;       // simulated time the step loop catches up to
+  double simulated_time = 0.0;
+  std::array<uint32_t, kHistogramBins> frame_histogram{};
+  double smallest_advance = 0.0;
+  double largest_advance = 0.0;
+  int64_t frames_drawn = 0;
+};
+
+// The fixed menu keys, resolved by name at start-up; -1 while unresolved.
+struct MenuKeys {
+  int up = -1, down = -1, left = -1, right = -1, enter = -1, keypad_enter = -1, esc = -1,
+      pause = -1, cursor_left = -1, cursor_right = -1, page_up = -1, page_down = -1;
+};
+
+struct World {
+  // Time.
+  double step = kSimStep;
+  int32_t frame = 0;  // world ticks since the session began
+  double world_time = 0.0;
+  int32_t race_start_frame = 0;
+  int32_t last_server_frame = 0;
+
+  std::array<RiderSlot, kRiderSlots> slots;
+  std::vector<RiderOrderEntry> order;  // at most kRiderSlots
+  std::array<int, kLineupSize> lineup{};
+
+  SessionState session;
+
+  // Network facts the loop reads: a server address is set (online), and its socket is open.
+  bool online = false;
+  bool connected = false;
+
+  // Main-loop state.
+  bool paused = false;
+  int view_mode = kViewTitle;
+  int viewed_slot = 0;
+  int menu = kNoMenu;
+  int menu_selection = 0;
+  MenuKeys menu_keys;
+  int capturing_binding = -1;  // binding being captured, -1 = none
+  float free_camera_angle = 0.0f;     // radians
+  float free_camera_distance = 10.0f;  // feet
+  float free_camera_height = 5.0f;     // feet
+  bool camera_tour_auto = false;
+  float zoom_speed = 0.0f;
+  int screenshot_counter = 0;
+  int mouse_x = 0;
+  int mouse_y = 0;
+  bool mouse_left = false;
+  int visible_messages = 0;
+  double message_expiry = 0.0;  // world time at which the oldest visible message goes
+
+  Bindings bindings = default_bindings();
+  BindingRows binding_rows = default_binding_rows();
+  Channels channels{};
+  bool sit_dab_latched = false;  // sticky sit/dab state
+  float previous_sit_dab = 0.0f;
+
+  CommandLine options;  // what this run's command line asked for
+  LoopState loop;
+  std::mt19937 rng;
+};
+
+extern World g_world;
+
+void world_reset();
+
+// The shared generator: uniform in [0, 1) from the next value with its top bit cleared.
+double random_uniform();
+void random_seed(uint32_t seed);
+
+}  // namespace br
