@@ -4,13 +4,19 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/log.h"
 #include "platform/options.h"
+#include "shell/bike_setup.h"
 #include "shell/command_line.h"
+#include "shell/config_file.h"
 #include "shell/main_loop.h"
+#include "shell/render_detail.h"
+#include "shell/startup_settings.h"
 #include "shell/world.h"
 
 namespace br {
@@ -21,6 +27,26 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 // A terminal's Ctrl-C or a desktop's shutdown ends the run through the normal shutdown, so
 // the configuration is still written.
 void on_stop_signal(int) { g_stop_signal = 1; }
+
+// The configuration file in the player's home directory, $XDG_DATA_HOME/Bermrider/ or else
+// ~/.local/share/Bermrider/, which is created when missing. "" when there is no home.
+// TODO(data files): take the home directory from the data-file layer once it exists.
+std::string config_file_path() {
+  std::string base;
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg && xdg[0] == '/') {
+    base = xdg;
+  } else if (home && home[0]) {
+    base = std::string(home) + "/.local/share";
+  } else {
+    return "";
+  }
+  std::string dir = base + "/Bermrider";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return dir + "/config";
+}
 
 bool processor_has_mmx() {
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
@@ -38,8 +64,9 @@ int answer_help_or_version(const std::vector<std::string>& args) {
   return outcome == ParseOutcome::kExitBad ? 1 : 0;
 }
 
-void shutdown(World& w) {
-  (void)w;
+void shutdown(World& w, const std::string& config_path) {
+  // The player's settings go back to disk last, after everything that may still change them.
+  if (!config_path.empty()) config_write_file(w, config_path);
   kota::log_printf(nullptr);
 }
 
@@ -51,10 +78,28 @@ int run_game(int argc, char** argv) {
 
   World& w = g_world;
   world_reset();
+  std::string config_path = config_file_path();
+
+  // The video modes: the default and windowed entries; the window layer adds the desktop's
+  // full-screen modes here.
+  set_video_modes(w.settings, {});
 
   // The processor check: the renderer's MMX paths need the feature bit.
   bool has_mmx = processor_has_mmx();
   if (!has_mmx) kota::log_printf("This CPU does not have MMX!\n");
+
+  // Settings the file may override: assists from the stability, the start-up graphics.
+  apply_startup_presets(w.settings);
+
+  // The rider gear choices. The texture layer fills gear_textures with the texture names;
+  // until it does the choices are empty.
+  build_gear_texture_choices(w.settings);
+
+  if (!config_path.empty()) config_read_file(w, config_path);
+
+  // Every rider slot starts empty: the world record was just reset.
+
+  w.detail = derive_render_detail(w.settings);
 
   // The command line, after the configuration so that an option wins over a stored setting.
   std::string out, err;
@@ -64,10 +109,15 @@ int run_game(int argc, char** argv) {
   if (outcome == ParseOutcome::kExitBad) return 1;
   if (outcome == ParseOutcome::kExitOk) return 0;
   if (w.options.no_mmx && has_mmx) kota::log_printf("Ignoring MMX\n");
+  apply_command_line_settings(w);
   if (w.options.connect) {
     w.options.track.reset();
     w.online = true;
   }
+
+  // The track list is built here (track loader); then the start-up track is chosen from it.
+  std::string startup_track = select_startup_track(w);
+  if (w.options.debug_level >= 1) kota::log_printf("Start-up track %s\n", startup_track.c_str());
 
   // The first session's line-up: everyone played back, no bikes; without a demo file one
   // robot rides the start-up track.
@@ -84,7 +134,7 @@ int run_game(int argc, char** argv) {
   hooks.draw_frame = [](World&) { return g_stop_signal == 0; };
   main_loop(w, hooks);
 
-  shutdown(w);
+  shutdown(w, config_path);
   return 0;
 }
 

@@ -10,6 +10,8 @@
 
 #include "shell/bindings.h"
 #include "shell/command_line.h"
+#include "shell/render_detail.h"
+#include "shell/settings.h"
 
 namespace br {
 
@@ -129,6 +131,8 @@ struct World {
   float previous_sit_dab = 0.0f;
 
   CommandLine options;  // what this run's command line asked for
+  Settings settings;    // the player's settings, stored in the configuration file
+  RenderDetail detail;  // derived from the settings at start-up
   LoopState loop;
   std::mt19937 rng;
 };

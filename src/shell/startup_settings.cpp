@@ -1,0 +1,30 @@
+#include "shell/startup_settings.h"
+
+#include "shell/graphics_presets.h"
+#include "shell/stability.h"
+
+namespace br {
+
+void apply_startup_presets(Settings& s) {
+  apply_stability(s.setup, s.setup.stability.value);
+  apply_graphics_preset(s, GraphicsPreset::kCompatibility);
+}
+
+void apply_command_line_settings(World& w) {
+  const CommandLine& cl = w.options;
+  Settings& s = w.settings;
+  apply_detail_options(w.detail, cl);
+  if (cl.width) s.xres.value = *cl.width;
+  if (cl.height) s.yres.value = *cl.height;
+  if (cl.draw_fps) s.draw_fps.value = *cl.draw_fps;
+  if (cl.draw_time) s.draw_time.value = *cl.draw_time;
+  if (cl.draw_ping) s.draw_ping.value = *cl.draw_ping;
+}
+
+std::string select_startup_track(World& w) {
+  std::string name = w.options.track ? *w.options.track : w.settings.track.value;
+  w.settings.track_choice.select(name);
+  return name;
+}
+
+}  // namespace br

@@ -1,0 +1,25 @@
+// The start-up steps that settle the settings around the configuration file: presets before
+// it, then the command line's overrides after it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/world.h"
+
+namespace br {
+
+// Before the file is read: the assist values of the current stability, and the
+// Compatibility graphics preset.
+void apply_startup_presets(Settings& s);
+
+// After the file is read and the detail values derived: the command line's settings
+// (--width, --height, --draw-fps, --draw-time, --draw-ping), which win over the stored values
+// and are written back at shutdown, and its detail overrides.
+void apply_command_line_settings(World& w);
+
+// The track the game starts on: the --track name, else the `track` setting. Selects it in the
+// track choice when the list offers it, and returns the name.
+std::string select_startup_track(World& w);
+
+}  // namespace br
