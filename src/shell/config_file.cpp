@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -18,17 +20,17 @@ namespace {
 
 // The bindings in the order the file lists them.
 constexpr BindingId kBindingWriteOrder[kBindingCount] = {
-    kBindThrottle, kBindFrontBrake,  kBindRearBrake,    kBindLeft,   kBindRight,
-    kBindClutch,   kBindUpshift,     kBindDownshift,    kBindSitDab, kBindBackUp,
-    kBindLeanForward, kBindLeanBackward, kBindPause,    kBindStep,   kBindRewind,
-    kBindSkip,     kBindPrevBike,    kBindNextBike,     kBindChat,   kBindScreenshot,
+    kBindThrottle,    kBindFrontBrake,   kBindRearBrake, kBindLeft,   kBindRight,
+    kBindClutch,      kBindUpshift,      kBindDownshift, kBindSitDab, kBindBackUp,
+    kBindLeanForward, kBindLeanBackward, kBindPause,     kBindStep,   kBindRewind,
+    kBindSkip,        kBindPrevBike,     kBindNextBike,  kBindChat,   kBindScreenshot,
 };
 
 // Every setting the file holds, in the order it is written.
 std::vector<SettingRef> config_items(World& w) {
   Settings& s = w.settings;
-  std::vector<SettingRef> items = {&s.xres,      &s.yres,  &s.draw_fps, &s.draw_time,
-                                   &s.draw_ping, &s.spy,   &s.track,    &s.record,
+  std::vector<SettingRef> items = {&s.xres,      &s.yres,    &s.draw_fps, &s.draw_time,
+                                   &s.draw_ping, &s.spy,     &s.track,    &s.record,
                                    &s.skill,     &s.minutes, &s.laps};
   for (ChoiceSetting& slot : s.slots) items.push_back(&slot);
   items.push_back(&s.ghost_fade_distance);
@@ -37,21 +39,41 @@ std::vector<SettingRef> config_items(World& w) {
   items.push_back(&s.video_mode);
   items.push_back(&s.server_name);
   for (TextSetting& entry : s.server_name_hist) items.push_back(&entry);
-  for (SettingRef item : std::initializer_list<SettingRef>{
-           &s.ground_detail, &s.ground_texture_detail, &s.ground_texture_dim, &s.ground_mipmaps,
-           &s.texture_compress, &s.render_texture, &s.use_shader, &s.roost_density,
-           &s.lens_flare, &s.reflections, &s.hide_rider, &s.rigid_camera, &s.model_detail,
-           &s.model_texture_detail, &s.fov, &s.first_person_height, &s.first_person_angle,
-           &s.third_person_height, &s.third_person_distance, &s.volume, &s.comp_volume,
-           &s.playback_mode, &s.billboard_optimize_lookahead, &s.message_lines,
-           &s.demo_backups, &s.map_scale}) {
+  for (SettingRef item : std::initializer_list<SettingRef>{&s.ground_detail,
+                                                           &s.ground_texture_detail,
+                                                           &s.ground_texture_dim,
+                                                           &s.ground_mipmaps,
+                                                           &s.texture_compress,
+                                                           &s.render_texture,
+                                                           &s.use_shader,
+                                                           &s.roost_density,
+                                                           &s.lens_flare,
+                                                           &s.reflections,
+                                                           &s.hide_rider,
+                                                           &s.rigid_camera,
+                                                           &s.model_detail,
+                                                           &s.model_texture_detail,
+                                                           &s.fov,
+                                                           &s.first_person_height,
+                                                           &s.first_person_angle,
+                                                           &s.third_person_height,
+                                                           &s.third_person_distance,
+                                                           &s.volume,
+                                                           &s.comp_volume,
+                                                           &s.playback_mode,
+                                                           &s.billboard_optimize_lookahead,
+                                                           &s.message_lines,
+                                                           &s.demo_backups,
+                                                           &s.map_scale}) {
     items.push_back(item);
   }
   for (BindingId id : kBindingWriteOrder) items.push_back(&w.bindings[id]);
   return items;
 }
 
-bool is_history_key(const std::string& key) { return key.starts_with("server_name_hist"); }
+bool is_history_key(const std::string& key) {
+  return key.starts_with("server_name_hist");
+}
 
 void read_line(World& w, std::string line) {
   line.resize(std::strlen(line.c_str()));  // a stray NUL ends the line, as it would in C text
@@ -158,13 +180,21 @@ bool config_read_file(World& w, const std::string& path) {
   return true;
 }
 
-bool config_write_file(const World& w, const std::string& path) {
+bool config_write_file(const World& w, const std::string& link_or_path) {
   std::string text = config_write_text(w);
+  // A file the player keeps elsewhere behind a symbolic link is replaced there, and the link
+  // stays.
+  std::string path = link_or_path;
+  struct stat link_stat;
+  char resolved[PATH_MAX];
+  if (::lstat(path.c_str(), &link_stat) == 0 && S_ISLNK(link_stat.st_mode) &&
+      ::realpath(path.c_str(), resolved)) {
+    path = resolved;
+  }
   std::string tmp = path + ".XXXXXX";
   int fd = ::mkstemp(tmp.data());
   if (fd < 0) {
-    kota::log_printf("Can't write configuration file %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+    kota::log_printf("Can't write configuration file %s: %s\n", path.c_str(), std::strerror(errno));
     return false;
   }
   // Keep the permissions the player gave the old file.

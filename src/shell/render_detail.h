@@ -13,9 +13,9 @@ struct RenderDetail {
   int ground_texture_size = 64;             // texels per side
   double model_lod_scale = 1.0;
   double model_lod_bias = 0.0;
-  int model_texture_reduction = 1;  // largest mipmap levels skipped
-  int roost_frequency = 1000;       // particles per 100 steps
-  double max_detail_distance = 70;  // feet
+  int model_texture_reduction = 1;   // largest mipmap levels skipped
+  int roost_frequency = 1000;        // particles per 100 steps
+  double max_detail_distance = 70;   // feet
   double max_detail_distance2 = 75;  // feet, always 5 more
 };
 

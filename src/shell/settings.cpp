@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "shell/bike_models.h"
 
@@ -99,9 +100,13 @@ const char* setting_key(const SettingRef& s) {
       s);
 }
 
-bool setting_store(const SettingRef& s, const char* text) { return std::visit(Store{text}, s); }
+bool setting_store(const SettingRef& s, const char* text) {
+  return std::visit(Store{text}, s);
+}
 
-std::string setting_line(const SettingRef& s) { return std::visit(Line{}, s); }
+std::string setting_line(const SettingRef& s) {
+  return std::visit(Line{}, s);
+}
 
 void number_set(NumberSetting& n, double v) {
   if (std::isnan(v)) return;

@@ -48,7 +48,8 @@ struct TextSetting {
 };
 
 // A setting as the configuration file sees it: one key with a value of some kind.
-using SettingRef = std::variant<IntSetting*, ChoiceSetting*, NumberSetting*, TextSetting*, Binding*>;
+using SettingRef =
+    std::variant<IntSetting*, ChoiceSetting*, NumberSetting*, TextSetting*, Binding*>;
 
 const char* setting_key(const SettingRef& s);
 
@@ -61,7 +62,7 @@ std::string setting_line(const SettingRef& s);
 // Numbers and choices stored from the menus or the presets go through these too.
 void number_set(NumberSetting& n, double v);  // clamped to the range; NaN leaves it unchanged
 
-constexpr int kLineupSlots = 40;       // gates offered by the race menu
+constexpr int kLineupSlots = 40;        // gates offered by the race menu
 constexpr int kServerHistorySize = 16;  // remembered server names
 constexpr size_t kServerNameLength = 127;
 // History entries longer than this are not stored at all, rather than cut short.
@@ -91,15 +92,14 @@ struct BikeSetup {
   NumberSetting direct_steering{"direct_steering", "Direct Steering", 0, 0.125, 0, 1};
   NumberSetting slow_damping_speed{"slow_damping_speed", "Slow Damping Speed", 40, 1, 0, 100};
   NumberSetting slow_damping_factor{"slow_damping_factor", "Slow Damping Factor", 2, 0.25, 1, 10};
-  NumberSetting land_damping_falloff{"land_damping_falloff", "Landing Damping Falloff", 0.25,
-                                     0.0625, 0, 0.5};  // seconds
-  NumberSetting land_damping_factor{"land_damping_factor", "Landing Damping Factor", 2, 0.25, 1,
-                                    3};
+  NumberSetting land_damping_falloff{
+      "land_damping_falloff", "Landing Damping Falloff", 0.25, 0.0625, 0, 0.5};  // seconds
+  NumberSetting land_damping_factor{"land_damping_factor", "Landing Damping Factor", 2, 0.25, 1, 3};
   NumberSetting full_lock_speed{"full_lock_speed", "Full Lock Speed", 10, 1, 1, 100};
-  NumberSetting restricted_lock_speed{"restricted_lock_speed", "Restricted Lock Speed", 50, 1, 1,
-                                      100};
-  NumberSetting restricted_lock{"restricted_lock", "Restricted Lock Angle", 5, 0.125, 0,
-                                45};  // degrees
+  NumberSetting restricted_lock_speed{
+      "restricted_lock_speed", "Restricted Lock Speed", 50, 1, 1, 100};
+  NumberSetting restricted_lock{
+      "restricted_lock", "Restricted Lock Angle", 5, 0.125, 0, 45};  // degrees
 
   // Riding aids.
   ChoiceSetting arcade{"arcade", "Arcade Physics", {"No", "Yes"}, 1};
@@ -118,33 +118,33 @@ struct BikeSetup {
   NumberSetting brake_torque{"brake_torque", "Braking Torque (Front)", 250, 10, 0, 500};
   NumberSetting rear_brake_torque{"rear_brake_torque", "Braking Torque (Rear)", 250, 10, 0, 500};
   NumberSetting max_dab_speed{"max_dab_speed", "Max Dab Speed (MPH)", 20, 1, 5, 60};
-  NumberSetting front_sprocket_adjustment{"front_sprocket_adjustment", "Countershaft Sprocket", 0,
-                                          1, -2, 2};  // teeth
-  NumberSetting rear_sprocket_adjustment{"rear_sprocket_adjustment", "Rear Sprocket", 0, 1, -2,
-                                         2};  // teeth
-  NumberSetting fork_compression_adjustment{"fork_compression_adjustment",
-                                            "Fork Compression Damping", 50, 1, 0, 100};
-  NumberSetting fork_rebound_adjustment{"fork_rebound_adjustment", "Fork Rebound Damping", 50, 1,
-                                        0, 100};
-  NumberSetting fork_spring_rate_adjustment{"fork_spring_rate_adjustment", "Fork Spring Rate", 50,
-                                            1, 0, 100};
+  NumberSetting front_sprocket_adjustment{
+      "front_sprocket_adjustment", "Countershaft Sprocket", 0, 1, -2, 2};  // teeth
+  NumberSetting rear_sprocket_adjustment{
+      "rear_sprocket_adjustment", "Rear Sprocket", 0, 1, -2, 2};  // teeth
+  NumberSetting fork_compression_adjustment{
+      "fork_compression_adjustment", "Fork Compression Damping", 50, 1, 0, 100};
+  NumberSetting fork_rebound_adjustment{
+      "fork_rebound_adjustment", "Fork Rebound Damping", 50, 1, 0, 100};
+  NumberSetting fork_spring_rate_adjustment{
+      "fork_spring_rate_adjustment", "Fork Spring Rate", 50, 1, 0, 100};
   NumberSetting fork_preload_adjustment{"fork_preload_adjustment", "Fork Preload", 50, 1, 0, 100};
-  NumberSetting fork_oil_level_adjustment{"fork_oil_level_adjustment", "Fork Oil Level", 50, 1, 0,
-                                          100};
-  NumberSetting shock_compression_adjustment{"shock_compression_adjustment",
-                                             "Shock Compression Damping", 50, 1, 0, 100};
-  NumberSetting shock_rebound_adjustment{"shock_rebound_adjustment", "Shock Rebound Damping", 50,
-                                         1, 0, 100};
-  NumberSetting shock_spring_rate_adjustment{"shock_spring_rate_adjustment", "Shock Spring Rate",
-                                             50, 1, 0, 100};
-  NumberSetting shock_preload_adjustment{"shock_preload_adjustment", "Shock Preload", 50, 1, 0,
-                                         100};
+  NumberSetting fork_oil_level_adjustment{
+      "fork_oil_level_adjustment", "Fork Oil Level", 50, 1, 0, 100};
+  NumberSetting shock_compression_adjustment{
+      "shock_compression_adjustment", "Shock Compression Damping", 50, 1, 0, 100};
+  NumberSetting shock_rebound_adjustment{
+      "shock_rebound_adjustment", "Shock Rebound Damping", 50, 1, 0, 100};
+  NumberSetting shock_spring_rate_adjustment{
+      "shock_spring_rate_adjustment", "Shock Spring Rate", 50, 1, 0, 100};
+  NumberSetting shock_preload_adjustment{
+      "shock_preload_adjustment", "Shock Preload", 50, 1, 0, 100};
   NumberSetting rider_yspring{"rider_yspring", "Rider Vertical Spring", 50, 1, 0, 100};
   NumberSetting rider_ydamping{"rider_ydamping", "Rider Vertical Damping", 50, 1, 0, 100};
   NumberSetting rider_zspring{"rider_zspring", "Rider Forward Spring", 50, 1, 0, 100};
   NumberSetting rider_zdamping{"rider_zdamping", "Rider Forward Damping", 50, 1, 0, 100};
-  NumberSetting rider_mass_distribution{"rider_mass_distribution", "Rider Mass Distribution",
-                                        0.33, 0.01, 0.33, 0.5};
+  NumberSetting rider_mass_distribution{
+      "rider_mass_distribution", "Rider Mass Distribution", 0.33, 0.01, 0.33, 0.5};
 
   BikeSetup();
 };
@@ -158,8 +158,8 @@ struct VideoMode {
 
 struct Settings {
   // Display, HUD and debug.
-  IntSetting xres{"xres", 640};    // pixels
-  IntSetting yres{"yres", 480};    // pixels
+  IntSetting xres{"xres", 640};  // pixels
+  IntSetting yres{"yres", 480};  // pixels
   IntSetting draw_fps{"draw_fps", 0};
   IntSetting draw_time{"draw_time", 0};
   IntSetting draw_ping{"draw_ping", 1};
@@ -177,10 +177,9 @@ struct Settings {
   NumberSetting minutes{"minutes", "Minutes", 0, 1, 0, 60};
   NumberSetting laps{"laps", "Laps", 5, 1, 0, 50};
   NumberSetting ghost_fade_distance{"ghost_fade_distance", "Ghost Fade Distance", 10, 1, 0, 40};
-  ChoiceSetting time_trial_abort{"time_trial_abort", "Backing Up Aborts Attempt", {"No", "Yes"},
-                                 1};
-  ChoiceSetting playback_mode{"playback_mode", "Playback Mode",
-                              {"Playback Only", "Race Against"}, 0};
+  ChoiceSetting time_trial_abort{"time_trial_abort", "Backing Up Aborts Attempt", {"No", "Yes"}, 1};
+  ChoiceSetting playback_mode{
+      "playback_mode", "Playback Mode", {"Playback Only", "Race Against"}, 0};
   std::vector<ChoiceSetting> slots;  // kLineupSlots gates
   TextSetting server_name{"server_name", "Server", kServerNameLength, "localhost"};
   std::vector<TextSetting> server_name_hist;  // kServerHistorySize entries, newest first
@@ -189,16 +188,15 @@ struct Settings {
 
   // Graphics.
   NumberSetting ground_detail{"ground_detail", "Ground Geometric Detail", 70, 1, 0, 100};
-  NumberSetting ground_texture_detail{"ground_texture_detail", "Ground Texture Levels", 9, 1, 0,
-                                      10};
-  ChoiceSetting ground_texture_dim{
-      "ground_texture_dim",
-      "Ground Texture Resolution",
-      {"32x32", "64x64", "128x128", "256x256", "512x512", "1024x1024"},
-      1};
+  NumberSetting ground_texture_detail{
+      "ground_texture_detail", "Ground Texture Levels", 9, 1, 0, 10};
+  ChoiceSetting ground_texture_dim{"ground_texture_dim",
+                                   "Ground Texture Resolution",
+                                   {"32x32", "64x64", "128x128", "256x256", "512x512", "1024x1024"},
+                                   1};
   ChoiceSetting ground_mipmaps{"ground_mipmaps", "Enable Ground Mipmaps", {"No", "Yes"}, 1};
-  ChoiceSetting texture_compress{"texture_compress", "Compress Textures", {"No", "Yes", "Always"},
-                                 0};
+  ChoiceSetting texture_compress{
+      "texture_compress", "Compress Textures", {"No", "Yes", "Always"}, 0};
   // Read from old files only: it picks the terrain rendering method and is never written.
   ChoiceSetting use_fbo{"use_fbo", "Use Framebuffer Objects", {"No", "Yes"}, 1};
   ChoiceSetting render_texture{
@@ -221,8 +219,7 @@ struct Settings {
   NumberSetting first_person_height{"first_person_height", "1st Person Height", 0, 0.03125, 0, 1};
   NumberSetting first_person_angle{"first_person_angle", "1st Person Angle", 0, 1, 0, 40};
   NumberSetting third_person_height{"third_person_height", "3rd Person Height", 5, 1, 0, 20};
-  NumberSetting third_person_distance{"third_person_distance", "3rd Person Distance", 10, 1, 5,
-                                      40};
+  NumberSetting third_person_distance{"third_person_distance", "3rd Person Distance", 10, 1, 5, 40};
   NumberSetting volume{"volume", "Volume", 10, 1, 0, 10};
   NumberSetting comp_volume{"comp_volume", "Competitor Volume", 8, 1, 0, 10};
 

@@ -9,7 +9,7 @@ namespace {
 constexpr int kLevels = 6;
 
 struct PresetRow {
-  NumberSetting BikeSetup::* setting;
+  NumberSetting BikeSetup::*setting;
   double level[kLevels];
 };
 
