@@ -158,7 +158,7 @@ void config_read_text(World& w, std::string_view text) {
   config_read(w, in);
 }
 
-std::string config_write_text(const World& w) {
+std::string config_write(const World& w) {
   // The item list hands out writable pointers, but writing only reads through them.
   World& world = const_cast<World&>(w);
   std::string out;
@@ -181,7 +181,7 @@ bool config_read_file(World& w, const std::string& path) {
 }
 
 bool config_write_file(const World& w, const std::string& link_or_path) {
-  std::string text = config_write_text(w);
+  std::string text = config_write(w);
   // A file the player keeps elsewhere behind a symbolic link is replaced there, and the link
   // stays.
   std::string path = link_or_path;

@@ -18,7 +18,7 @@ void config_read(World& w, std::istream& in);
 void config_read_text(World& w, std::string_view text);
 
 // The whole file as the game writes it.
-std::string config_write_text(const World& w);
+std::string config_write(const World& w);
 
 // Reads the file at `path`; false, with nothing changed, when it cannot be opened.
 bool config_read_file(World& w, const std::string& path);

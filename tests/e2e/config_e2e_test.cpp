@@ -45,7 +45,7 @@ TEST(GameConfig, KeepsEveryValueAndAppliesTheCommandLine) {
 
   br::world_reset();
   br_test::set_sample_settings(br::g_world);
-  std::string prepared = br::config_write_text(br::g_world);
+  std::string prepared = br::config_write(br::g_world);
   br::world_reset();
   br_test::write_file(config, prepared);
 

@@ -81,7 +81,7 @@ TEST_F(ConfigFile, MalformedLinesAreIgnoredAndNumbersClamped) {
   br::config_read_text(w, "map_scale=0\nskill=Expert\n");
   EXPECT_EQ(s.map_scale.value, 0.125);
   EXPECT_EQ(s.skill.text(), "Expert");
-  std::string out = br::config_write_text(w);
+  std::string out = br::config_write(w);
   EXPECT_EQ(written(out, "ground_texture_distance"), "<absent>");
   EXPECT_EQ(written(out, "bogus_key"), "<absent>");
 }
@@ -113,7 +113,7 @@ TEST_F(ConfigFile, ServerHistoryEntriesTooLongAreDropped) {
   EXPECT_EQ(s.server_name_hist[0].value, std::string(126, 'x'));
   EXPECT_EQ(s.server_name_hist[1].value, "");
   EXPECT_EQ(s.server_name_hist[2].value, "old.example.net");
-  std::string out = br::config_write_text(w);
+  std::string out = br::config_write(w);
   EXPECT_EQ(written(out, "server_name_hist15"), "");
   EXPECT_EQ(written(out, "server_name_hist16"), "<absent>");
   EXPECT_EQ(written(out, "server_name"), "localhost");
@@ -134,7 +134,7 @@ TEST_F(ConfigFile, BindingsOfBothForms) {
   EXPECT_EQ(b[br::kBindRight].key_name, "keypad 6");
   EXPECT_EQ(b[br::kBindRewind].key_name, "(1,2)");
 
-  std::string out = br::config_write_text(w);
+  std::string out = br::config_write(w);
   EXPECT_EQ(written(out, "left_key"), "(k)a");
   EXPECT_EQ(written(out, "throttle_key"), "(0.062500,0.937500)joystick-a-x");
   EXPECT_EQ(written(out, "rewind_key"), "(k)(1,2)");
@@ -164,7 +164,7 @@ TEST_F(ConfigFile, UseFboPicksTheTerrainMethodAndIsNeverWritten) {
   EXPECT_EQ(s.render_texture.text(), "Hardware/Direct");
   br::config_read_text(w, "render_texture=Software\nuse_fbo=maybe\n");
   EXPECT_EQ(s.render_texture.text(), "Software");
-  std::string out = br::config_write_text(w);
+  std::string out = br::config_write(w);
   EXPECT_EQ(written(out, "render_texture"), "Software");
   EXPECT_EQ(written(out, "use_fbo"), "<absent>");
 }
@@ -242,18 +242,18 @@ TEST_F(ConfigFile, WritesEveryKeyInOrderWithTheDefaults) {
       "dab_key=(k)right ctrl\nback_up_key=(k)b\nlean_forward_key=(k)n\n"
       "lean_backward_key=(k)m\npause_key=(k)pause\nstep_key=(k).\nrewind_key=(k)\\\n"
       "skip_key=(k)/\nprev_key=(k)[\nnext_key=(k)]\nconsole_key=(k)t\nscreenshot_key=(k)s\n";
-  std::vector<std::string> want = lines_of(expected), got = lines_of(br::config_write_text(w));
+  std::vector<std::string> want = lines_of(expected), got = lines_of(br::config_write(w));
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
 }
 
 TEST_F(ConfigFile, RoundTripKeepsEveryValue) {
   br_test::set_sample_settings(w);
-  std::string first = br::config_write_text(w);
+  std::string first = br::config_write(w);
 
   br::world_reset();
   br::config_read_text(w, first);
-  std::string second = br::config_write_text(w);
+  std::string second = br::config_write(w);
   EXPECT_EQ(second, first);
   EXPECT_EQ(written(second, "stability"), "99.000000");
   EXPECT_EQ(written(second, "roll_damping"), "81.000000");  // not the preset's 79.75
@@ -263,7 +263,7 @@ TEST_F(ConfigFile, RoundTripKeepsEveryValue) {
   for (const std::string& line : lines_of(first)) crlf += line + "\r\n";
   br::world_reset();
   br::config_read_text(w, crlf);
-  EXPECT_EQ(br::config_write_text(w), first);
+  EXPECT_EQ(br::config_write(w), first);
 }
 
 TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
@@ -276,7 +276,7 @@ TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
   EXPECT_EQ(s.laps.value, 9);
 
   ASSERT_TRUE(br::config_write_file(w, path));
-  EXPECT_EQ(br_test::read_file(path), br::config_write_text(w));
+  EXPECT_EQ(br_test::read_file(path), br::config_write(w));
   struct stat st;
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);  // the player's permissions are kept
@@ -294,7 +294,7 @@ TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
   s.laps.value = 11;
   ASSERT_TRUE(br::config_write_file(w, path));
   EXPECT_TRUE(std::filesystem::is_symlink(path));
-  EXPECT_EQ(br_test::read_file(dir.file("dotfiles/config")), br::config_write_text(w));
+  EXPECT_EQ(br_test::read_file(dir.file("dotfiles/config")), br::config_write(w));
 
   // A directory that does not exist, or a directory in the file's place: nothing written.
   EXPECT_FALSE(br::config_write_file(w, dir.file("missing/config")));
