@@ -78,6 +78,7 @@ int run_game(int argc, char** argv) {
 
   World& w = g_world;
   world_reset();
+  // The home directory, created when missing, and the configuration file in it.
   std::string config_path = config_file_path();
 
   // The video modes: the default and windowed entries; the window layer adds the desktop's
@@ -95,6 +96,7 @@ int run_game(int argc, char** argv) {
   // until it does the choices are empty.
   build_gear_texture_choices(w.settings);
 
+  // The player's stored settings; a missing file keeps the defaults.
   if (!config_path.empty()) config_read_file(w, config_path);
 
   // Every rider slot starts empty: the world record was just reset.
