@@ -71,8 +71,9 @@ struct JoystickDevice : InputDevice {
   }
 };
 
-CursorDevice* g_cursor = nullptr;
-MouseDevice* g_mouse = nullptr;
+// Published once the devices are registered; a window thread reads them.
+std::atomic<CursorDevice*> g_cursor{nullptr};
+std::atomic<MouseDevice*> g_mouse{nullptr};
 
 // SDL has no names for axes and buttons; the ignored one is named by its number.
 int clamp_axes(int count) {
@@ -155,13 +156,13 @@ void sdl_devices_destroy() {
 }
 
 void sdl_note_motion(int x, int y, int dx, int dy) {
-  if (g_cursor) {
-    g_cursor->x = x;
-    g_cursor->y = y;
+  if (CursorDevice* cursor = g_cursor) {
+    cursor->x = x;
+    cursor->y = y;
   }
-  if (g_mouse) {
-    g_mouse->dx += dx;
-    g_mouse->dy += dy;
+  if (MouseDevice* mouse = g_mouse) {
+    mouse->dx += dx;
+    mouse->dy += dy;
   }
 }
 
@@ -186,7 +187,7 @@ void sdl_note_mouse_button(int sdl_button, bool pressed, ClockTime time) {
       return;
   }
   event_push({window_code, pressed, time});
-  if (g_mouse) event_push({(g_mouse->id << 16) | key, pressed, time});
+  if (MouseDevice* mouse = g_mouse) event_push({(mouse->id << 16) | key, pressed, time});
 }
 
 }  // namespace kota

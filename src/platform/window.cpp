@@ -302,8 +302,8 @@ Window* window_open(const WindowSpec& spec) {
 
 void window_close(Window* w) {
   if (!w) return;
-  sdl_devices_destroy();
   if (w->threaded) {
+    // The window thread feeds the devices; it stops before they go.
     SDL_GL_MakeCurrent(w->sdl, nullptr);
     {
       std::lock_guard guard(w->lock);
@@ -317,7 +317,9 @@ void window_close(Window* w) {
     wait_thread_state(w, ThreadState::kReady);
     w->thread.join();
     log_printf("Message processing thread done\n");
+    sdl_devices_destroy();
   } else {
+    sdl_devices_destroy();
     destroy_window(w);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
