@@ -196,6 +196,15 @@ bool create_window(Window* w) {
     w->sdl = nullptr;
     return false;
   }
+  int red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+  SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &red);
+  SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &green);
+  SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &blue);
+  SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &alpha);
+  SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+  SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+  log_printf("Pixel format: %d/%d/%d colour, %d alpha, %d depth, %d stencil bits\n", red, green,
+             blue, alpha, depth, stencil);
   return true;
 }
 
