@@ -23,8 +23,8 @@ fail() {
 }
 
 # quit-after only as a backstop: the close must end the game long before.
-XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[quit-after:100000]" \
-  "$game" --debug >"$tmp/out" 2>"$tmp/err" &
+XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" \
+  KOTA_OPTIONS="[quit-after:100000][dialogs:off]" "$game" --debug >"$tmp/out" 2>"$tmp/err" &
 game_pid=$!
 
 window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Bermrider$' | head -n 1)"

@@ -28,7 +28,7 @@ fail() {
 # At least 640 frames: the loop never runs faster than one 1/128 s step per frame, so the
 # game stays up for five seconds or more, time enough to find its window and type.
 XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" \
-  KOTA_OPTIONS="[quit-after:640]$extra_options" "$game" --debug >"$tmp/out" 2>"$tmp/err" &
+  KOTA_OPTIONS="[quit-after:640][dialogs:off]$extra_options" "$game" --debug >"$tmp/out" 2>"$tmp/err" &
 game_pid=$!
 
 window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Bermrider$' | head -n 1)"
