@@ -99,13 +99,18 @@ void add_joystick(int index) {
     log_printf("Can't create \"%s\"\n", product);
     return;
   }
+  int axes = SDL_JoystickNumAxes(joystick);
+  int balls = SDL_JoystickNumBalls(joystick);
+  int buttons = SDL_JoystickNumButtons(joystick);
+  if (axes < 0 || balls < 0 || buttons < 0) {
+    log_printf("Can't get device caps\n");
+    SDL_JoystickClose(joystick);
+    return;
+  }
   auto device = std::make_unique<JoystickDevice>();
   device->joystick = joystick;
   device->name = joystick_device_name(product);
   device->needs_poll = true;
-  int axes = std::max(SDL_JoystickNumAxes(joystick), 0);
-  int balls = std::max(SDL_JoystickNumBalls(joystick), 0);
-  int buttons = std::max(SDL_JoystickNumButtons(joystick), 0);
   axes = clamp_axes(axes);
   balls = std::min(balls, (kMaxDeviceAxes - axes) / 2);
   buttons = clamp_buttons(buttons);

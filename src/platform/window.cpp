@@ -181,7 +181,10 @@ bool create_window(Window* w) {
   w->sdl = SDL_CreateWindow(w->title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                             height, flags);
   if (!w->sdl) {
-    log_printf("Can't create window!\n");
+    // SDL reports a missing OpenGL visual as a window creation failure.
+    const char* why = SDL_GetError();
+    bool no_format = std::strstr(why, "visual") || std::strstr(why, "pixel format");
+    log_printf(no_format ? "No suitable pixel formats found\n" : "Can't create window!\n");
     set_error(SDL_GetError());
     return false;
   }
