@@ -10,13 +10,18 @@
 #include <vector>
 
 #include "platform/log.h"
+#include "platform/message_box.h"
 #include "platform/options.h"
+#include "platform/window.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
+#include "shell/controls.h"
+#include "shell/game_window.h"
 #include "shell/main_loop.h"
 #include "shell/render_detail.h"
 #include "shell/startup_settings.h"
+#include "shell/video_modes.h"
 #include "shell/world.h"
 
 namespace br {
@@ -64,7 +69,9 @@ int answer_help_or_version(const std::vector<std::string>& args) {
   return outcome == ParseOutcome::kExitBad ? 1 : 0;
 }
 
-void shutdown(World& w, const std::string& config_path) {
+void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  close_control_axes(w);
+  kota::window_close(window);
   // The player's settings go back to disk last, after everything that may still change them.
   if (!config_path.empty()) config_write_file(w, config_path);
   kota::log_printf(nullptr);
@@ -76,14 +83,14 @@ int run_game(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (asks_for_help_or_version(args)) return answer_help_or_version(args);
 
+  kota::message_box_use_display();
   World& w = g_world;
   world_reset();
   // The home directory, created when missing, and the configuration file in it.
   std::string config_path = config_file_path();
 
-  // The video modes: the default and windowed entries; the window layer adds the desktop's
-  // full-screen modes here.
-  set_video_modes(w.settings, {});
+  // The video modes the settings offer: the two fixed entries and the display's modes.
+  set_video_modes(w.settings, full_screen_modes(kota::display_modes()));
 
   // The processor check: the renderer's MMX paths need the feature bit.
   bool has_mmx = processor_has_mmx();
@@ -121,22 +128,44 @@ int run_game(int argc, char** argv) {
   std::string startup_track = select_startup_track(w);
   if (w.options.debug_level >= 1) kota::log_printf("Start-up track %s\n", startup_track.c_str());
 
-  // The first session's line-up: everyone played back, no bikes; without a demo file one
-  // robot rides the start-up track.
-  w.lineup.fill(0);
-  for (RiderSlot& slot : w.slots) slot.control = kControlPlayedBack;
-  if (!w.options.demo_file) w.lineup[0] = 2;
+  kota::Window* window = open_game_window(w);
+  if (!window) {
+    kota::log_printf(nullptr);
+    return 1;
+  }
+  // A window that never becomes drawable, or a first frame that cannot be presented, ends
+  // the run through the normal shutdown.
+  bool presented = false;
+  if (wait_until_drawable(window)) {
+    set_fixed_gl_state(w);
+    presented = kota::swap_buffers(window);
+  }
+  if (presented) {
+    open_mouse_axes(w);
+    resolve_bindings(w);
+    resolve_menu_keys(w);
 
-  w.menu = w.options.connect ? kNoMenu : kMainMenu;
+    // The first session's line-up: everyone played back, no bikes; without a demo file one
+    // robot rides the start-up track.
+    w.lineup.fill(0);
+    for (RiderSlot& slot : w.slots) slot.control = kControlPlayedBack;
+    if (!w.options.demo_file) w.lineup[0] = 2;
 
-  std::signal(SIGINT, on_stop_signal);
-  std::signal(SIGTERM, on_stop_signal);
-  MainLoopHooks hooks;
-  hooks.quit_after_frames = kota::option_int("quit-after", 0);
-  hooks.draw_frame = [](World&) { return g_stop_signal == 0; };
-  main_loop(w, hooks);
+    w.menu = w.options.connect ? kNoMenu : kMainMenu;
 
-  shutdown(w, config_path);
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+    MainLoopHooks hooks;
+    hooks.quit_after_frames = kota::option_int("quit-after", 0);
+    hooks.events = window_event_source(window);
+    hooks.draw_frame = [window](World& world) {
+      if (g_stop_signal) world.loop.quit_requested = true;
+      return draw_frame(world, window);
+    };
+    main_loop(w, hooks);
+  }
+
+  shutdown(w, window, config_path);
   return 0;
 }
 
