@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "render/model_cache.h"
+#include "render/render_files.h"
 #include "render/render_settings.h"
 #include "render/texture_decode.h"
 
@@ -43,8 +44,7 @@ DataCheck describe_texture(const std::string& requested) {
     std::string error;
     auto decoded = decode_texture_file(name, options, &error);
     if (!decoded) {
-      append(check.text, "%s: %s\n", name.c_str(),
-             error.empty() ? "can't open" : error.c_str());
+      append(check.text, "%s: %s\n", name.c_str(), error.empty() ? "can't open" : error.c_str());
       return check;
     }
     if (decoded->link_target) {
@@ -131,6 +131,24 @@ DataCheck describe_data_file(const std::string& name) {
     return check;
   }
   return describe_texture(name);
+}
+
+std::vector<std::string> checkable_data_names() {
+  std::vector<std::string> out;
+  for (const std::string& file : data_file_names()) {
+    std::string name = "@" + file;
+    for (const char* suffix : {".scram", ".gz"}) {
+      if (ends_with(name, suffix)) name.resize(name.size() - std::strlen(suffix));
+    }
+    bool wanted = false;
+    for (const char* ext : {".png", ".j7", ".j6", ".ppm", ".pgm", ".seq", ".link", ".jm"}) {
+      wanted |= ends_with(name, ext);
+    }
+    if (wanted && (out.empty() || strcasecmp(out.back().c_str(), name.c_str()) != 0)) {
+      out.push_back(name);
+    }
+  }
+  return out;
 }
 
 }  // namespace br

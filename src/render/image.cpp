@@ -45,8 +45,7 @@ Image make_image(int width, int height, int components) {
 namespace {
 
 // One level from the one above it. `sw`, `sh` are the source dimensions.
-void reduce_level(const uint8_t* src, int sw, int sh, uint8_t* dst, int components,
-                  MipRule rule) {
+void reduce_level(const uint8_t* src, int sw, int sh, uint8_t* dst, int components, MipRule rule) {
   int dw = sw > 1 ? sw / 2 : 1;
   int dh = sh > 1 ? sh / 2 : 1;
   int bw = sw > 1 ? 2 : 1;  // block size actually available on each axis
@@ -175,8 +174,7 @@ std::array<float, 4> edge_border_colour(const Image& image) {
   };
   std::vector<Bin> bins(512);
   auto count_pixel = [&](int x, int y) {
-    const uint8_t* p =
-        &image.pixels[(static_cast<size_t>(y) * image.width + x) * image.components];
+    const uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * image.components];
     Bin& b = bins[(p[0] >> 5) * 64 + (p[1] >> 5) * 8 + (p[2] >> 5)];
     ++b.count;
     for (int c = 0; c < 3; ++c) b.sum[c] += p[c];

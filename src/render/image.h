@@ -37,7 +37,9 @@ inline int mip_dimension(int size, int level) {
 int full_chain_levels(int width, int height);
 size_t level_bytes(const Image& image, int level);
 size_t level_offset(const Image& image, int level);
-inline bool is_power_of_two(int v) { return v > 0 && (v & (v - 1)) == 0; }
+inline bool is_power_of_two(int v) {
+  return v > 0 && (v & (v - 1)) == 0;
+}
 int next_power_of_two(int v);
 
 // A base-level image of these dimensions with every byte zero.

@@ -7,15 +7,16 @@ namespace br {
 namespace {
 
 bool sane_dimensions(int64_t width, int64_t height) {
-  return width >= 1 && height >= 1 && width <= kMaxImageDimension &&
-         height <= kMaxImageDimension;
+  return width >= 1 && height >= 1 && width <= kMaxImageDimension && height <= kMaxImageDimension;
 }
 
-uint8_t clamp_byte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+uint8_t clamp_byte(int v) {
+  return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 // Shared reader of the four netpbm forms; `components` is 3 (PPM) or 1 (PGM).
-std::optional<Image> decode_netpbm(std::span<const uint8_t> bytes, int components,
-                                   const char* kind, std::string* error) {
+std::optional<Image> decode_netpbm(std::span<const uint8_t> bytes, int components, const char* kind,
+                                   std::string* error) {
   TextReader r(bytes);
   std::string magic = r.token(15);
   char binary_magic[3] = {'P', components == 3 ? '6' : '5', 0};
@@ -95,13 +96,20 @@ ImageFormat detect_image_format(std::span<const uint8_t> bytes) {
 
 const char* image_format_name(ImageFormat format) {
   switch (format) {
-    case ImageFormat::kJ7: return "J7";
-    case ImageFormat::kJ6: return "J6";
-    case ImageFormat::kPpm: return "PPM";
-    case ImageFormat::kPgm: return "PGM";
-    case ImageFormat::kAnimation: return "ANIM1";
-    case ImageFormat::kLink: return "LINK";
-    case ImageFormat::kPng: return "PNG";
+    case ImageFormat::kJ7:
+      return "J7";
+    case ImageFormat::kJ6:
+      return "J6";
+    case ImageFormat::kPpm:
+      return "PPM";
+    case ImageFormat::kPgm:
+      return "PGM";
+    case ImageFormat::kAnimation:
+      return "ANIM1";
+    case ImageFormat::kLink:
+      return "LINK";
+    case ImageFormat::kPng:
+      return "PNG";
   }
   return "?";
 }

@@ -32,8 +32,8 @@ bool read_floats(TextReader& r, float* out, int count) {
 bool counts_fit(const TextReader& r, int64_t vertices, int64_t triangles, int per_vertex) {
   if (vertices < 0 || triangles < 0) return false;
   if (vertices > 0x7fffffff / 8 || triangles > 0x7fffffff / 8) return false;
-  uint64_t needed = static_cast<uint64_t>(vertices) * per_vertex * 2 +
-                    static_cast<uint64_t>(triangles) * 3 * 2;
+  uint64_t needed =
+      static_cast<uint64_t>(vertices) * per_vertex * 2 + static_cast<uint64_t>(triangles) * 3 * 2;
   return needed <= r.remaining() + 1;
 }
 
@@ -67,8 +67,9 @@ MeshRead read_body(TextReader& r, Model& mesh, int64_t vertices, int64_t triangl
     std::memcpy(&mesh.normals[i * 3], v + 3, 3 * sizeof(float));
     mesh.texcoords[i * 2] = v[6];
     mesh.texcoords[i * 2 + 1] = 1.0f - v[7];
-    if (bones > 0 && keep_bone_weights(weights, &mesh.bone_indices[i * kMaxBoneInfluences],
-                                       &mesh.bone_weights[i * kMaxBoneInfluences]) &&
+    if (bones > 0 &&
+        keep_bone_weights(weights, &mesh.bone_indices[i * kMaxBoneInfluences],
+                          &mesh.bone_weights[i * kMaxBoneInfluences]) &&
         !warned) {
       result.warnings.push_back(
           message("Warning: vertex with more than 4 bone influences in '%.900s'", name));

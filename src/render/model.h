@@ -30,8 +30,8 @@ struct Model {
   std::vector<int> indices;           // 3 per triangle, each below vertex_count
   float shininess = 32.0f;
   std::array<float, 4> colour = {1, 1, 1, 1};  // red, green, blue, alpha
-  bool environment_mapped = false;  // shininess exactly -1; for a chain, OR of all, on the first
-  int bones = 0;                    // skeleton size, 0 when unskinned
+  bool environment_mapped = false;   // shininess exactly -1; for a chain, OR of all, on the first
+  int bones = 0;                     // skeleton size, 0 when unskinned
   bool always_display_list = false;  // the oldest form
   unsigned display_list = 0;
   std::unique_ptr<Model> next;  // next mesh of the chain

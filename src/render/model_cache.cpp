@@ -52,7 +52,9 @@ ModelDecodeResult decode_named(const std::string& name) {
 
 }  // namespace
 
-void set_model_backend(const ModelBackend* backend) { cache().backend = backend; }
+void set_model_backend(const ModelBackend* backend) {
+  cache().backend = backend;
+}
 
 void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
   if (model.name.empty() || model.name[0] != '@') return;
@@ -61,13 +63,15 @@ void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
   if (dot != std::string::npos && stem.find('/', dot) == std::string::npos) stem.resize(dot);
   stem += "_lod";
   for (const std::string& file : data_file_names()) {
-    if (file.size() <= stem.size() || strncasecmp(file.c_str(), stem.c_str(), stem.size())) continue;
+    if (file.size() <= stem.size() || strncasecmp(file.c_str(), stem.c_str(), stem.size()))
+      continue;
     const char* number = file.c_str() + stem.size();
     char* end = nullptr;
     double n = std::strtod(number, &end);
     if (end == number || (*end != 0 && *end != '.' && end[-1] != '.')) continue;
     std::string name = "@" + file;
-    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0)
+      name.resize(name.size() - 3);
     bool known = false;
     for (Model* v = model.coarser.get(); v; v = v->coarser.get()) known |= v->name == name;
     if (known) continue;
@@ -79,7 +83,8 @@ void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
     for (std::string& w : variant.warnings) warnings->push_back(std::move(w));
     variant.model->detail_factor = static_cast<float>(std::pow(2.0, n));
     std::unique_ptr<Model>* slot = &model.coarser;
-    while (*slot && (*slot)->detail_factor <= variant.model->detail_factor) slot = &(*slot)->coarser;
+    while (*slot && (*slot)->detail_factor <= variant.model->detail_factor)
+      slot = &(*slot)->coarser;
     variant.model->coarser = std::move(*slot);
     *slot = std::move(variant.model);
   }
@@ -128,6 +133,8 @@ void model_delete_all() {
   c.models.clear();
 }
 
-int model_cache_size() { return static_cast<int>(cache().models.size()); }
+int model_cache_size() {
+  return static_cast<int>(cache().models.size());
+}
 
 }  // namespace br

@@ -13,11 +13,21 @@ constexpr float kTiny = 1.0f / 1048576.0f;  // 2^-20
 struct V3 {
   float x, y, z;
 };
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V3 operator*(V3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-V3 cross(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-float length(V3 a) { return std::sqrt(dot(a, a)); }
+V3 operator-(V3 a, V3 b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+V3 operator*(V3 a, float s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+float dot(V3 a, V3 b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+V3 cross(V3 a, V3 b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+float length(V3 a) {
+  return std::sqrt(dot(a, a));
+}
 
 V3 position(const Model& m, int i) {
   return {m.positions[i * 3], m.positions[i * 3 + 1], m.positions[i * 3 + 2]};

@@ -75,8 +75,7 @@ void draw_mesh(const Model& mesh) {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 1.0f);
   } else {
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, mesh.colour.data());
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS,
-                std::clamp(mesh.shininess, 0.125f, kMaxShininess));
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(mesh.shininess, 0.125f, kMaxShininess));
   }
   if (mesh.bones > 0 && g_apply_bones) g_apply_bones(mesh);
   if (mesh.display_list != 0) {
@@ -107,7 +106,9 @@ void render_gl_uninstall() {
   set_model_backend(nullptr);
 }
 
-void set_model_skinning(void (*apply_bones)(const Model& mesh)) { g_apply_bones = apply_bones; }
+void set_model_skinning(void (*apply_bones)(const Model& mesh)) {
+  g_apply_bones = apply_bones;
+}
 
 void model_draw_chain(const Model& model) {
   for (const Model* mesh = &model; mesh; mesh = mesh->next.get()) {

@@ -3,10 +3,11 @@
 // data_file_names becomes a view of data_file_list; render_message becomes show_message.
 #include "render/render_files.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <strings.h>
 
 #include "platform/log.h"
 
@@ -30,7 +31,8 @@ std::optional<std::vector<uint8_t>> read_plain(const std::string& path) {
   std::vector<uint8_t> bytes;
   uint8_t block[65536];
   size_t n;
-  while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
+  while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+    bytes.insert(bytes.end(), block, block + n);
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
   if (failed) return std::nullopt;

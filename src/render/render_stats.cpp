@@ -6,7 +6,7 @@ namespace br {
 namespace {
 
 std::array<RenderCounter*, 7> all_counters(RenderStats& s) {
-  return {&s.ground_polygons, &s.model_polygons,   &s.model_vertices, &s.billboards,
+  return {&s.ground_polygons, &s.model_polygons,  &s.model_vertices, &s.billboards,
           &s.decals,          &s.texture_changes, &s.shader_changes};
 }
 

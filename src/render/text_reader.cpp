@@ -58,8 +58,7 @@ std::optional<double> TextReader::number() {
   skip_space();
   char text[kMaxNumberText + 1];
   size_t n = 0;
-  for (size_t p = pos_; p < bytes_.size() && is_number_byte(bytes_[p]) && n < kMaxNumberText;
-       ++p) {
+  for (size_t p = pos_; p < bytes_.size() && is_number_byte(bytes_[p]) && n < kMaxNumberText; ++p) {
     text[n++] = bytes_[p];
   }
   text[n] = 0;

@@ -203,9 +203,13 @@ bool is_texture_file_name(std::string name) {
 
 }  // namespace
 
-void set_texture_backend(const TextureBackend* b) { cache().backend = b; }
+void set_texture_backend(const TextureBackend* b) {
+  cache().backend = b;
+}
 
-TextureId texture_load(const std::string& name, int flags) { return load(name, flags, 0); }
+TextureId texture_load(const std::string& name, int flags) {
+  return load(name, flags, 0);
+}
 
 void texture_animate(double now) {
   for (Animation& anim : cache().animations) {
@@ -240,7 +244,9 @@ void texture_delete_all() {
   c.memory_used = 0;
 }
 
-size_t texture_memory_used() { return cache().memory_used; }
+size_t texture_memory_used() {
+  return cache().memory_used;
+}
 
 const Image* texture_load_terrain(const std::string& name) {
   if (const Image* kept = find_kept(name)) return kept;

@@ -204,16 +204,17 @@ std::optional<DecodedTexture> decode_texture_bytes(const std::string& name,
   out.source_height = image->height;
   bool is_png = out.format == ImageFormat::kPng;
   MipRule rule = is_png && has_marker(out.metadata, "[mip_max_alpha]") ? MipRule::kMaxAlpha
-                                                                        : MipRule::kAverage;
+                                                                       : MipRule::kAverage;
   if (is_png && has_marker(out.metadata, "[mip_custom]") && take_custom_chain(name, *image, out)) {
     out.source_height = image->height;
     if (!options.full_detail) out.levels_skipped = skip_levels(*image, options.reduction);
   } else {
     finish_image(*image, rule, options, out);
   }
-  out.compress = is_png && (options.compress_setting == kCompressEveryPng ||
-                            (options.compress_setting == kCompressMarked &&
-                             has_marker(out.metadata, "[compress]")));
+  out.compress =
+      is_png &&
+      (options.compress_setting == kCompressEveryPng ||
+       (options.compress_setting == kCompressMarked && has_marker(out.metadata, "[compress]")));
   out.images.push_back(std::move(*image));
   return out;
 }

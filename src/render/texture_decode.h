@@ -19,13 +19,13 @@ struct DecodedTexture {
   // One image for a still picture; the frames of an animation. Each holds its mipmap chain,
   // already reduced by the detail setting.
   std::vector<Image> images;
-  std::vector<int> order;         // animations: the playing order, indices into `images`
-  std::array<int, 2> timing{};    // animations: frame period in ms, phase offset in ms
-  int source_width = 0;           // as stored in the file, before resampling
+  std::vector<int> order;       // animations: the playing order, indices into `images`
+  std::array<int, 2> timing{};  // animations: frame period in ms, phase offset in ms
+  int source_width = 0;         // as stored in the file, before resampling
   int source_height = 0;
-  int levels_skipped = 0;         // by detail reduction
-  std::string metadata;           // PNG text chunks followed by the ".info" side file
-  bool compress = false;          // may be uploaded compressed
+  int levels_skipped = 0;                  // by detail reduction
+  std::string metadata;                    // PNG text chunks followed by the ".info" side file
+  bool compress = false;                   // may be uploaded compressed
   std::optional<std::string> link_target;  // link files: the texture to load instead
   std::vector<std::string> warnings;       // already worded as the player sees them
 };

@@ -75,8 +75,8 @@ TextureId gl_create(const TextureUpload& upload, size_t* bytes_used) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels - 1);
   for (int level = 0; level < levels; ++level) {
     glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(internal_format),
-                 mip_dimension(image.width, level), mip_dimension(image.height, level), 0,
-                 format, GL_UNSIGNED_BYTE, image.pixels.data() + level_offset(image, level));
+                 mip_dimension(image.width, level), mip_dimension(image.height, level), 0, format,
+                 GL_UNSIGNED_BYTE, image.pixels.data() + level_offset(image, level));
     *bytes_used += level_memory(level, internal_format, image);
   }
   if (image.components == 3) {
@@ -117,6 +117,8 @@ const TextureBackend kGlTextures = {gl_create, gl_update, gl_destroy};
 
 }  // namespace
 
-void install_gl_texture_backend() { set_texture_backend(&kGlTextures); }
+void install_gl_texture_backend() {
+  set_texture_backend(&kGlTextures);
+}
 
 }  // namespace br

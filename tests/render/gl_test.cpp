@@ -134,11 +134,10 @@ TEST_F(GlTest, AnimationFramesReplaceThePicture) {
 }
 
 TEST_F(GlTest, ModelsGetDisplayListsAndDrawWithoutErrors) {
-  const char* triangle =
-      "-1 -1 0 0 0 1 0 0\n3 -1 0 0 0 1 1 0\n-1 3 0 0 0 1 0 1\n0 1 2\n";
-  write_file(dir.file("plain.jm"),
-             std::string("JM1\n8 1 1 1 1 3 1\n") + triangle + "-2 1 0 1 0 3 1\n" + triangle +
-                 "-1 0.5 1 1 1 3 1\n" + triangle);
+  const char* triangle = "-1 -1 0 0 0 1 0 0\n3 -1 0 0 0 1 1 0\n-1 3 0 0 0 1 0 1\n0 1 2\n";
+  write_file(dir.file("plain.jm"), std::string("JM1\n8 1 1 1 1 3 1\n") + triangle +
+                                       "-2 1 0 1 0 3 1\n" + triangle + "-1 0.5 1 1 1 3 1\n" +
+                                       triangle);
   std::string skinned = "JM2 2 rig\n8 1 1 1 1 3 1\n";
   skinned += "-1 -1 0 0 0 1 0 0 1 0\n3 -1 0 0 0 1 1 0 0.5 0.5\n-1 3 0 0 0 1 0 1 0 1\n0 1 2\n";
   write_file(dir.file("rig.jm"), skinned);

@@ -62,8 +62,8 @@ TEST(ImageFormats, J7PredictionClampsAndWrapsModulo256) {
 
 TEST(ImageFormats, PpmAndPgmInBothFormsScaleToTheirMaximum) {
   std::string error;
-  auto ascii = decode_ppm(bytes_of("P3\n# a comment\n2 1\n# another\n15\n15 0 7\n# mid\n1 2 3\n"),
-                          &error);
+  auto ascii =
+      decode_ppm(bytes_of("P3\n# a comment\n2 1\n# another\n15\n15 0 7\n# mid\n1 2 3\n"), &error);
   ASSERT_TRUE(ascii) << error;
   EXPECT_EQ(pixel(*ascii, 0, 0), (Pixel{255, 0, 119}));
   EXPECT_EQ(pixel(*ascii, 1, 0), (Pixel{17, 34, 51}));
@@ -194,8 +194,8 @@ TEST(ImageFormats, PngColourTypesBecomeEightBitRgbOrRgba) {
 }
 
 TEST(ImageFormats, PngTextChunksFormTheMetadata) {
-  std::string file = br_test::encode_png_pixels(1, 1, 3, {1, 2, 3},
-                                                {{"Comment", "[mip_max_alpha]"}, {"x", "[compress]"}});
+  std::string file = br_test::encode_png_pixels(
+      1, 1, 3, {1, 2, 3}, {{"Comment", "[mip_max_alpha]"}, {"x", "[compress]"}});
   std::string metadata, error;
   ASSERT_TRUE(decode_png(bytes_of(file), &metadata, &error)) << error;
   EXPECT_EQ(metadata, "[mip_max_alpha][compress]");

@@ -15,7 +15,9 @@ class LogCapture {
   LogCapture() {
     setenv("KOTA_LOGFILE", dir_.file("log.txt").c_str(), 1);
     kota::log_reset();
-    kota::log_printf("\x13" "FLUSH");
+    kota::log_printf(
+        "\x13"
+        "FLUSH");
   }
   ~LogCapture() {
     kota::log_reset();

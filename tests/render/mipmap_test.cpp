@@ -39,8 +39,7 @@ TEST(Mipmap, RgbAveragesTruncateAndThinImagesAveragePairs) {
 
 TEST(Mipmap, RgbaColourIsWeightedByAlphaUnlessAllClearOrAllOpaque) {
   // Red opaque on top, blue transparent below: the colour stays red, alpha 510 / 4.
-  Image half = from_pixels(2, 2, 4,
-                           {255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 0});
+  Image half = from_pixels(2, 2, 4, {255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 0});
   build_mip_chain(half, MipRule::kAverage);
   EXPECT_EQ(level_pixel(half, 1, 0, 0), (Pixel{255, 0, 0, 127}));
 

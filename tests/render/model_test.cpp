@@ -1,3 +1,5 @@
+#include "render/model.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 
 #include "log_capture.h"
 #include "render/data_check.h"
-#include "render/model.h"
 #include "render/model_cache.h"
 #include "render/render_files.h"
 
@@ -25,7 +26,9 @@ const char kTriangle[] =
     "0 1 0  0 0 1  0 1\n"
     "0 1 2\n";
 
-float length3(const float* v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+float length3(const float* v) {
+  return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+}
 
 TEST(ModelDecode, Jm1HeaderGivesMaterialAndEnvironmentFlag) {
   auto env = decode_model("m", bytes_of(std::string("JM1\n-1 0.5 1 1 1 3 1\n") + kTriangle));
@@ -117,17 +120,17 @@ TEST(ModelDecode, TangentsFollowUAndDegenerateMappingsStillGiveUnitTangents) {
 
 TEST(ModelDecode, LyingOrBrokenFilesAreRefusedCleanly) {
   const char* broken[] = {
-      "JM3\n8 1 1 1 1 3 1\n",                          // unknown version
-      "JM1\n8 1 1 1 1 -3 1\n",                         // negative count
-      "JM1\n8 1 1 1 1 3 -1\n",                         // negative count
-      "JM1\n8 1 1 1 1 2000000000 1\n0 0 0",            // count larger than the file
-      "JM1\n8 1 1 1 1 3 1\n0 0 0 0 0 1 0 0\n",         // truncated vertices
+      "JM3\n8 1 1 1 1 3 1\n",                   // unknown version
+      "JM1\n8 1 1 1 1 -3 1\n",                  // negative count
+      "JM1\n8 1 1 1 1 3 -1\n",                  // negative count
+      "JM1\n8 1 1 1 1 2000000000 1\n0 0 0",     // count larger than the file
+      "JM1\n8 1 1 1 1 3 1\n0 0 0 0 0 1 0 0\n",  // truncated vertices
       "JM1\n8 1 1 1 1 3 1\n0 0 0 0 0 1 0 0\n1 0 0 0 0 1 1 0\n0 1 0 0 0 1 0 1\n0 1 3\n",
       "JM1\n8 1 1 1 1 3 1\n0 0 0 0 0 1 0 0\n1 0 0 0 0 1 1 0\n0 1 0 0 0 1 0 1\n0 -1 2\n",
       "JM1\n8 1 1 1 1 3 1\n0 0 0 0 0 1 0 0\n1 0 0 0 0 1 1 0\n0 1 0 0 0 1 0 1\n0 1\n",
-      "JM2 -4 rider\n8 1 1 1 1 0 0\n",                 // negative bone count
-      "JM2 100000 rider\n",                            // absurd bone count
-      "JM1\n",                                         // no mesh at all
+      "JM2 -4 rider\n8 1 1 1 1 0 0\n",  // negative bone count
+      "JM2 100000 rider\n",             // absurd bone count
+      "JM1\n",                          // no mesh at all
       "hello world",
       "",
   };
@@ -137,8 +140,8 @@ TEST(ModelDecode, LyingOrBrokenFilesAreRefusedCleanly) {
     EXPECT_FALSE(r.error.empty()) << text;
   }
   // A broken second mesh is dropped with a warning; the whole first one is kept.
-  auto partial = decode_model("m", bytes_of(std::string("JM1\n8 1 1 1 1 3 1\n") + kTriangle +
-                                            "8 1 1 1 1 3 1\n0 0 0\n"));
+  auto partial = decode_model(
+      "m", bytes_of(std::string("JM1\n8 1 1 1 1 3 1\n") + kTriangle + "8 1 1 1 1 3 1\n0 0 0\n"));
   ASSERT_TRUE(partial.model);
   EXPECT_EQ(mesh_count(*partial.model), 1);
   EXPECT_EQ(partial.warnings.size(), 1u);

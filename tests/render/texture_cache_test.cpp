@@ -27,13 +27,17 @@ std::vector<TextureId> g_destroyed;
 
 TextureId record_create(const TextureUpload& u, size_t* bytes) {
   TextureId id = static_cast<TextureId>(100 + g_created.size());
-  g_created.push_back({id, u.image->width, u.image->height, u.image->levels, u.repeat_s,
-                       u.repeat_t, u.compress, u.mipmaps});
+  g_created.push_back({id, u.image->width, u.image->height, u.image->levels, u.repeat_s, u.repeat_t,
+                       u.compress, u.mipmaps});
   *bytes = u.image->pixels.size();
   return id;
 }
-void record_update(TextureId id, const Image& image) { g_updates.push_back({id, image.pixels[0]}); }
-void record_destroy(TextureId id) { g_destroyed.push_back(id); }
+void record_update(TextureId id, const Image& image) {
+  g_updates.push_back({id, image.pixels[0]});
+}
+void record_destroy(TextureId id) {
+  g_destroyed.push_back(id);
+}
 const TextureBackend kRecorder = {record_create, record_update, record_destroy};
 
 std::string j7_file(int w, int h, uint8_t first_red) {
@@ -147,8 +151,8 @@ TEST_F(TextureCacheTest, WrapComesFromTheNameAndCompressionFromTheSetting) {
 
 TEST_F(TextureCacheTest, InfoSideFileAndMarkersShapeTheChain) {
   // Half-transparent 2x2 with max-alpha from the side file: the 1x1 level stays opaque.
-  put("leaf.png", br_test::encode_png_pixels(2, 2, 4, {9, 9, 9, 255, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                       0, 0, 0, 0}));
+  put("leaf.png",
+      br_test::encode_png_pixels(2, 2, 4, {9, 9, 9, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   put("leaf.png.info", "[mip_max_alpha]\n");
   TextureId id = texture_load("!@leaf.png");
   ASSERT_NE(id, 0u);
@@ -208,7 +212,8 @@ TEST_F(TextureCacheTest, BrokenAnimationsAreRefusedWithTheirMessages) {
     std::string file, message;
   } cases[] = {
       {"ANIM1 1 2 100 0 0\n" + j7_file(2, 2, 0), "EOF while reading .seq"},
-      {"ANIM1 1 2 100 0 0\n" + j7_file(2, 2, 0) + "PNG @frame3.png\n", "Depth mismatch reading .seq"},
+      {"ANIM1 1 2 100 0 0\n" + j7_file(2, 2, 0) + "PNG @frame3.png\n",
+       "Depth mismatch reading .seq"},
       {"ANIM1 1 2 100 0 0\n" + j7_file(2, 2, 0) + "PNG @frame4.png\n",
        "Width/height mismatch reading .seq"},
       {"ANIM1 1 1 100 0 0\nPNG @missing.png\n", "Can't read @missing.png"},
