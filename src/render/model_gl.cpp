@@ -17,7 +17,7 @@ namespace {
 // OpenGL refuses specular exponents above 128.
 constexpr float kMaxShininess = 128.0f;
 
-void (*g_apply_bones)(const Model&) = nullptr;
+void (*g_apply_bones)(Model&) = nullptr;
 
 void draw_arrays(const Model& mesh) {
   if (mesh.triangle_count == 0) return;
@@ -62,7 +62,7 @@ void release_mesh(Model& mesh) {
 
 const ModelBackend kGlModels = {prepare_mesh, release_mesh};
 
-void draw_mesh(const Model& mesh) {
+void draw_mesh(Model& mesh) {
   static const float kBlack[4] = {0, 0, 0, 1};
   static const float kWhite[4] = {1, 1, 1, 1};
   const bool self_lit = mesh.shininess == -2.0f;
@@ -106,23 +106,31 @@ void render_gl_uninstall() {
   set_model_backend(nullptr);
 }
 
-void set_model_skinning(void (*apply_bones)(const Model& mesh)) {
+void set_model_skinning(void (*apply_bones)(Model& mesh)) {
   g_apply_bones = apply_bones;
 }
 
-void model_draw_chain(const Model& model) {
-  for (const Model* mesh = &model; mesh; mesh = mesh->next.get()) {
+void model_draw_chain(Model& model) {
+  for (Model* mesh = &model; mesh; mesh = mesh->next.get()) {
     // Environment-mapped meshes and those after them belong to the reflection pass.
     if (mesh->shininess == -1.0f) return;
     draw_mesh(*mesh);
   }
 }
 
-void model_draw(const Model& model, const float eye[3], const float position[3]) {
+void model_draw_environment_pass(Model& model) {
+  Model* mesh = &model;
+  while (mesh && mesh->shininess != -1.0f) mesh = mesh->next.get();
+  for (; mesh; mesh = mesh->next.get()) draw_mesh(*mesh);
+}
+
+void model_draw(Model& model, const float eye[3], const float position[3]) {
   float dx = position[0] - eye[0], dy = position[1] - eye[1], dz = position[2] - eye[2];
   float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
   const RenderSettings& s = render_settings();
-  model_draw_chain(*choose_detail_variant(model, distance, s.lod_scale, s.lod_bias));
+  // The variants belong to `model`, which we may change, so dropping the const is sound.
+  model_draw_chain(
+      const_cast<Model&>(*choose_detail_variant(model, distance, s.lod_scale, s.lod_bias)));
 }
 
 }  // namespace br

@@ -16,12 +16,16 @@ void render_gl_uninstall();
 
 // Draws a model placed at `position` (feet) as seen from `eye`: picks the level-of-detail
 // variant for that distance, then draws its chain.
-void model_draw(const Model& model, const float eye[3], const float position[3]);
+void model_draw(Model& model, const float eye[3], const float position[3]);
 // Draws one chain of meshes as it is, up to the first environment-mapped mesh.
-void model_draw_chain(const Model& model);
+void model_draw_chain(Model& model);
+// The reflection pass: the meshes from the first environment-mapped one to the end of the
+// chain, for the caller that has set up the environment mapping. Nothing when there are none.
+void model_draw_environment_pass(Model& model);
 
-// The skeleton's transforms for a skinned mesh, set up by the shader programs' owner before
-// the mesh is drawn. Null: skinned meshes are drawn in their rest pose.
-void set_model_skinning(void (*apply_bones)(const Model& mesh));
+// The skeleton's transforms for a skinned mesh, applied before the mesh is drawn: bone
+// uniforms when shader programs are in use, otherwise the posed positions, normals and
+// tangents written over the mesh's arrays from its rest copies. Null: the rest pose.
+void set_model_skinning(void (*apply_bones)(Model& mesh));
 
 }  // namespace br

@@ -166,6 +166,8 @@ TEST_F(GlTest, ModelsGetDisplayListsAndDrawWithoutErrors) {
   model_draw(*rig, eye, at);
   model_draw(*old, eye, at);
   EXPECT_EQ(render_stats().model_polygons.value, 4);  // the -1 mesh is not drawn here
+  model_draw_environment_pass(*plain);
+  EXPECT_EQ(render_stats().model_polygons.value, 5);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   render_settings().vertex_arrays = false;
   model_draw(*rig, eye, at);
