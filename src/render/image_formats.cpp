@@ -42,8 +42,8 @@ std::optional<Image> decode_netpbm(std::span<const uint8_t> bytes, int component
     return std::nullopt;
   }
   const size_t samples = static_cast<size_t>(*width) * *height * components;
-  // Every ASCII sample takes at least two bytes, every binary one at least one: a header that
-  // claims more than the file can hold is refused before anything is allocated.
+  // Every sample takes at least one byte in either form: a header that claims more than the
+  // file can hold is refused before anything is allocated.
   if (r.remaining() < samples) {
     *error = std::string("Truncated ") + kind + " data";
     return std::nullopt;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "render/model.h"
 #include "render/text_reader.h"
@@ -21,7 +22,8 @@ std::string message(const char* format, const std::string& name) {
 bool read_floats(TextReader& r, float* out, int count) {
   for (int i = 0; i < count; ++i) {
     auto v = r.number();
-    if (!v) return false;
+    // Values beyond float range are no coordinate a model needs; they mark a broken file.
+    if (!v || !(std::fabs(*v) <= std::numeric_limits<float>::max())) return false;
     out[i] = static_cast<float>(*v);
   }
   return true;
