@@ -1,9 +1,10 @@
-// Stand-in for the data-file layer: plain files under a short list of directories. When the
-// data-file layer is present, read_data_file becomes data_open + data_read + data_close and
+// Stand-in for the data-file layer: plain and ".gz" files under a short list of directories. When
+// the data-file layer is present, read_data_file becomes data_open + data_read + data_close and
 // data_file_names becomes a view of data_file_list; render_message becomes show_message.
 #include "render/render_files.h"
 
 #include <strings.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,15 +40,33 @@ std::optional<std::vector<uint8_t>> read_plain(const std::string& path) {
   return bytes;
 }
 
+std::optional<std::vector<uint8_t>> read_gzip(const std::string& path) {
+  gzFile f = gzopen(path.c_str(), "rb");
+  if (!f) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t block[65536];
+  int n;
+  while ((n = gzread(f, block, sizeof block)) > 0) bytes.insert(bytes.end(), block, block + n);
+  bool failed = n < 0;
+  gzclose(f);
+  if (failed) return std::nullopt;
+  return bytes;
+}
+
+// A plain file, or its compressed variant.
+std::optional<std::vector<uint8_t>> read_path(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+  if (auto bytes = read_plain(path)) return bytes;
+  return read_gzip(path + ".gz");
+}
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> read_data_file(const std::string& name) {
-  if (name.empty() || name[0] != '@') return read_plain(name);
+  if (name.empty() || name[0] != '@') return read_path(name);
   for (const std::string& dir : state().directories) {
-    std::error_code ec;
-    std::string path = dir + name.substr(1);
-    if (std::filesystem::is_directory(path, ec)) continue;
-    if (auto bytes = read_plain(path)) return bytes;
+    if (auto bytes = read_path(dir + name.substr(1))) return bytes;
   }
   return std::nullopt;
 }
