@@ -88,7 +88,7 @@ std::string message(const char* format, const std::string& name) {
   return text;
 }
 
-const std::string& resolve_alias(const std::string& name) {
+std::string resolve_alias(const std::string& name) {
   for (const Alias& a : cache().aliases) {
     if (a.requested == name) return a.linked;
   }
