@@ -124,7 +124,7 @@ TEST(ImageFormats, LinkTargetIsTrimmedText) {
 
 struct PngCase {
   const char* what;
-  br_test::PngSpec spec;
+  br_test::PngPicture picture;
   int components;
   Pixel first, second;
 };
@@ -132,7 +132,7 @@ struct PngCase {
 TEST(ImageFormats, PngColourTypesBecomeEightBitRgbOrRgba) {
   std::vector<PngCase> cases;
   {
-    br_test::PngSpec s;  // palette, 4 bits per index, two entries, second one half clear
+    br_test::PngPicture s;  // palette, 4 bits per index, two entries, second one half clear
     s.width = 2;
     s.colour_type = PNG_COLOR_TYPE_PALETTE;
     s.bit_depth = 4;
@@ -143,7 +143,7 @@ TEST(ImageFormats, PngColourTypesBecomeEightBitRgbOrRgba) {
     cases.push_back({"palette with tRNS", s, 4, {200, 10, 20, 255}, {1, 2, 3, 128}});
   }
   {
-    br_test::PngSpec s;  // grey, 2 bits: 3 is white
+    br_test::PngPicture s;  // grey, 2 bits: 3 is white
     s.width = 2;
     s.colour_type = PNG_COLOR_TYPE_GRAY;
     s.bit_depth = 2;
@@ -154,14 +154,14 @@ TEST(ImageFormats, PngColourTypesBecomeEightBitRgbOrRgba) {
     cases.push_back({"grey with tRNS", s, 4, {85, 85, 85, 255}, {255, 255, 255, 0}});
   }
   {
-    br_test::PngSpec s;
+    br_test::PngPicture s;
     s.width = 2;
     s.colour_type = PNG_COLOR_TYPE_GRAY_ALPHA;
     s.rows = {10, 20, 30, 40};
     cases.push_back({"grey-alpha", s, 4, {10, 10, 10, 20}, {30, 30, 30, 40}});
   }
   {
-    br_test::PngSpec s;  // 16-bit RGB, big-endian samples: only the high bytes survive
+    br_test::PngPicture s;  // 16-bit RGB, big-endian samples: only the high bytes survive
     s.width = 2;
     s.bit_depth = 16;
     s.rows = {0x12, 0x34, 0xab, 0xcd, 0xff, 0xff, 0, 1, 0, 2, 0x80, 0};
@@ -173,7 +173,7 @@ TEST(ImageFormats, PngColourTypesBecomeEightBitRgbOrRgba) {
     cases.push_back({"16-bit RGB with tRNS", s, 4, {0x12, 0xab, 0xff, 255}, {0, 0, 0x80, 0}});
   }
   {
-    br_test::PngSpec s;
+    br_test::PngPicture s;
     s.width = 2;
     s.colour_type = PNG_COLOR_TYPE_RGBA;
     s.bit_depth = 16;
@@ -182,7 +182,7 @@ TEST(ImageFormats, PngColourTypesBecomeEightBitRgbOrRgba) {
     cases.push_back({"16-bit RGBA interlaced", s, 4, {1, 2, 3, 4}, {5, 6, 7, 8}});
   }
   for (const PngCase& c : cases) {
-    std::string file = br_test::encode_png(c.spec);
+    std::string file = br_test::encode_png(c.picture);
     ASSERT_FALSE(file.empty()) << c.what;
     std::string metadata, error;
     auto image = decode_png(bytes_of(file), &metadata, &error);
@@ -211,7 +211,7 @@ TEST(ImageFormats, TruncatedOrCorruptPngIsRefused) {
   corrupt[file.size() / 2 + 3] ^= 0x55;
   EXPECT_FALSE(decode_png(bytes_of(corrupt), &metadata, &error));
   // A header that claims an enormous picture is refused before any pixel memory is taken.
-  br_test::PngSpec huge;
+  br_test::PngPicture huge;
   huge.width = 100000;
   huge.height = 1;
   huge.colour_type = PNG_COLOR_TYPE_GRAY;
