@@ -13,6 +13,11 @@
 #include "platform/message_box.h"
 #include "platform/options.h"
 #include "platform/window.h"
+#include "render/hud_textures.h"
+#include "render/model_cache.h"
+#include "render/render_gl.h"
+#include "render/render_settings.h"
+#include "render/texture_cache.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
@@ -53,6 +58,17 @@ std::string config_file_path() {
   return dir + "/config";
 }
 
+// The renderer's loaders take their detail from the settings and the command line.
+void configure_renderer(const World& w) {
+  RenderSettings& r = render_settings();
+  r.debug_level = w.options.debug_level;
+  r.model_texture_reduction = w.detail.model_texture_reduction;
+  r.texture_compress = w.settings.texture_compress.index;
+  r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
+  r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
+  r.vertex_arrays = !w.options.no_vertex_arrays;
+}
+
 bool processor_has_mmx() {
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
   if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
@@ -71,6 +87,10 @@ int answer_help_or_version(const std::vector<std::string>& args) {
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   close_control_axes(w);
+  // Textures and display lists belong to the context, so they go before the window.
+  texture_delete_all();
+  model_delete_all();
+  render_gl_uninstall();
   kota::window_close(window);
   // The player's settings go back to disk last, after everything that may still change them.
   if (!config_path.empty()) config_write_file(w, config_path);
@@ -99,8 +119,8 @@ int run_game(int argc, char** argv) {
   // Settings the file may override: assists from the stability, the start-up graphics.
   apply_startup_presets(w.settings);
 
-  // The rider gear choices. The texture layer fills gear_textures with the texture names;
-  // until it does the choices are empty.
+  // The rider gear choices, from every texture among the data files.
+  w.settings.gear_textures = texture_choice_list("");
   build_gear_texture_choices(w.settings);
 
   // The player's stored settings; a missing file keeps the defaults.
@@ -119,6 +139,7 @@ int run_game(int argc, char** argv) {
   if (outcome == ParseOutcome::kExitOk) return 0;
   if (w.options.no_mmx && has_mmx) kota::log_printf("Ignoring MMX\n");
   apply_command_line_settings(w);
+  configure_renderer(w);
   if (w.options.connect) {
     w.options.track.reset();
     w.online = true;
@@ -138,6 +159,8 @@ int run_game(int argc, char** argv) {
   bool presented = false;
   if (wait_until_drawable(window)) {
     set_fixed_gl_state(w);
+    render_gl_install();
+    w.hud = load_hud_textures();
     presented = kota::swap_buffers(window);
   }
   if (presented) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "render/hud_textures.h"
 #include "shell/bindings.h"
 #include "shell/command_line.h"
 #include "shell/render_detail.h"
@@ -137,6 +138,7 @@ struct World {
   CommandLine options;  // what this run's command line asked for
   Settings settings;    // the player's settings, stored in the configuration file
   RenderDetail detail;  // derived from the settings at start-up
+  HudTextures hud;      // the overlay and title pictures
   LoopState loop;
   std::mt19937 rng;
 };
