@@ -1,5 +1,7 @@
 #include "shell/main_loop.h"
 
+#include "files/messages.h"
+
 namespace br {
 
 void settle_view_mode(World& w) {
@@ -23,6 +25,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     }
     double now = frame_advance(w, hooks.clock);
     step_loop(w, now, hooks.events);
+    if (w.view_mode != kViewTitle) expire_messages(w);
   }
 }
 

@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "files/home.h"
+#include "files/memory.h"
+#include "files/messages.h"
+#include "files/release_digest.h"
 #include "platform/log.h"
+#include "platform/message_box.h"
 #include "platform/options.h"
 #include "shell/command_line.h"
 #include "shell/main_loop.h"
@@ -49,8 +54,17 @@ int run_game(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (asks_for_help_or_version(args)) return answer_help_or_version(args);
 
+  install_new_handler();
   World& w = g_world;
   world_reset();
+  message_area_clear(w);
+
+  // The home and data directories; the log file starts in the home directory here.
+  if (!find_game_data(kReleaseDigest)) {
+    kota::message_box("Problem starting Bermrider", "Can't find game data\n");
+    kota::log_printf(nullptr);
+    return 0;
+  }
 
   // The processor check: the renderer's MMX paths need the feature bit.
   bool has_mmx = processor_has_mmx();
@@ -63,6 +77,11 @@ int run_game(int argc, char** argv) {
   std::fputs(err.c_str(), stderr);
   if (outcome == ParseOutcome::kExitBad) return 1;
   if (outcome == ParseOutcome::kExitOk) return 0;
+  if (w.options.open_home) {
+    open_home_directory();
+    kota::log_printf(nullptr);
+    return 0;
+  }
   if (w.options.no_mmx && has_mmx) kota::log_printf("Ignoring MMX\n");
   if (w.options.connect) {
     w.options.track.reset();
