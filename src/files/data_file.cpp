@@ -21,12 +21,12 @@ namespace br {
 namespace {
 
 constexpr uint64_t kNoLimit = UINT64_MAX;
-constexpr size_t kGzipInput = 16384;   // bytes
-constexpr size_t kGzipWindow = 1024;   // bytes of inflated output held at a time
-constexpr size_t kMaxPath = 1023;      // characters
+constexpr size_t kGzipInput = 16384;  // bytes
+constexpr size_t kGzipWindow = 1024;  // bytes of inflated output held at a time
+constexpr size_t kMaxPath = 1023;     // characters
 constexpr size_t kMaxBackupPath = 1000;
 constexpr int kMaxBackups = 9999;
-constexpr size_t kCopyBlock = 65536;   // bytes
+constexpr size_t kCopyBlock = 65536;  // bytes
 
 struct GzipState {
   z_stream z{};
@@ -42,10 +42,10 @@ struct GzipState {
 
 struct DataFile {
   FILE* fp = nullptr;
-  uint64_t base = 0;         // bytes from the start of fp to the contents
-  uint64_t limit = kNoLimit; // bytes of contents, for archive members
-  uint64_t raw_pos = 0;      // bytes of contents taken from fp
-  uint64_t pos = 0;          // bytes handed to the reader
+  uint64_t base = 0;          // bytes from the start of fp to the contents
+  uint64_t limit = kNoLimit;  // bytes of contents, for archive members
+  uint64_t raw_pos = 0;       // bytes of contents taken from fp
+  uint64_t pos = 0;           // bytes handed to the reader
   int pushback = -1;
   bool compressed = false;
   bool scrambled = false;
@@ -63,7 +63,8 @@ namespace {
 
 // Contents as stored: the length limit applied and the scrambling undone.
 size_t source_read(DataFile& f, uint8_t* buffer, size_t count) {
-  if (f.limit != kNoLimit) count = static_cast<size_t>(std::min<uint64_t>(count, f.limit - f.raw_pos));
+  if (f.limit != kNoLimit)
+    count = static_cast<size_t>(std::min<uint64_t>(count, f.limit - f.raw_pos));
   if (count == 0) return 0;
   size_t got = std::fread(buffer, 1, count, f.fp);
   f.raw_pos += got;
@@ -243,8 +244,12 @@ DataFile* open_from_index(const std::string& name, const char* mode) {
   return f.release();
 }
 
-int scan_get(void* context) { return data_getc(static_cast<DataFile*>(context)); }
-void scan_unget(void* context, int c) { data_ungetc(static_cast<DataFile*>(context), c); }
+int scan_get(void* context) {
+  return data_getc(static_cast<DataFile*>(context));
+}
+void scan_unget(void* context, int c) {
+  data_ungetc(static_cast<DataFile*>(context), c);
+}
 
 }  // namespace
 
@@ -259,7 +264,9 @@ DataFile* data_open(const char* name, const char* mode) {
   return open_from_index(rest, mode);
 }
 
-void data_close(DataFile* file) { delete file; }
+void data_close(DataFile* file) {
+  delete file;
+}
 
 int data_getc(DataFile* file) {
   if (file->pushback >= 0) {
@@ -320,9 +327,13 @@ size_t data_write(DataFile* file, const void* buffer, size_t count) {
   return std::fwrite(buffer, 1, count, file->fp);
 }
 
-int data_putc(DataFile* file, int c) { return std::fputc(c, file->fp); }
+int data_putc(DataFile* file, int c) {
+  return std::fputc(c, file->fp);
+}
 
-int data_puts(DataFile* file, const char* text) { return std::fputs(text, file->fp); }
+int data_puts(DataFile* file, const char* text) {
+  return std::fputs(text, file->fp);
+}
 
 int data_printf(DataFile* file, const char* format, ...) {
   va_list args;
@@ -332,7 +343,9 @@ int data_printf(DataFile* file, const char* format, ...) {
   return n;
 }
 
-int data_flush(DataFile* file) { return std::fflush(file->fp); }
+int data_flush(DataFile* file) {
+  return std::fflush(file->fp);
+}
 
 int data_scanf(DataFile* file, const char* format, ...) {
   ScanSource source{scan_get, scan_unget, file, 0};

@@ -27,7 +27,9 @@ IndexState& state() {
   return s;
 }
 
-unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+unsigned char lower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
 
 bool entry_less(const DataIndexEntry& a, const DataIndexEntry& b) {
   int d = compare_data_names(a.name, b.name);
@@ -122,7 +124,9 @@ int compare_data_names(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-const std::vector<DataIndexEntry>& data_index() { return built().entries; }
+const std::vector<DataIndexEntry>& data_index() {
+  return built().entries;
+}
 
 const DataIndexEntry* data_index_find(const std::string& name) {
   const auto& entries = built().entries;
@@ -134,7 +138,9 @@ const DataIndexEntry* data_index_find(const std::string& name) {
   return &*it;
 }
 
-const std::vector<std::string>& data_file_list() { return built().list; }
+const std::vector<std::string>& data_file_list() {
+  return built().list;
+}
 
 bool data_file_describe(int index, char* buffer, size_t size) {
   const IndexState& s = built();

@@ -19,7 +19,7 @@ namespace {
 
 constexpr char kReleaseArchive[] = "zzzz.saf";
 constexpr char kLogFileName[] = "lastlog.txt";
-constexpr uint64_t kSmallestManagedMemory = 67108864;  // 64 MB
+constexpr uint64_t kSmallestManagedMemory = 67108864;   // 64 MB
 constexpr uint64_t kLargestCountedMemory = 2147483648;  // 2 GB
 constexpr uint64_t kLeftToTheSystem = 33554432;         // 32 MB
 constexpr uint64_t kLargestMinimum = 1073741824;        // 1 GB
@@ -84,8 +84,8 @@ void set_working_set() {
     kota::log_printf("Working set left alone - less than 64 MB physical memory\n");
     return;
   }
-  kota::log_printf("Setting working set range to %u - %u\n",
-                   static_cast<unsigned>(range->minimum), static_cast<unsigned>(range->maximum));
+  kota::log_printf("Setting working set range to %u - %u\n", static_cast<unsigned>(range->minimum),
+                   static_cast<unsigned>(range->maximum));
   kota::log_printf("Working set update failed\n");
 }
 

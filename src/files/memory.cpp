@@ -37,6 +37,8 @@ void* xmalloc(size_t size) {
   return p;
 }
 
-void install_new_handler() { std::set_new_handler(out_of_memory); }
+void install_new_handler() {
+  std::set_new_handler(out_of_memory);
+}
 
 }  // namespace br

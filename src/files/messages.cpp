@@ -31,8 +31,12 @@ void message_area_clear(World& w) {
   w.message_expiry = 0.0;
 }
 
-void set_message_lines(int lines) { ring().limit = lines < 0 ? 0 : lines; }
-int message_lines() { return ring().limit; }
+void set_message_lines(int lines) {
+  ring().limit = lines < 0 ? 0 : lines;
+}
+int message_lines() {
+  return ring().limit;
+}
 
 void show_message(const char* format, ...) {
   va_list args;

@@ -50,14 +50,30 @@ class Scanner {
 
 void Scanner::store_count(Length length, size_t n) {
   switch (length) {
-    case Length::kChar: *va_arg(args_, signed char*) = static_cast<signed char>(n); break;
-    case Length::kShort: *va_arg(args_, short*) = static_cast<short>(n); break;
-    case Length::kLong: *va_arg(args_, long*) = static_cast<long>(n); break;
-    case Length::kLongLong: *va_arg(args_, long long*) = static_cast<long long>(n); break;
-    case Length::kSize: *va_arg(args_, size_t*) = n; break;
-    case Length::kMax: *va_arg(args_, intmax_t*) = static_cast<intmax_t>(n); break;
-    case Length::kPtrdiff: *va_arg(args_, ptrdiff_t*) = static_cast<ptrdiff_t>(n); break;
-    default: *va_arg(args_, int*) = static_cast<int>(n); break;
+    case Length::kChar:
+      *va_arg(args_, signed char*) = static_cast<signed char>(n);
+      break;
+    case Length::kShort:
+      *va_arg(args_, short*) = static_cast<short>(n);
+      break;
+    case Length::kLong:
+      *va_arg(args_, long*) = static_cast<long>(n);
+      break;
+    case Length::kLongLong:
+      *va_arg(args_, long long*) = static_cast<long long>(n);
+      break;
+    case Length::kSize:
+      *va_arg(args_, size_t*) = n;
+      break;
+    case Length::kMax:
+      *va_arg(args_, intmax_t*) = static_cast<intmax_t>(n);
+      break;
+    case Length::kPtrdiff:
+      *va_arg(args_, ptrdiff_t*) = static_cast<ptrdiff_t>(n);
+      break;
+    default:
+      *va_arg(args_, int*) = static_cast<int>(n);
+      break;
   }
 }
 
@@ -112,14 +128,30 @@ bool Scanner::scan_integer(char conversion, size_t width, Length length, bool su
     return is_signed ? static_cast<T>(s) : static_cast<T>(u);
   };
   switch (length) {
-    case Length::kChar: *va_arg(args_, char*) = value(char{}); break;
-    case Length::kShort: *va_arg(args_, short*) = value(short{}); break;
-    case Length::kLong: *va_arg(args_, long*) = value(long{}); break;
-    case Length::kLongLong: *va_arg(args_, long long*) = value(0LL); break;
-    case Length::kSize: *va_arg(args_, size_t*) = value(size_t{}); break;
-    case Length::kMax: *va_arg(args_, intmax_t*) = value(intmax_t{}); break;
-    case Length::kPtrdiff: *va_arg(args_, ptrdiff_t*) = value(ptrdiff_t{}); break;
-    default: *va_arg(args_, int*) = value(int{}); break;
+    case Length::kChar:
+      *va_arg(args_, char*) = value(char{});
+      break;
+    case Length::kShort:
+      *va_arg(args_, short*) = value(short{});
+      break;
+    case Length::kLong:
+      *va_arg(args_, long*) = value(long{});
+      break;
+    case Length::kLongLong:
+      *va_arg(args_, long long*) = value(0LL);
+      break;
+    case Length::kSize:
+      *va_arg(args_, size_t*) = value(size_t{});
+      break;
+    case Length::kMax:
+      *va_arg(args_, intmax_t*) = value(intmax_t{});
+      break;
+    case Length::kPtrdiff:
+      *va_arg(args_, ptrdiff_t*) = value(ptrdiff_t{});
+      break;
+    default:
+      *va_arg(args_, int*) = value(int{});
+      break;
   }
   ++assigned_;
   return true;
@@ -190,14 +222,22 @@ int Scanner::run(const char* format) {
     size_t width = 0;
     while (*p >= '0' && *p <= '9') width = width * 10 + static_cast<size_t>(*p++ - '0');
     Length length = Length::kNone;
-    if (p[0] == 'h' && p[1] == 'h') length = Length::kChar, p += 2;
-    else if (p[0] == 'l' && p[1] == 'l') length = Length::kLongLong, p += 2;
-    else if (*p == 'h') length = Length::kShort, ++p;
-    else if (*p == 'l') length = Length::kLong, ++p;
-    else if (*p == 'L' || *p == 'q') length = Length::kLongDouble, ++p;
-    else if (*p == 'z') length = Length::kSize, ++p;
-    else if (*p == 'j') length = Length::kMax, ++p;
-    else if (*p == 't') length = Length::kPtrdiff, ++p;
+    if (p[0] == 'h' && p[1] == 'h')
+      length = Length::kChar, p += 2;
+    else if (p[0] == 'l' && p[1] == 'l')
+      length = Length::kLongLong, p += 2;
+    else if (*p == 'h')
+      length = Length::kShort, ++p;
+    else if (*p == 'l')
+      length = Length::kLong, ++p;
+    else if (*p == 'L' || *p == 'q')
+      length = Length::kLongDouble, ++p;
+    else if (*p == 'z')
+      length = Length::kSize, ++p;
+    else if (*p == 'j')
+      length = Length::kMax, ++p;
+    else if (*p == 't')
+      length = Length::kPtrdiff, ++p;
     char conversion = *p;
     if (conversion == 0) return assigned_;
     ++p;
@@ -273,13 +313,26 @@ int Scanner::run(const char* format) {
         if (out) ++assigned_;
         break;
       }
-      case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': case 'p':
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'o':
+      case 'x':
+      case 'X':
+      case 'p':
         if (skip_space() < 0) return input_failure();
         if (!scan_integer(conversion, width, length, suppress)) {
           return ended_ ? input_failure() : assigned_;
         }
         break;
-      case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+      case 'f':
+      case 'F':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G':
+      case 'a':
+      case 'A':
         if (skip_space() < 0) return input_failure();
         if (!scan_float(width, length, suppress)) return ended_ ? input_failure() : assigned_;
         break;

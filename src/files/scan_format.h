@@ -8,7 +8,7 @@
 namespace br {
 
 struct ScanSource {
-  int (*get)(void* context) = nullptr;             // next character, -1 at the end
+  int (*get)(void* context) = nullptr;            // next character, -1 at the end
   void (*unget)(void* context, int c) = nullptr;  // pushes back the character just read
   void* context = nullptr;
   size_t consumed = 0;  // characters taken and kept by the scan

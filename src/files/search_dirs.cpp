@@ -37,8 +37,8 @@ SearchDirs& built() {
   s.home = home_from_environment();
   if (!s.home.empty()) s.dirs.push_back(s.home);
   const char* br_home = std::getenv("BR_HOME");
-  std::string second = br_home && br_home[0] ? normalize_directory(std::string(br_home) + "/")
-                               : program_directory();
+  std::string second =
+      br_home && br_home[0] ? normalize_directory(std::string(br_home) + "/") : program_directory();
   if (!second.empty()) s.dirs.push_back(second);
   std::string installed = normalize_directory(BR_INSTALL_DATA_DIR);
   bool listed = false;
@@ -60,7 +60,9 @@ std::string normalize_directory(const std::string& path) {
   return out;
 }
 
-const std::string& home_directory() { return built().home; }
+const std::string& home_directory() {
+  return built().home;
+}
 
 const char* search_directory(int n) {
   const SearchDirs& s = built();
@@ -68,7 +70,9 @@ const char* search_directory(int n) {
   return s.dirs[n].c_str();
 }
 
-int search_directory_count() { return static_cast<int>(built().dirs.size()); }
+int search_directory_count() {
+  return static_cast<int>(built().dirs.size());
+}
 
 std::string program_directory() {
   std::vector<char> buf(4096);
@@ -87,6 +91,8 @@ void make_directories(const std::string& path) {
   }
 }
 
-void search_dirs_reset() { state() = SearchDirs{}; }
+void search_dirs_reset() {
+  state() = SearchDirs{};
+}
 
 }  // namespace br

@@ -29,7 +29,9 @@ Outcome run(const br_test::TempDir& dir, const std::string& env, const std::stri
   return r;
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string quoted(const std::string& s) {
+  return "'" + s + "'";
+}
 
 TEST(BrdataE2e, PackListCatUnpackRoundTrip) {
   br_test::TempDir dir;
@@ -41,11 +43,13 @@ TEST(BrdataE2e, PackListCatUnpackRoundTrip) {
   br_test::write_file(dir.file("src/rabbithill/desc"), "Rabbit Hill\nhills and berms\n");
   br_test::write_file(dir.file("src/rabbithill/terrain.bin"), binary);
   br_test::write_file(dir.file("src/readme"), "");
-  std::string env = "XDG_DATA_HOME=" + quoted(dir.file("xdg")) + " BR_HOME=" + quoted(dir.file("game"));
+  std::string env =
+      "XDG_DATA_HOME=" + quoted(dir.file("xdg")) + " BR_HOME=" + quoted(dir.file("game"));
   std::string brdata = quoted(BRDATA_EXE);
 
-  Outcome pack = run(dir, env, brdata + " pack " + quoted(dir.file("game/tracks.saf")) + " -C " +
-                               quoted(dir.file("src")) + " rabbithill readme");
+  Outcome pack = run(dir, env,
+                     brdata + " pack " + quoted(dir.file("game/tracks.saf")) + " -C " +
+                         quoted(dir.file("src")) + " rabbithill readme");
   ASSERT_EQ(pack.status, 0) << pack.err;
 
   Outcome list = run(dir, env, brdata + " list");
@@ -61,18 +65,21 @@ TEST(BrdataE2e, PackListCatUnpackRoundTrip) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("can't open @rabbithill/nothing"), std::string::npos);
 
-  Outcome unpack = run(dir, env, brdata + " unpack " + quoted(dir.file("game/tracks.saf")) + " " +
-                                 quoted(dir.file("out")));
+  Outcome unpack = run(
+      dir, env,
+      brdata + " unpack " + quoted(dir.file("game/tracks.saf")) + " " + quoted(dir.file("out")));
   ASSERT_EQ(unpack.status, 0) << unpack.err;
   EXPECT_EQ(br_test::read_file(dir.file("out/rabbithill/terrain.bin")), binary);
   EXPECT_EQ(br_test::read_file(dir.file("out/rabbithill/desc")), "Rabbit Hill\nhills and berms\n");
   EXPECT_TRUE(fs::exists(dir.file("out/readme")));
 
   // A scrambled copy reads back through the game's lookup as the original.
-  Outcome scramble = run(dir, env, brdata + " scramble " + quoted(dir.file("src/rabbithill/desc")) +
-                                   " " + quoted(dir.file("xdg/Bermrider/secret.scram")));
+  Outcome scramble = run(dir, env,
+                         brdata + " scramble " + quoted(dir.file("src/rabbithill/desc")) + " " +
+                             quoted(dir.file("xdg/Bermrider/secret.scram")));
   ASSERT_EQ(scramble.status, 0);
-  EXPECT_NE(br_test::read_file(dir.file("xdg/Bermrider/secret.scram")), "Rabbit Hill\nhills and berms\n");
+  EXPECT_NE(br_test::read_file(dir.file("xdg/Bermrider/secret.scram")),
+            "Rabbit Hill\nhills and berms\n");
   EXPECT_EQ(run(dir, env, brdata + " cat @secret").out, "Rabbit Hill\nhills and berms\n");
 
   Outcome digest = run(dir, env, brdata + " digest " + quoted(dir.file("src/readme")));
@@ -102,7 +109,8 @@ TEST(BermriderE2e, GameDataDecidesBetweenBadOptionAndMissingData) {
   Outcome moved = run(dir, env, quoted(dir.file("elsewhere/bermrider")) + " --nosound=1");
   EXPECT_EQ(moved.status, 0);
   EXPECT_EQ(moved.err, "Problem starting Bermrider: Can't find game data\n");
-  Outcome empty_home = run(dir, env + " BR_HOME=" + quoted(dir.file("elsewhere")), game + " --nosound=1");
+  Outcome empty_home =
+      run(dir, env + " BR_HOME=" + quoted(dir.file("elsewhere")), game + " --nosound=1");
   EXPECT_EQ(empty_home.status, 0);
   EXPECT_EQ(empty_home.err, "Problem starting Bermrider: Can't find game data\n");
 }

@@ -22,7 +22,8 @@ std::optional<std::vector<br::ArchiveMember>> parse(const std::string& bytes) {
 }
 
 TEST(ArchiveHeader, MembersFollowTheEndLineInHeaderOrder) {
-  std::string bytes = br_test::archive_bytes({{"a//b///c.txt", "hello"}, {"empty", ""}, {"x", "123"}});
+  std::string bytes =
+      br_test::archive_bytes({{"a//b///c.txt", "hello"}, {"empty", ""}, {"x", "123"}});
   auto m = parse(bytes);
   ASSERT_TRUE(m);
   ASSERT_EQ(m->size(), 3u);
@@ -37,16 +38,16 @@ TEST(ArchiveHeader, MembersFollowTheEndLineInHeaderOrder) {
 
 TEST(ArchiveHeader, BrokenHeadersMakeTheWholeArchiveInvalid) {
   const char* broken[] = {
-      "",                         // nothing at all
-      "5 a\n",                    // ends before the "-" line
-      "5 a\nhello",               // contents but no "-" line
-      "5 a\n-",                   // "-" line without its line feed
-      "5 a",                      // header line without its line feed
-      "x a\n-\nhello",            // a line that is not a number
-      " 5 a\n-\nhello",           // the number must come first
-      "5\n-\nhello",              // no separator and no name
-      "5 \n-\nhello",             // empty name
-      "6 a\n-\nhello",            // contents reach past the end of the file
+      "",                                // nothing at all
+      "5 a\n",                           // ends before the "-" line
+      "5 a\nhello",                      // contents but no "-" line
+      "5 a\n-",                          // "-" line without its line feed
+      "5 a",                             // header line without its line feed
+      "x a\n-\nhello",                   // a line that is not a number
+      " 5 a\n-\nhello",                  // the number must come first
+      "5\n-\nhello",                     // no separator and no name
+      "5 \n-\nhello",                    // empty name
+      "6 a\n-\nhello",                   // contents reach past the end of the file
       "99999999999999999999999 a\n-\n",  // size that cannot be real
       "18446744073709551616 a\n-\n",     // overflows 64 bits
   };
@@ -68,10 +69,18 @@ TEST(ArchiveHeader, DamagedArchivesStayInBounds) {
     for (int e = 0; e < edits; ++e) {
       size_t at = rng() % bytes.size();
       switch (rng() % 4) {
-        case 0: bytes[at] = static_cast<char>(rng()); break;
-        case 1: bytes.erase(at, 1); break;
-        case 2: bytes.insert(at, 1, "0123456789\n- "[rng() % 13]); break;
-        case 3: bytes.resize(at); break;
+        case 0:
+          bytes[at] = static_cast<char>(rng());
+          break;
+        case 1:
+          bytes.erase(at, 1);
+          break;
+        case 2:
+          bytes.insert(at, 1, "0123456789\n- "[rng() % 13]);
+          break;
+        case 3:
+          bytes.resize(at);
+          break;
       }
       if (bytes.empty()) bytes = "-";
     }

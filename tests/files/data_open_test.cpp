@@ -58,8 +58,8 @@ TEST(DataOpen, TheArchiveThatSortsFirstWinsAndMembersStopAtTheirLength) {
 
 TEST(DataOpen, InvalidArchivesContributeNothingAndSourcesStillCount) {
   DataDirs d;
-  DataDirs::put(d.game("1.saf"), "3 x\n3 y\n");                 // no "-" line
-  DataDirs::put(d.game("2.saf"), "3 x\n-");                     // "-" without line feed
+  DataDirs::put(d.game("1.saf"), "3 x\n3 y\n");  // no "-" line
+  DataDirs::put(d.game("2.saf"), "3 x\n-");      // "-" without line feed
   DataDirs::put(d.game("3.saf"), archive_bytes({{"x", "abc"}}));
   EXPECT_EQ(read_all("@x"), "abc");
   EXPECT_EQ(read_all("@y"), "<none>");

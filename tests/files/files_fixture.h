@@ -29,7 +29,9 @@ class DataDirs {
     br::data_files_reset();
   }
 
-  std::string home(const std::string& name = "") const { return dir_.file("xdg/Bermrider/" + name); }
+  std::string home(const std::string& name = "") const {
+    return dir_.file("xdg/Bermrider/" + name);
+  }
   std::string game(const std::string& name = "") const { return dir_.file("game/" + name); }
   std::string root(const std::string& name) const { return dir_.file(name); }
 
