@@ -25,9 +25,7 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 
 // A terminal's Ctrl-C or a desktop's shutdown ends the run through the normal shutdown, so
 // the configuration is still written.
-void on_stop_signal(int) {
-  g_stop_signal = 1;
-}
+void on_stop_signal(int) { g_stop_signal = 1; }
 
 bool processor_has_mmx() {
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "support/temp_dir.h"
 
@@ -113,6 +114,23 @@ TEST(BermriderE2e, GameDataDecidesBetweenBadOptionAndMissingData) {
       run(dir, env + " BR_HOME=" + quoted(dir.file("elsewhere")), game + " --nosound=1");
   EXPECT_EQ(empty_home.status, 0);
   EXPECT_EQ(empty_home.err, "Problem starting Bermrider: Can't find game data\n");
+}
+
+TEST(BermriderE2e, OpenHomeAsksTheDesktopAndEndsAtOnce) {
+  br_test::TempDir dir;
+  fs::create_directories(dir.path() / "bin");
+  std::string script = dir.file("bin/xdg-open");
+  br_test::write_file(script, "#!/bin/sh\necho \"$1\" > '" + dir.file("opened") + "'\n");
+  fs::permissions(script, fs::perms::owner_all);
+  std::string env = "XDG_DATA_HOME=" + quoted(dir.file("xdg")) +
+                    " PATH=" + quoted(dir.file("bin") + ":" + std::getenv("PATH"));
+  Outcome r = run(dir, env, quoted(BERMRIDER_EXE) + " --open-home");
+  EXPECT_EQ(r.status, 0) << r.err;
+  // The browser is started, not waited for.
+  for (int i = 0; i < 100 && !fs::exists(dir.file("opened")); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(br_test::read_file(dir.file("opened")), dir.file("xdg/Bermrider") + "\n");
 }
 
 }  // namespace
