@@ -1,6 +1,7 @@
 #include "shell/main_loop.h"
 
 #include "shell/controls.h"
+#include "files/messages.h"
 
 namespace br {
 
@@ -26,6 +27,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     double now = frame_advance(w, hooks.clock);
     read_mouse_axes(w);
     step_loop(w, now, hooks.events);
+    if (w.view_mode != kViewTitle) expire_messages(w);
   }
 }
 

@@ -4,11 +4,15 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "files/data_file.h"
+#include "files/home.h"
+#include "files/memory.h"
+#include "files/messages.h"
+#include "files/release_digest.h"
+#include "files/search_dirs.h"
 #include "platform/log.h"
 #include "platform/message_box.h"
 #include "platform/options.h"
@@ -37,26 +41,6 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 // A terminal's Ctrl-C or a desktop's shutdown ends the run through the normal shutdown, so
 // the configuration is still written.
 void on_stop_signal(int) { g_stop_signal = 1; }
-
-// The configuration file in the player's home directory, $XDG_DATA_HOME/Bermrider/ or else
-// ~/.local/share/Bermrider/, which is created when missing. "" when there is no home.
-// TODO(data files): take the home directory from the data-file layer once it exists.
-std::string config_file_path() {
-  std::string base;
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  if (xdg && xdg[0] == '/') {
-    base = xdg;
-  } else if (home && home[0]) {
-    base = std::string(home) + "/.local/share";
-  } else {
-    return "";
-  }
-  std::string dir = base + "/Bermrider";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  return dir + "/config";
-}
 
 // The renderer's loaders take their detail from the settings and the command line.
 void configure_renderer(const World& w) {
@@ -103,11 +87,20 @@ int run_game(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (asks_for_help_or_version(args)) return answer_help_or_version(args);
 
+  install_new_handler();
   kota::message_box_use_display();
   World& w = g_world;
   world_reset();
-  // The home directory, created when missing, and the configuration file in it.
-  std::string config_path = config_file_path();
+  message_area_clear(w);
+
+  // The home and data directories; the log file starts in the home directory here.
+  if (!find_game_data(kReleaseDigest)) {
+    kota::message_box("Problem starting Bermrider", "Can't find game data\n");
+    kota::log_printf(nullptr);
+    return 0;
+  }
+  // The player's configuration file, in the home directory; none without a home.
+  std::string config_path = home_directory().empty() ? "" : data_write_path("@config");
 
   // The video modes the settings offer: the two fixed entries and the display's modes.
   set_video_modes(w.settings, full_screen_modes(kota::display_modes()));
@@ -137,8 +130,14 @@ int run_game(int argc, char** argv) {
   std::fputs(err.c_str(), stderr);
   if (outcome == ParseOutcome::kExitBad) return 1;
   if (outcome == ParseOutcome::kExitOk) return 0;
+  if (w.options.open_home) {
+    open_home_directory();
+    kota::log_printf(nullptr);
+    return 0;
+  }
   if (w.options.no_mmx && has_mmx) kota::log_printf("Ignoring MMX\n");
   apply_command_line_settings(w);
+  set_message_lines(w.settings.message_lines.value);
   configure_renderer(w);
   if (w.options.connect) {
     w.options.track.reset();
