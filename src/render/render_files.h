@@ -1,6 +1,5 @@
-// The renderer's only doors to the outside: reading a data file whole, the list of data file
-// names, and the message routine. Everything the texture and model loaders read goes through
-// read_data_file, so switching to the game's data-file layer is a change in this one place.
+// The renderer's doors to the data-file layer: reading a data file whole, the list of data file
+// names, and the message routine.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +15,6 @@ std::optional<std::vector<uint8_t>> read_data_file(const std::string& name);
 
 // Every data file name (without "@"), sorted case-insensitively, duplicates removed.
 const std::vector<std::string>& data_file_names();
-
-// The search directories used for "@" names, in order ("/"-terminated or not).
-void set_render_search_directories(std::vector<std::string> directories);
 
 // A message the player should see: logged now, shown on screen once the message area exists.
 void render_message(const std::string& text);

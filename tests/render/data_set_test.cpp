@@ -4,6 +4,7 @@
 
 #include "render/data_check.h"
 #include "render/render_files.h"
+#include "support/data_dirs.h"
 
 namespace br {
 namespace {
@@ -12,14 +13,14 @@ TEST(DefaultDataSet, EveryPictureAndModelPassesTheCheck) {
 #ifndef BR_DEFAULT_DATA_DIR
   GTEST_SKIP() << "the default data set is not part of this build";
 #else
-  set_render_search_directories({BR_DEFAULT_DATA_DIR});
+  br_test::use_data_directory(BR_DEFAULT_DATA_DIR);
   std::vector<std::string> names = checkable_data_names();
   EXPECT_FALSE(names.empty());
   for (const std::string& name : names) {
     DataCheck check = describe_data_file(name);
     EXPECT_TRUE(check.ok) << check.text;
   }
-  set_render_search_directories({"."});
+  br_test::restore_data_directories();
 #endif
 }
 

@@ -14,6 +14,7 @@
 #include "render/render_stats.h"
 #include "render/texture_cache.h"
 #include "support/temp_dir.h"
+#include "support/data_dirs.h"
 
 namespace br {
 namespace {
@@ -31,7 +32,7 @@ class GlTest : public ::testing::Test {
     window_ = SDL_CreateWindow("gl test", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (window_) context_ = SDL_GL_CreateContext(window_);
     if (!context_) GTEST_SKIP() << "no OpenGL context: " << SDL_GetError();
-    set_render_search_directories({dir.path().string()});
+    br_test::use_data_directory(dir.path().string());
     render_settings() = RenderSettings{};
     render_gl_install();
     while (glGetError() != GL_NO_ERROR) {
@@ -46,7 +47,7 @@ class GlTest : public ::testing::Test {
     }
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
-    set_render_search_directories({"."});
+    br_test::restore_data_directories();
     render_settings() = RenderSettings{};
   }
   SDL_Window* window_ = nullptr;

@@ -10,6 +10,7 @@
 #include "render/data_check.h"
 #include "render/model_cache.h"
 #include "render/render_files.h"
+#include "support/data_dirs.h"
 
 namespace br {
 namespace {
@@ -150,10 +151,10 @@ TEST(ModelDecode, LyingOrBrokenFilesAreRefusedCleanly) {
 
 class ModelCacheTest : public ::testing::Test {
  protected:
-  void SetUp() override { set_render_search_directories({dir.path().string()}); }
+  void SetUp() override { br_test::use_data_directory(dir.path().string()); }
   void TearDown() override {
     model_delete_all();
-    set_render_search_directories({"."});
+    br_test::restore_data_directories();
   }
   void put(const std::string& name, int triangles) {
     std::string file = "JM1\n8 1 1 1 1 3 " + std::to_string(triangles) + "\n";

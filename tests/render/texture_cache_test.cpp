@@ -10,6 +10,7 @@
 #include "render/render_files.h"
 #include "render/render_settings.h"
 #include "render/texture_decode.h"
+#include "support/data_dirs.h"
 
 namespace br {
 namespace {
@@ -51,7 +52,7 @@ std::string j7_file(int w, int h, uint8_t first_red) {
 class TextureCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    set_render_search_directories({dir.path().string()});
+    br_test::use_data_directory(dir.path().string());
     set_texture_backend(&kRecorder);
     render_settings() = RenderSettings{};
     g_created.clear();
@@ -61,7 +62,7 @@ class TextureCacheTest : public ::testing::Test {
   void TearDown() override {
     texture_delete_all();
     set_texture_backend(nullptr);
-    set_render_search_directories({"."});
+    br_test::restore_data_directories();
     render_settings() = RenderSettings{};
   }
   void put(const std::string& name, const std::string& contents) {
@@ -254,7 +255,7 @@ TEST_F(TextureCacheTest, ChoiceListsCollectTexturesByPrefix) {
   put("Rider_Body-alt3.png.gz", "x");
   put("rider_body-alt1.png.info", "x");
   put("rider_head-alt1.png", "x");
-  set_render_search_directories({dir.path().string()});
+  br_test::use_data_directory(dir.path().string());
   EXPECT_EQ(texture_choice_list("rider_body-"),
             (std::vector<std::string>{"@rider_body-alt1.png", "@rider_body-alt2.j7",
                                       "@Rider_Body-alt3.png"}));

@@ -10,6 +10,7 @@
 #include "files/data_index.h"
 #include "files/digest.h"
 #include "files/scramble.h"
+#include "render/data_check.h"
 
 namespace {
 
@@ -19,7 +20,9 @@ constexpr char kUsage[] =
     "       brdata pack ARCHIVE [-C DIR] FILE...  (member names relative to DIR)\n"
     "       brdata unpack ARCHIVE DIR\n"
     "       brdata digest FILE                   (release digest of the first 1 MB)\n"
-    "       brdata scramble IN OUT               (the .scram transform; it undoes itself)\n";
+    "       brdata scramble IN OUT               (the .scram transform; it undoes itself)\n"
+    "       brdata check NAME...                 (load through the game's own readers)\n"
+    "       brdata check --all                   (every texture, model and shadow map)\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -117,6 +120,20 @@ int scramble(const char* in_path, const char* out_path) {
   return ok ? 0 : 1;
 }
 
+// Loads each name as the game would and prints what it sees; 1 when any fails to load.
+int check(int argc, char** argv) {
+  std::vector<std::string> names(argv, argv + argc);
+  if (names.size() == 1 && names[0] == "--all") names = br::checkable_data_names();
+  if (names.empty()) return usage();
+  bool all_ok = true;
+  for (const std::string& name : names) {
+    br::DataCheck c = br::describe_data_file(name);
+    std::fputs(c.text.c_str(), stdout);
+    all_ok = all_ok && c.ok;
+  }
+  return all_ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,5 +145,6 @@ int main(int argc, char** argv) {
   if (command == "unpack" && argc == 4) return unpack(argv[2], argv[3]);
   if (command == "digest" && argc == 3) return digest(argv[2]);
   if (command == "scramble" && argc == 4) return scramble(argv[2], argv[3]);
+  if (command == "check") return check(argc - 2, argv + 2);
   return usage();
 }
