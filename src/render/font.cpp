@@ -1,5 +1,7 @@
 #include "render/font.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -62,6 +64,8 @@ int cut_glyphs(const Image& picture, std::string_view characters, Font& font) {
   font.glyphs = {};
   font.image_width = picture.width;
   font.image_height = picture.height;
+  font.texture_width = next_power_of_two(picture.width);
+  font.texture_height = next_power_of_two(picture.height);
   if (picture.width < 1 || picture.height < 1 || picture.components < 1) return 0;
   std::vector<int> columns = boundaries(picture, true);
   std::vector<int> rows = boundaries(picture, false);
@@ -85,6 +89,34 @@ int cut_glyphs(const Image& picture, std::string_view characters, Font& font) {
     }
   }
   return static_cast<int>(next);
+}
+
+namespace {
+
+// The first texel of the resampled texture that repeats source pixel `pixel` (or lies past
+// the picture when `pixel` is its size).
+int first_texel(int pixel, int source, int resampled) {
+  return static_cast<int>((static_cast<int64_t>(pixel) * resampled + source - 1) / source);
+}
+
+float texel_edge(float coordinate, int source, int resampled, float inset) {
+  int pixel = static_cast<int>(std::lround(coordinate * source));
+  return (static_cast<float>(first_texel(pixel, source, resampled)) + inset) /
+         static_cast<float>(resampled);
+}
+
+}  // namespace
+
+Glyph glyph_texture_rect(const Font& font, const Glyph& glyph) {
+  Glyph rect = glyph;
+  if (!glyph.present || font.image_width < 1 || font.image_height < 1) return rect;
+  int w = font.image_width, h = font.image_height;
+  int tw = font.texture_width, th = font.texture_height;
+  rect.left = texel_edge(glyph.left, w, tw, 0.5f);
+  rect.right = texel_edge(glyph.right, w, tw, -0.5f);
+  rect.top = texel_edge(glyph.top, h, th, 0.5f);
+  rect.bottom = texel_edge(glyph.bottom, h, th, -0.5f);
+  return rect;
 }
 
 bool font_load(Font& font, const std::string& image_name, std::string_view characters) {

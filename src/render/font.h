@@ -25,6 +25,8 @@ struct Font {
   TextureId texture = 0;
   int image_width = 0;  // pixels of the picture the cells were cut from
   int image_height = 0;
+  int texture_width = 0;  // as uploaded: the picture resampled to powers of two
+  int texture_height = 0;
   std::array<Glyph, 256> glyphs{};
 
   const Glyph& glyph(unsigned char code) const { return glyphs[code]; }
@@ -39,6 +41,11 @@ inline constexpr std::string_view kDigitCharacters = "0123456789";
 // row boundaries. `characters` fill the cells left to right, band after band; characters
 // beyond the last cell get no glyph. Returns the number of glyphs assigned.
 int cut_glyphs(const Image& picture, std::string_view characters, Font& font);
+
+// Where a glyph's cell lies in the uploaded texture, whose nearest-neighbour resampling
+// repeats some pixel columns and rows: the texels that repeat the cell's pixels, half a texel
+// in from each edge, so that filtering never reaches a separator or a neighbouring cell.
+Glyph glyph_texture_rect(const Font& font, const Glyph& glyph);
 
 // Loads the picture `image_name` (a data-file name, "@font.png"), cuts its glyphs and uploads
 // it at full detail. A missing picture leaves a font without glyphs: text then takes its room

@@ -13,10 +13,6 @@ void text_draw(const Font& font, float red, float green, float blue, float alpha
                std::string_view text, int flags) {
   TextLayout layout = layout_text(font, text, {red, green, blue, alpha}, flags);
   if (layout.quads.empty() || font.texture == 0) return;
-  // Half a texel in from each cell edge, so filtering never reaches the separator pixels.
-  const float du = 0.5f / static_cast<float>(font.image_width);
-  const float dv = 0.5f / static_cast<float>(font.image_height);
-
   glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
   glDisable(GL_CULL_FACE);
   glDisable(GL_DEPTH_TEST);
@@ -28,17 +24,17 @@ void text_draw(const Font& font, float red, float green, float blue, float alpha
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glBegin(GL_QUADS);
   for (const TextQuad& q : layout.quads) {
-    const Glyph& g = font.glyph(q.code);
+    Glyph g = glyph_texture_rect(font, font.glyph(q.code));
     float x0 = q.x, x1 = q.x + q.width;
     float y0 = -q.line, y1 = 1.0f - q.line;
     glColor4f(q.colour[0], q.colour[1], q.colour[2], q.colour[3]);
-    glTexCoord2f(g.left + du, g.bottom - dv);
+    glTexCoord2f(g.left, g.bottom);
     glVertex2f(x0, y0);
-    glTexCoord2f(g.right - du, g.bottom - dv);
+    glTexCoord2f(g.right, g.bottom);
     glVertex2f(x1, y0);
-    glTexCoord2f(g.right - du, g.top + dv);
+    glTexCoord2f(g.right, g.top);
     glVertex2f(x1, y1);
-    glTexCoord2f(g.left + du, g.top + dv);
+    glTexCoord2f(g.left, g.top);
     glVertex2f(x0, y1);
   }
   glEnd();

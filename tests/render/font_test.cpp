@@ -47,6 +47,27 @@ TEST(FontTest, CellsComeFromTheTopRowAndLeftColumnSeparators) {
   EXPECT_EQ(font.image_width, 11);
 }
 
+TEST(FontTest, DrawingUsesOnlyTheTexelsThatRepeatTheCell) {
+  // 11 pixels become 16 texels: texel d repeats pixel d * 11 / 16, so pixels 1 and 2 of the
+  // first cell are texels 2 to 4; pixel 3, the separator, is texel 5.
+  Image picture = make_font_picture({2, 3, 2}, {2, 4}, no_ink);
+  Font font;
+  cut_glyphs(picture, "ABCDEF", font);
+  EXPECT_EQ(font.texture_width, 16);
+  Glyph a = glyph_texture_rect(font, font.glyph('A'));
+  EXPECT_FLOAT_EQ(a.left, 2.5f / 16);
+  EXPECT_FLOAT_EQ(a.right, 4.5f / 16);
+  // 9 rows become 16: pixel rows 1 and 2 are texel rows 2 to 5.
+  EXPECT_FLOAT_EQ(a.top, 2.5f / 16);
+  EXPECT_FLOAT_EQ(a.bottom, 5.5f / 16);
+  // A picture already in powers of two keeps its pixels.
+  Image square = make_font_picture({2, 3}, {2, 1}, no_ink);  // 8 x 6 -> 8 x 8
+  cut_glyphs(square, "xy", font);
+  Glyph y = glyph_texture_rect(font, font.glyph('y'));
+  EXPECT_FLOAT_EQ(y.left, 4.5f / 8);
+  EXPECT_FLOAT_EQ(y.right, 6.5f / 8);
+}
+
 TEST(FontTest, SeparatorColourIsWhateverTheCornerHolds) {
   // A grey picture with black corner and black marks at x = 3 and y = 2; no closing
   // separators, so the picture's edges close the last cells.
