@@ -170,6 +170,30 @@ TEST_F(TextGlTest, ColourSequencesAndTheShadowReachThePicture) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(TextGlTest, TitleScreenAndPauseNoticePlaceTheirTexts) {
+  // Every letter a solid block, so the texts show as bars where they are drawn.
+  Image picture = br_test::make_font_picture({6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6}, {8},
+                                             [](int, int, int) { return true; });
+  br_test::write_file(dir.file("blocks.png"),
+                      br_test::encode_png_pixels(picture.width, picture.height, 4,
+                                                 picture.pixels));
+  ASSERT_TRUE(font_load(game_fonts().main, "@blocks.png", "Pausedvrion."));
+  begin_frame(320, 240, 0.5f);
+  draw_title_screen(0, 320, 240, "version", "Paused");
+  // The progress text is centred across the frame, low down; the version sits bottom right.
+  expect_near(pixel(160, 60), {255, 255, 255}, 2, "progress text");
+  expect_near(pixel(160, 100), {128, 128, 128}, 2, "above the progress text");
+  expect_near(pixel(300, 10), {255, 255, 255}, 2, "version text");
+  expect_near(pixel(20, 10), {128, 128, 128}, 2, "left of the version text");
+
+  glClear(GL_COLOR_BUFFER_BIT);
+  draw_paused_text(320, 240);
+  expect_near(pixel(160, 120), {255, 255, 255}, 2, "centre");
+  expect_near(pixel(160, 60), {128, 128, 128}, 2, "below the notice");
+  expect_near(pixel(20, 120), {128, 128, 128}, 2, "left of the notice");
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 #ifdef BR_DEFAULT_DATA_DIR
 constexpr int kShotWidth = 320;
 constexpr int kShotHeight = 240;
