@@ -83,10 +83,10 @@ TEST(FontTest, SeparatorColourIsWhateverTheCornerHolds) {
   black(4, 3);
   Font font;
   EXPECT_EQ(cut_glyphs(picture, "wxyz", font), 4);
-  EXPECT_FLOAT_EQ(font.glyph('w').advance, 2.0f);   // x 1..2, y 1
-  EXPECT_FLOAT_EQ(font.glyph('x').advance, 2.0f);   // x 4..5, y 1
-  EXPECT_FLOAT_EQ(font.glyph('y').advance, 2.0f);   // x 1..2, y 3
-  EXPECT_FLOAT_EQ(font.glyph('z').right, 1.0f);     // up to the right edge
+  EXPECT_FLOAT_EQ(font.glyph('w').advance, 2.0f);  // x 1..2, y 1
+  EXPECT_FLOAT_EQ(font.glyph('x').advance, 2.0f);  // x 4..5, y 1
+  EXPECT_FLOAT_EQ(font.glyph('y').advance, 2.0f);  // x 1..2, y 3
+  EXPECT_FLOAT_EQ(font.glyph('z').right, 1.0f);    // up to the right edge
   EXPECT_FLOAT_EQ(font.glyph('z').bottom, 1.0f);
 }
 
@@ -94,8 +94,7 @@ TEST(FontTest, LoadsFromDataFilesAndAMissingPictureLeavesNoGlyphs) {
   br_test::TempDir dir;
   Image picture = make_font_picture({4, 4}, {4}, no_ink);
   br_test::write_file(dir.file("digits.png"),
-                      br_test::encode_png_pixels(picture.width, picture.height, 4,
-                                                 picture.pixels));
+                      br_test::encode_png_pixels(picture.width, picture.height, 4, picture.pixels));
   set_render_search_directories({dir.path().string()});
   Font font;
   EXPECT_TRUE(font_load(font, "@digits.png", "01"));
@@ -165,9 +164,9 @@ TEST(TextLayoutTest, ColourSequences) {
   EXPECT_EQ(colours("\x1b[1;31ma"), (std::vector<TextColour>{{1, 0, 0, 0.5f}}));
   EXPECT_EQ(colours("\x1b[31ma"), (std::vector<TextColour>{{0.75f, 0, 0, 0.5f}}));
   // Reset, bright off, an empty parameter list, and white at 0.75.
-  EXPECT_EQ(colours("\x1b[32ma\x1b[0mb\x1b[1;22;37ma\x1b[mb"),
-            (std::vector<TextColour>{{0, 0.75f, 0, 0.5f}, caller, {0.75f, 0.75f, 0.75f, 0.5f},
-                                     caller}));
+  EXPECT_EQ(
+      colours("\x1b[32ma\x1b[0mb\x1b[1;22;37ma\x1b[mb"),
+      (std::vector<TextColour>{{0, 0.75f, 0, 0.5f}, caller, {0.75f, 0.75f, 0.75f, 0.5f}, caller}));
   // Shadow colours touch only the shadow pass, and the other way round.
   EXPECT_EQ(colours("\x1b[44;31ma"), (std::vector<TextColour>{{0.75f, 0, 0, 0.5f}}));
   EXPECT_EQ(colours("\x1b[44;31ma", kTextShadowPass),
@@ -185,7 +184,10 @@ TEST(TextLayoutTest, SequencesTakeNoRoomAndBrokenOnesAreHarmless) {
   EXPECT_EQ(cleared.quads[1].colour, kWhite);
   EXPECT_FLOAT_EQ(text_width(font, "\x1b[1;31mab\x1b[0m"), 2.0f);
   // An escape without "[", a sequence broken by a blank, one cut off by the end.
-  TextLayout broken = layout_text(font, "\x1b" "a\x1b[31 b\x1b[3", kWhite);
+  TextLayout broken = layout_text(font,
+                                  "\x1b"
+                                  "a\x1b[31 b\x1b[3",
+                                  kWhite);
   ASSERT_EQ(broken.quads.size(), 2u);
   EXPECT_EQ(broken.quads[1].colour, kWhite);
   EXPECT_FLOAT_EQ(broken.width, 2.5f);

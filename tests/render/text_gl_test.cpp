@@ -97,12 +97,11 @@ class TextGlTest : public ::testing::Test {
 
   // Glyphs 8 x 8: "A" fully inked, "B" blank, "C" inked on its left half.
   Font test_font() {
-    Image picture = br_test::make_font_picture({8, 8, 8}, {8}, [](int cell, int x, int) {
-      return cell == 0 || (cell == 2 && x < 4);
-    });
-    br_test::write_file(dir.file("test-font.png"),
-                        br_test::encode_png_pixels(picture.width, picture.height, 4,
-                                                   picture.pixels));
+    Image picture = br_test::make_font_picture(
+        {8, 8, 8}, {8}, [](int cell, int x, int) { return cell == 0 || (cell == 2 && x < 4); });
+    br_test::write_file(
+        dir.file("test-font.png"),
+        br_test::encode_png_pixels(picture.width, picture.height, 4, picture.pixels));
     Font font;
     EXPECT_TRUE(font_load(font, "@test-font.png", "ABC"));
     return font;
@@ -175,8 +174,7 @@ TEST_F(TextGlTest, TitleScreenAndPauseNoticePlaceTheirTexts) {
   Image picture = br_test::make_font_picture({6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6}, {8},
                                              [](int, int, int) { return true; });
   br_test::write_file(dir.file("blocks.png"),
-                      br_test::encode_png_pixels(picture.width, picture.height, 4,
-                                                 picture.pixels));
+                      br_test::encode_png_pixels(picture.width, picture.height, 4, picture.pixels));
   ASSERT_TRUE(font_load(game_fonts().main, "@blocks.png", "Pausedvrion."));
   begin_frame(320, 240, 0.5f);
   draw_title_screen(0, 320, 240, "version", "Paused");
@@ -214,8 +212,7 @@ TEST_F(TextGlTest, TitleScreenMatchesItsReferencePicture) {
   begin_frame(kShotWidth, kShotHeight, 0.0f);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);  // the game's background
   glClear(GL_COLOR_BUFFER_BIT);
-  draw_title_screen(title, kShotWidth, kShotHeight, "2015-05-01-1264 snapshot",
-                    "Loading track...");
+  draw_title_screen(title, kShotWidth, kShotHeight, "2015-05-01-1264 snapshot", "Loading track...");
   std::vector<uint8_t> shot = read_frame();
   std::string png = br_test::encode_png_pixels(kShotWidth, kShotHeight, 3, shot);
 
@@ -227,8 +224,7 @@ TEST_F(TextGlTest, TitleScreenMatchesItsReferencePicture) {
   if (stored.empty()) GTEST_SKIP() << "no reference picture yet: run with BR_UPDATE_REFERENCE=1";
   std::string error, metadata;
   std::optional<Image> reference = decode_png(
-      std::span(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()), &metadata,
-      &error);
+      std::span(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()), &metadata, &error);
   ASSERT_TRUE(reference) << error;
   ASSERT_EQ(reference->width, kShotWidth);
   ASSERT_EQ(reference->height, kShotHeight);
