@@ -6,6 +6,8 @@
 
 #include "platform/log.h"
 #include "platform/message_box.h"
+#include "render/title_screen.h"
+#include "shell/progress_text.h"
 #include "shell/video_modes.h"
 
 namespace br {
@@ -64,8 +66,26 @@ bool draw_frame(World& w, kota::Window* window) {
   glViewport(area->x, area->y, area->width, area->height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   // The world, the overlay and the menus are drawn here as the renderer arrives.
+  if (w.view_mode == kViewTitle)
+    draw_title_screen(w.hud.title, area->width, area->height, kVersionText);
+  if (w.paused && w.options.pause_text_shown) draw_paused_text(area->width, area->height);
   if (w.options.glfinish) glFinish();
   return kota::swap_buffers(window);
+}
+
+void install_progress_presenter(const World& w, kota::Window* window) {
+  if (!window) {
+    set_progress_presenter(nullptr);
+    return;
+  }
+  set_progress_presenter([&w, window](std::string_view text) {
+    std::optional<kota::FrameArea> area = kota::begin_frame(window);
+    if (!area) return;  // not drawable now: the text is skipped, not waited for
+    glViewport(area->x, area->y, area->width, area->height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_title_screen(w.hud.title, area->width, area->height, kVersionText, text);
+    kota::swap_buffers(window);
+  });
 }
 
 EventSource window_event_source(kota::Window* window) {

@@ -23,6 +23,10 @@ void set_fixed_gl_state(const World& w);
 // no area skips drawing and is not a failure.
 bool draw_frame(World& w, kota::Window* window);
 
+// Lets the session set-up and the track loader show their progress texts on the title
+// screen in `window`; nullptr takes the presenter away (before the window closes).
+void install_progress_presenter(const World& w, kota::Window* window);
+
 // The main loop's event source: the window's events, up to a step's deadline.
 EventSource window_event_source(kota::Window* window);
 

@@ -17,6 +17,7 @@
 #include "platform/message_box.h"
 #include "platform/options.h"
 #include "platform/window.h"
+#include "render/font.h"
 #include "render/hud_textures.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
@@ -74,6 +75,8 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   // Textures and display lists belong to the context, so they go before the window.
   texture_delete_all();
   model_delete_all();
+  game_fonts() = GameFonts{};
+  install_progress_presenter(w, nullptr);
   render_gl_uninstall();
   kota::window_close(window);
   // The player's settings go back to disk last, after everything that may still change them.
@@ -160,6 +163,8 @@ int run_game(int argc, char** argv) {
     set_fixed_gl_state(w);
     render_gl_install();
     w.hud = load_hud_textures();
+    load_game_fonts();
+    install_progress_presenter(w, window);
     presented = kota::swap_buffers(window);
   }
   if (presented) {
