@@ -17,6 +17,20 @@ bool offline(const World& w) { return !w.online; }
 
 }  // namespace
 
+void change_viewed_rider(World& w, int direction) {
+  bool local = w.slots[w.viewed_slot].control == kControlLocal;
+  if (local && !w.settings.spy.value) return;
+  if (w.order.empty()) return;
+  int count = static_cast<int>(w.order.size());
+  // A viewed rider who is not in the order stands after its last entry.
+  int position = count;
+  for (int i = 0; i < count; ++i) {
+    if (w.order[i].slot == w.viewed_slot) position = i;
+  }
+  position = std::clamp(position + direction, 0, count - 1);
+  w.viewed_slot = w.order[position].slot;
+}
+
 LoopClock system_loop_clock() {
   return {[] { return kota::clock_seconds(kota::clock_now()); },
           [](double s) {
@@ -178,6 +192,17 @@ void handle_event(World& w, const kota::Event& e) {
       default:
         break;
     }
+    return;
+  }
+  // 12. Previous and next bike in the running order.
+  if (is(kBindPrevBike) || is(kBindNextBike)) {
+    change_viewed_rider(w, is(kBindNextBike) ? +1 : -1);
+    return;
+  }
+  // 13. A screenshot of the frame drawn next.
+  if (is(kBindScreenshot) && w.view_mode != kViewEditor) {
+    w.screenshot_requested = true;
+    return;
   }
 }
 

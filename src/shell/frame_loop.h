@@ -41,6 +41,10 @@ void step_loop(World& w, double now, const EventSource& events);
 // Handles one input event as the step loop does.
 void handle_event(World& w, const kota::Event& e);
 
+// Moves the view to the rider before (-1) or after (+1) the viewed one in the running order;
+// a local rider keeps the view unless spying is allowed.
+void change_viewed_rider(World& w, int direction);
+
 // Rebuilds the nine control channels from the binding rows.
 void update_channels(World& w);
 

@@ -2,12 +2,17 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "platform/log.h"
 #include "platform/message_box.h"
 #include "render/title_screen.h"
 #include "shell/progress_text.h"
+#include "shell/screenshot.h"
 #include "shell/video_modes.h"
 
 namespace br {
@@ -15,6 +20,32 @@ namespace {
 
 constexpr int kDrawableTries = 162;
 constexpr int64_t kDrawableWaitMicroseconds = 62500;
+
+// The frame buffer as RGB rows, top row first; empty when it cannot be held.
+std::vector<uint8_t> read_frame_rgb(int width, int height) {
+  size_t row = static_cast<size_t>(width) * 3;
+  std::vector<uint8_t> bottom_up, top_down;
+  try {
+    bottom_up.resize(row * height);
+    top_down.resize(row * height);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottom_up.data());
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(bottom_up.data() + row * (height - 1 - y), row, top_down.data() + row * y);
+  }
+  return top_down;
+}
+
+// One binary PPM picture on standard output, for --record-video.
+void write_video_frame(int width, int height) {
+  std::vector<uint8_t> rgb = read_frame_rgb(width, height);
+  if (rgb.empty()) return;
+  std::printf("P6\n%d %d\n255\n", width, height);
+  std::fwrite(rgb.data(), 1, rgb.size(), stdout);
+  std::fflush(stdout);
+}
 
 }  // namespace
 
@@ -68,7 +99,14 @@ bool draw_frame(World& w, kota::Window* window) {
   // The world, the overlay and the menus are drawn here as the renderer arrives.
   if (w.view_mode == kViewTitle)
     draw_title_screen(w.hud.title, area->width, area->height, kVersionText);
+  if (w.options.record_video && !w.paused && w.view_mode != kViewTitle) {
+    write_video_frame(area->width, area->height);
+  }
   if (w.paused && w.options.pause_text_shown) draw_paused_text(area->width, area->height);
+  if (w.screenshot_requested) {
+    w.screenshot_requested = false;
+    save_screenshot(w, area->width, area->height, read_frame_rgb(area->width, area->height));
+  }
   if (w.options.glfinish) glFinish();
   return kota::swap_buffers(window);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/data_file.h"
+#include "files/data_index.h"
 #include "files/home.h"
 #include "files/memory.h"
 #include "files/messages.h"
@@ -147,7 +148,9 @@ int run_game(int argc, char** argv) {
     w.online = true;
   }
 
-  // The track list is built here (track loader); then the start-up track is chosen from it.
+  // The track list is built here (track loader); then the demo list, and the start-up track
+  // is chosen from the track list.
+  w.demos = build_demo_list(data_file_list(), w.options.debug_level);
   std::string startup_track = select_startup_track(w);
   if (w.options.debug_level >= 1) kota::log_printf("Start-up track %s\n", startup_track.c_str());
 

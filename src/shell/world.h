@@ -11,6 +11,7 @@
 #include "render/hud_textures.h"
 #include "shell/bindings.h"
 #include "shell/command_line.h"
+#include "shell/demo_list.h"
 #include "shell/render_detail.h"
 #include "shell/settings.h"
 
@@ -118,7 +119,8 @@ struct World {
   float free_camera_height = 5.0f;     // feet
   bool camera_tour_auto = false;
   float zoom_speed = 0.0f;
-  int screenshot_counter = 0;
+  int screenshot_counter = 0;  // the last shot's number; 0 until the first shot
+  bool screenshot_requested = false;
   int mouse_x = 0;  // window pixels from the top left
   int mouse_y = 0;
   bool mouse_left = false;
@@ -136,6 +138,7 @@ struct World {
   float previous_sit_dab = 0.0f;
 
   CommandLine options;  // what this run's command line asked for
+  DemoList demos;       // the playback menu's choices
   Settings settings;    // the player's settings, stored in the configuration file
   RenderDetail detail;  // derived from the settings at start-up
   HudTextures hud;      // the overlay and title pictures
