@@ -14,7 +14,7 @@ struct SceneryStyle {
   int trees = 0;
   std::vector<std::string> tree_pictures;
   float tape_curvature = 1.0f / 110.0f;  // tape lines the turns tighter than this
-  float bale_curvature = 1.0f / 55.0f;   // hay bales on the outside of turns tighter than this
+  float bale_curvature = 1.0f / 75.0f;   // hay bales on the outside of turns tighter than this
   uint64_t seed = 1;
 };
 
