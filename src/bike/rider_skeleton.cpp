@@ -16,11 +16,21 @@ constexpr RiderPoint kGrip{1.097f, 1.145f, 0.753f};
 constexpr RiderPoint kPeg{0.6f, -0.557f, 0.584f};
 constexpr float kUpperArm = 0.9f, kForearm = 1.15f, kThigh = 1.328f, kShin = 1.701f;
 
-RiderPoint add(RiderPoint a, RiderPoint b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-RiderPoint sub(RiderPoint a, RiderPoint b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-RiderPoint scale(RiderPoint a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float dot(RiderPoint a, RiderPoint b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-RiderPoint mirror(RiderPoint p, int side) { return {side == 0 ? -p.x : p.x, p.y, p.z}; }
+RiderPoint add(RiderPoint a, RiderPoint b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+RiderPoint sub(RiderPoint a, RiderPoint b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+RiderPoint scale(RiderPoint a, float s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+float dot(RiderPoint a, RiderPoint b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+RiderPoint mirror(RiderPoint p, int side) {
+  return {side == 0 ? -p.x : p.x, p.y, p.z};
+}
 
 // The middle joint of a two-bone limb from root to end, bent toward `pole`.
 RiderPoint bend(RiderPoint root, RiderPoint end, float first, float second, RiderPoint pole) {

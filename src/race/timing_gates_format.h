@@ -27,7 +27,7 @@ struct StartPosition {
 };
 
 struct TimingGate {
-  float radius = 0;           // feet
+  float radius = 0;  // feet
   float cx = 0, cy = 0, cz = 0;
   float dx = 0, dy = 0, dz = 0;  // direction of travel through the gate
 };

@@ -12,7 +12,9 @@ void appendf(std::string& out, const char* format, auto... args) {
   out.append(line, static_cast<size_t>(n));
 }
 
-const char* or_null(const std::string& name) { return name.empty() ? "null" : name.c_str(); }
+const char* or_null(const std::string& name) {
+  return name.empty() ? "null" : name.c_str();
+}
 
 void append_vector(std::string& out, const char* keyword, const Vec3f& v) {
   appendf(out, "%s [ %f %f %f ]\n", keyword, v[0], v[1], v[2]);
@@ -45,8 +47,7 @@ std::string format_statues(const std::vector<StatueEntry>& entries) {
 std::string format_decals(const std::vector<DecalEntry>& entries) {
   std::string out;
   for (const DecalEntry& d : entries) {
-    appendf(out, "[%f %f] %f %f %f %s\n", d.x, d.z, d.angle, d.size_a, d.size_b,
-            d.picture.c_str());
+    appendf(out, "[%f %f] %f %f %f %s\n", d.x, d.z, d.angle, d.size_a, d.size_b, d.picture.c_str());
   }
   return out;
 }
@@ -73,7 +74,8 @@ std::string format_lighting(const LightingFile& l) {
   append_vector(out, "sun_color", l.sun_color);
   append_vector(out, "ambient", l.ambient);
   append_vector(out, "global_ambient", l.global_ambient);
-  for (size_t i = 0; i < l.sky.size(); ++i) appendf(out, "%s %s\n", kSkyKeywords[i], l.sky[i].c_str());
+  for (size_t i = 0; i < l.sky.size(); ++i)
+    appendf(out, "%s %s\n", kSkyKeywords[i], l.sky[i].c_str());
   appendf(out, "sky_env %s\n", l.sky_env.c_str());
   if (l.fog_density > 0.0f) {
     appendf(out, "fog [ %f %f %f ] %f\n", l.fog_color[0], l.fog_color[1], l.fog_color[2],

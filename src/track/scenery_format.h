@@ -57,8 +57,7 @@ struct LightingFile {
   float far_plane = 5000.0f;
 };
 
-constexpr std::array<const char*, 5> kSkyKeywords = {"sky_n", "sky_e", "sky_s", "sky_w",
-                                                     "sky_u"};
+constexpr std::array<const char*, 5> kSkyKeywords = {"sky_n", "sky_e", "sky_s", "sky_w", "sky_u"};
 
 std::string format_billboards(const std::vector<BillboardEntry>& entries);
 std::string format_statues(const std::vector<StatueEntry>& entries);

@@ -20,8 +20,8 @@ float height_from_sample(uint16_t value, const TerrainHeader& h) {
 
 std::string format_terrain_file(const TerrainHeader& h, const std::vector<uint16_t>& samples) {
   char head[128];
-  int n = std::snprintf(head, sizeof head, "%d %f %f %f\n%c", h.size_exp, h.spacing,
-                        h.min_height, h.max_height, kInlineHeightsMark);
+  int n = std::snprintf(head, sizeof head, "%d %f %f %f\n%c", h.size_exp, h.spacing, h.min_height,
+                        h.max_height, kInlineHeightsMark);
   std::string out(head, static_cast<size_t>(n));
   out.reserve(out.size() + samples.size() * 2);
   for (uint16_t v : samples) {
@@ -37,7 +37,8 @@ std::optional<ParsedTerrain> parse_terrain_header(const std::string& bytes) {
   ParsedTerrain p;
   int used = 0;
   if (std::sscanf(head.c_str(), "%d %f %f %f %n", &p.header.size_exp, &p.header.spacing,
-                  &p.header.min_height, &p.header.max_height, &used) < 4 || used == 0) {
+                  &p.header.min_height, &p.header.max_height, &used) < 4 ||
+      used == 0) {
     return std::nullopt;
   }
   if (p.header.size_exp < 0 || p.header.size_exp > kMaxTerrainSizeExp) return std::nullopt;

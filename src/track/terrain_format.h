@@ -21,8 +21,12 @@ constexpr char kInlineHeightsMark = ':';
 constexpr int kMaxTerrainSizeExp = 12;
 
 // Tile map cells per side (T) and height samples per side (S = 2T + 1).
-inline int terrain_tile_side(int size_exp) { return 1 << size_exp; }
-inline int terrain_side(int size_exp) { return 2 * terrain_tile_side(size_exp) + 1; }
+inline int terrain_tile_side(int size_exp) {
+  return 1 << size_exp;
+}
+inline int terrain_side(int size_exp) {
+  return 2 * terrain_tile_side(size_exp) + 1;
+}
 
 // The stored 16-bit value nearest to a height, and the height a stored value stands for.
 uint16_t quantise_height(float height, const TerrainHeader& h);

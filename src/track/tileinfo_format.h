@@ -17,8 +17,8 @@ constexpr int kErodeValueCount = 8;
 constexpr std::array<const char*, kErodeValueCount> kErodeKeywords = {
     "erode_depth",  "erode_lower",     "erode_upper",     "erode_displacement",
     "erode_radius", "erode_max_slope", "erode_off_speed", "erode_on_speed"};
-constexpr std::array<float, kErodeValueCount> kErodeDefaults = {1.0f,  50.0f, 150.0f, 2.0f,
-                                                                4.0f,  0.25f, 10.0f,  15.0f};
+constexpr std::array<float, kErodeValueCount> kErodeDefaults = {1.0f, 50.0f, 150.0f, 2.0f,
+                                                                4.0f, 0.25f, 10.0f,  15.0f};
 
 struct FrictionPoint {
   float value;
@@ -26,8 +26,8 @@ struct FrictionPoint {
 };
 
 struct RollResistPoint {
-  float low;   // with no wheel penetration
-  float high;  // at full penetration
+  float low;    // with no wheel penetration
+  float high;   // at full penetration
   float speed;  // feet per second
 };
 

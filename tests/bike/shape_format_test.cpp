@@ -30,7 +30,8 @@ TEST(ShapeFormat, RejectsTruncatedAndOversizedFiles) {
 }
 
 float distance(RiderPoint a, RiderPoint b) {
-  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+  return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                   (a.z - b.z) * (a.z - b.z));
 }
 
 TEST(RiderSkeleton, RestPoseKeepsTheLimbLengthsAndReachesGripsAndPegs) {

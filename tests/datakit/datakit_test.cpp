@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 std::map<std::string, std::string> tree(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = read_file(e.path().string());
+    if (e.is_regular_file())
+      files[fs::relative(e.path(), root).string()] = read_file(e.path().string());
   }
   return files;
 }
@@ -54,14 +55,16 @@ TEST(Datakit, EveryCatalogueAndStartUpFileExists) {
     EXPECT_TRUE(kit_has(std::string(m.texture_prefix) + "alt1.png")) << m.name;
     EXPECT_TRUE(kit_has(std::string(m.texture_prefix) + "alt2.png")) << m.name;
   }
-  for (const char* name :
-       {"front_wheel.jm", "rear_wheel.jm", "wheels.png", "wheels-alt1.png", "wheels-alt2.png",
-        "rider_head.jm", "rider_head.png", "rider_body.jm", "rider_body_fp.jm", "rider_body.png",
-        "rider_plate.jm", "rider_body-alt1.png", "rider_body-alt2.png", "rider_body-alt3.png",
-        "rider_head-alt1.png", "rider_head-alt2.png", "rider_head-alt3.png", "font.png",
-        "numbers.png", "numbers-condensed.png", "tach.png", "shifter.png", "pitboard.png",
-        "title.png", "roost.png", "startgate.jm", "startgate.ppm", "startgate.shp",
-        "rabbithill/terrain.hf", "foundry/terrain.hf"}) {
+  for (const char* name : {"front_wheel.jm",      "rear_wheel.jm",         "wheels.png",
+                           "wheels-alt1.png",     "wheels-alt2.png",       "rider_head.jm",
+                           "rider_head.png",      "rider_body.jm",         "rider_body_fp.jm",
+                           "rider_body.png",      "rider_plate.jm",        "rider_body-alt1.png",
+                           "rider_body-alt2.png", "rider_body-alt3.png",   "rider_head-alt1.png",
+                           "rider_head-alt2.png", "rider_head-alt3.png",   "font.png",
+                           "numbers.png",         "numbers-condensed.png", "tach.png",
+                           "shifter.png",         "pitboard.png",          "title.png",
+                           "roost.png",           "startgate.jm",          "startgate.ppm",
+                           "startgate.shp",       "rabbithill/terrain.hf", "foundry/terrain.hf"}) {
     EXPECT_TRUE(kit_has(name)) << name;
   }
   for (const char* shape : br::kGenericShapeFiles) EXPECT_TRUE(kit_has(shape + 1)) << shape;
@@ -69,12 +72,15 @@ TEST(Datakit, EveryCatalogueAndStartUpFileExists) {
 
 TEST(Datakit, ShapesParseAndFitTheirParts) {
   ASSERT_FALSE(kit_output().empty());
-  std::map<std::string, float> reach = {
-      {"generic_frame.shp", 4.0f},  {"generic_fork_upper.shp", 2.0f},
-      {"generic_fork_lower.shp", 1.2f}, {"generic_swingarm.shp", 1.5f},
-      {"front_wheel.shp", 1.2f},    {"rear_wheel.shp", 1.1f},
-      {"generic_rider.shp", 2.0f},  {"startgate.shp", 2.2f},
-      {"haybale.shp", 2.5f}};
+  std::map<std::string, float> reach = {{"generic_frame.shp", 4.0f},
+                                        {"generic_fork_upper.shp", 2.0f},
+                                        {"generic_fork_lower.shp", 1.2f},
+                                        {"generic_swingarm.shp", 1.5f},
+                                        {"front_wheel.shp", 1.2f},
+                                        {"rear_wheel.shp", 1.1f},
+                                        {"generic_rider.shp", 2.0f},
+                                        {"startgate.shp", 2.2f},
+                                        {"haybale.shp", 2.5f}};
   for (const auto& [name, most] : reach) {
     auto shape = br::parse_shape(kit_file(name));
     ASSERT_TRUE(shape) << name;
@@ -148,7 +154,9 @@ TEST(Datakit, ModelsReadBackWithSensibleMeshes) {
   EXPECT_GE(models, 30 * 6 + 6);
 }
 
-bool power_of_two(int v) { return v > 0 && (v & (v - 1)) == 0; }
+bool power_of_two(int v) {
+  return v > 0 && (v & (v - 1)) == 0;
+}
 
 TEST(Datakit, PicturesDecodeAtPowerOfTwoSizes) {
   ASSERT_FALSE(kit_output().empty());
@@ -180,10 +188,14 @@ TEST(Datakit, SomeBikeTexturesCarryNumberColours) {
 // Cuts glyph cells out of a font picture as the game does: boundaries are the pixels of the
 // top-left pixel's colour along the top row and the left column.
 int glyph_cells_with_ink(const DecodedPng& png, int* cells) {
-  auto same = [&](int x, int y) { return std::equal(png.at(x, y), png.at(x, y) + 4, png.at(0, 0)); };
+  auto same = [&](int x, int y) {
+    return std::equal(png.at(x, y), png.at(x, y) + 4, png.at(0, 0));
+  };
   std::vector<int> cols, rows;
-  for (int x = 0; x < png.width; ++x) if (same(x, 0)) cols.push_back(x);
-  for (int y = 0; y < png.height; ++y) if (same(0, y)) rows.push_back(y);
+  for (int x = 0; x < png.width; ++x)
+    if (same(x, 0)) cols.push_back(x);
+  for (int y = 0; y < png.height; ++y)
+    if (same(0, y)) rows.push_back(y);
   int inked = 0;
   *cells = 0;
   for (size_t r = 0; r + 1 < rows.size(); ++r) {
@@ -205,7 +217,8 @@ TEST(Datakit, FontsHaveAnInkedCellPerCharacter) {
     const char* file;
     int chars;
   };
-  for (Font f : {Font{"font.png", 94}, Font{"numbers.png", 10}, Font{"numbers-condensed.png", 10}}) {
+  for (Font f :
+       {Font{"font.png", 94}, Font{"numbers.png", 10}, Font{"numbers-condensed.png", 10}}) {
     DecodedPng png = read_png(kit_output() + "/" + f.file);
     ASSERT_TRUE(png.ok) << f.file;
     int cells = 0;

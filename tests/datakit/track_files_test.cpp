@@ -151,7 +151,8 @@ TEST_P(TrackFiles, SceneryNamesFilesThatExist) {
   count = 0;
   while (std::getline(statues, line)) {
     ASSERT_EQ(std::sscanf(line.c_str(), "[ %f %f %f ] %f %1023s %1023s %1023s", &x, &y, &z, &yaw,
-                          name, texture, shape), 7);
+                          name, texture, shape),
+              7);
     for (const char* n : {name, texture, shape}) EXPECT_TRUE(kit_has(data_name(n))) << n;
     EXPECT_GT(yaw, -3.15f);  // tilted to the ground, not the upright special value
     EXPECT_LT(yaw, 3.15f);
@@ -161,7 +162,8 @@ TEST_P(TrackFiles, SceneryNamesFilesThatExist) {
   std::istringstream decals(file("decals"));
   float angle;
   while (std::getline(decals, line)) {
-    ASSERT_EQ(std::sscanf(line.c_str(), "[ %f %f ] %f %f %f %1023s", &x, &z, &angle, &w, &h, name), 6);
+    ASSERT_EQ(std::sscanf(line.c_str(), "[ %f %f ] %f %f %f %1023s", &x, &z, &angle, &w, &h, name),
+              6);
     EXPECT_TRUE(kit_has(data_name(name))) << name;
   }
   std::istringstream lighting(file("lighting"));

@@ -44,8 +44,8 @@ TEST(SceneryFormat, LightingNamesEveryKeywordOnce) {
   l.fog_density = 0.001f;
   std::string text = format_lighting(l);
   for (const char* key : {"sun_vector [", "sun_color [", "ambient [", "global_ambient [",
-                          "sky_n @sky-n.ppm", "sky_u @sky-u.ppm", "sky_env @sky-env.ppm",
-                          "fog [", "dynamic_lighting 0", "near_plane 0.25", "far_plane 5000"}) {
+                          "sky_n @sky-n.ppm", "sky_u @sky-u.ppm", "sky_env @sky-env.ppm", "fog [",
+                          "dynamic_lighting 0", "near_plane 0.25", "far_plane 5000"}) {
     EXPECT_NE(text.find(key), std::string::npos) << key;
   }
   l.fog_density = 0;

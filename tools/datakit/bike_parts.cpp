@@ -20,7 +20,9 @@ constexpr V3 kFrontAxle{0, 1.09f, 1.11f};
 constexpr V3 kRearAxle{0, 1.04f, 6.0f};
 constexpr V3 kSwingarmPivot{0, 1.58f, 4.17f};
 
-V3 fork_axis() { return normalise(kForkUpperBody - kForkLowerBody); }
+V3 fork_axis() {
+  return normalise(kForkUpperBody - kForkLowerBody);
+}
 
 Model one_mesh(float shininess) {
   Model m;
@@ -127,15 +129,17 @@ Model bike_fork_upper_model(const BikeStyle&) {
   // Handlebar from grip to grip, with its clamps and grips.
   V3 grip_l{-1.097f, 4.045f, 2.913f}, grip_r{1.097f, 4.045f, 2.913f};
   V3 bar_mid{0, 3.95f, 2.75f};
-  b.tube(grip_l * 0.8f + bar_mid * 0.2f, bar_mid + V3{-0.3f, 0, 0}, 0.05f, 0.05f, 6, kSilver, false);
+  b.tube(grip_l * 0.8f + bar_mid * 0.2f, bar_mid + V3{-0.3f, 0, 0}, 0.05f, 0.05f, 6, kSilver,
+         false);
   b.tube(bar_mid + V3{-0.3f, 0, 0}, bar_mid + V3{0.3f, 0, 0}, 0.06f, 0.06f, 6, kSilver, false);
   b.tube(bar_mid + V3{0.3f, 0, 0}, grip_r * 0.8f + bar_mid * 0.2f, 0.05f, 0.05f, 6, kSilver, false);
   b.tube(grip_l, grip_l * 0.8f + bar_mid * 0.2f, 0.065f, 0.065f, 8, kDark, true);
   b.tube(grip_r * 0.8f + bar_mid * 0.2f, grip_r, 0.065f, 0.065f, 8, kDark, true);
   for (float x : {-0.18f, 0.18f}) b.box(V3{x, 3.55f, 2.55f}, {0.05f, 0.35f, 0.06f}, kMetal);
   // Front fender above the tyre, steered with the bars.
-  b.slab({{0.25f, 2.38f}, {1.0f, 2.52f}, {1.95f, 2.46f}, {1.9f, 2.36f}, {1.0f, 2.42f}, {0.3f, 2.28f}},
-         -0.27f, 0.27f, kPlastic, kPlastic);
+  b.slab(
+      {{0.25f, 2.38f}, {1.0f, 2.52f}, {1.95f, 2.46f}, {1.9f, 2.36f}, {1.0f, 2.42f}, {0.3f, 2.28f}},
+      -0.27f, 0.27f, kPlastic, kPlastic);
   return model;
 }
 
@@ -210,7 +214,8 @@ Model wheel_model(float ring, float tube, bool front) {
            3, hub, false);
   }
   // Brake disc (and the rear sprocket) on the left.
-  b.tube({-0.24f, 0, 0}, {-0.22f, 0, 0}, front ? 0.4f : 0.33f, front ? 0.4f : 0.33f, 16, disc, true);
+  b.tube({-0.24f, 0, 0}, {-0.22f, 0, 0}, front ? 0.4f : 0.33f, front ? 0.4f : 0.33f, 16, disc,
+         true);
   if (!front) b.tube({0.22f, 0, 0}, {0.25f, 0, 0}, 0.36f, 0.36f, 16, hub, true);
   return model;
 }

@@ -10,13 +10,13 @@
 namespace kit {
 
 struct BikeStyle {
-  std::string stem;      // file stem, for example "crf450v2013"
-  Rgba plastic;          // the maker's colour
-  Rgba frame;            // frame tubes
-  Rgba accent;           // graphics on the shrouds
+  std::string stem;  // file stem, for example "crf450v2013"
+  Rgba plastic;      // the maker's colour
+  Rgba frame;        // frame tubes
+  Rgba accent;       // graphics on the shrouds
   bool two_stroke = false;
-  bool small = false;    // 125 and 50 frames are a little smaller
-  int maker = 0;         // 0 red, 1 green, 2 yellow, 3 blue, 4 orange
+  bool small = false;  // 125 and 50 frames are a little smaller
+  int maker = 0;       // 0 red, 1 green, 2 yellow, 3 blue, 4 orange
   // Number colour tags carried by the default texture, or "" for white plates, black digits.
   std::string number_tags;
 };

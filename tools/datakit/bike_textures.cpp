@@ -7,11 +7,13 @@ namespace kit {
 
 namespace {
 
-bool starts_with(const std::string& s, const char* p) { return s.rfind(p, 0) == 0; }
+bool starts_with(const std::string& s, const char* p) {
+  return s.rfind(p, 0) == 0;
+}
 
 void fill_region(Image& img, UvRect r, Rgba c) {
-  fill_rect(img, int(r.u0 * img.width) - 2, int(r.v0 * img.height) - 2,
-            int(r.u1 * img.width) + 3, int(r.v1 * img.height) + 3, c);
+  fill_rect(img, int(r.u0 * img.width) - 2, int(r.v0 * img.height) - 2, int(r.u1 * img.width) + 3,
+            int(r.v1 * img.height) + 3, c);
 }
 
 struct PixelRect {
@@ -65,8 +67,8 @@ Image bike_texture(const BikeStyle& s, int variant) {
   fill_region(img, kMetal, {120, 122, 128, 255});
   fill_region(img, kSeat, {22, 22, 24, 255});
   fill_region(img, kPlate, plate);
-  fill_region(img, kFork, s.maker == 3 || s.maker == 1 ? Rgba{200, 160, 60, 255}
-                                                       : Rgba{210, 210, 215, 255});
+  fill_region(img, kFork,
+              s.maker == 3 || s.maker == 1 ? Rgba{200, 160, 60, 255} : Rgba{210, 210, 215, 255});
   fill_region(img, kDark, {28, 28, 30, 255});
   fill_region(img, kSilver, {190, 192, 198, 255});
   // Stripes and a sweep across the shroud graphics, and a pinstripe on the plastics.
@@ -83,7 +85,8 @@ Image bike_texture(const BikeStyle& s, int variant) {
   fill_rect(img, p.x0, (p.y0 + p.y1) / 2 - 2, p.x1, (p.y0 + p.y1) / 2 + 2, accent);
   // Seat cover ribs, a darker band on the metal for the engine's shadowed parts.
   PixelRect seat = pixels(img, kSeat);
-  for (int y = seat.y0; y < seat.y1; y += 6) fill_rect(img, seat.x0, y, seat.x1, y + 1, {40, 40, 44, 255});
+  for (int y = seat.y0; y < seat.y1; y += 6)
+    fill_rect(img, seat.x0, y, seat.x1, y + 1, {40, 40, 44, 255});
   PixelRect m = pixels(img, kMetal);
   fill_rect(img, m.x0, m.y1 - 12, m.x1, m.y1, {85, 86, 92, 255});
   return img;
@@ -98,12 +101,15 @@ Image wheel_texture(int variant) {
       img.at(x, y) = knob ? Rgba{48, 46, 44, 255} : Rgba{20, 20, 20, 255};
     }
   }
-  Rgba rim = variant == 1 ? Rgba{220, 180, 40, 255} : variant == 2 ? Rgba{30, 60, 200, 255}
-                                                                    : Rgba{30, 30, 32, 255};
+  Rgba rim = variant == 1   ? Rgba{220, 180, 40, 255}
+             : variant == 2 ? Rgba{30, 60, 200, 255}
+                            : Rgba{30, 30, 32, 255};
   fill_rect(img, 0, 128, 128, 192, rim);
   fill_rect(img, 128, 128, 256, 192, {190, 190, 195, 255});
   fill_rect(img, 0, 192, 128, 256, {150, 150, 155, 255});
-  for (int i = 0; i < 8; ++i) fill_circle(img, 64 + 40 * std::cos(i * 0.785f), 224 + 24 * std::sin(i * 0.785f), 5, {60, 60, 64, 255});
+  for (int i = 0; i < 8; ++i)
+    fill_circle(img, 64 + 40 * std::cos(i * 0.785f), 224 + 24 * std::sin(i * 0.785f), 5,
+                {60, 60, 64, 255});
   return img;
 }
 

@@ -119,9 +119,8 @@ std::string encode_png(const Image& img, bool alpha, const std::string& text) {
   png_set_write_fn(png, &out, png_append, png_no_flush);
   png_set_compression_level(png, 9);
   int channels = alpha ? 4 : 3;
-  png_set_IHDR(png, info, static_cast<png_uint_32>(img.width),
-               static_cast<png_uint_32>(img.height), 8,
-               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(img.width), static_cast<png_uint_32>(img.height),
+               8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::string key = "Comment";
   std::string value = text;

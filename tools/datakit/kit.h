@@ -11,14 +11,24 @@ namespace kit {
 struct V3 {
   float x = 0, y = 0, z = 0;
 };
-inline V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline V3 operator*(V3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline V3 operator+(V3 a, V3 b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline V3 operator-(V3 a, V3 b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline V3 operator*(V3 a, float s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+inline float dot(V3 a, V3 b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline V3 cross(V3 a, V3 b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline float length(V3 a) { return std::sqrt(dot(a, a)); }
+inline float length(V3 a) {
+  return std::sqrt(dot(a, a));
+}
 inline V3 normalise(V3 a) {
   float l = length(a);
   return l > 0 ? a * (1.0f / l) : V3{0, 1, 0};
@@ -26,12 +36,16 @@ inline V3 normalise(V3 a) {
 
 constexpr float kPi = 3.14159265358979f;
 
-inline float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+inline float clampf(float v, float lo, float hi) {
+  return v < lo ? lo : (v > hi ? hi : v);
+}
 inline float smoothstep(float t) {
   t = clampf(t, 0.0f, 1.0f);
   return t * t * (3.0f - 2.0f * t);
 }
-inline float lerp(float a, float b, float t) { return a + (b - a) * t; }
+inline float lerp(float a, float b, float t) {
+  return a + (b - a) * t;
+}
 
 // SplitMix64: tiny, fast and the same on every machine.
 class Rng {

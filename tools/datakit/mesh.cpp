@@ -124,8 +124,8 @@ void MeshBuilder::ellipsoid(V3 c, V3 r, int segs, int rings, UvRect uv) {
       V3 unit{std::sin(phi) * std::cos(th), std::cos(phi), std::sin(phi) * std::sin(th)};
       V3 p{c.x + unit.x * r.x, c.y + unit.y * r.y, c.z + unit.z * r.z};
       V3 n = normalise({unit.x / r.x, unit.y / r.y, unit.z / r.z});
-      idx[size_t(j)].push_back(add(p, n, lerp(uv.u0, uv.u1, float(i) / segs),
-                                   lerp(uv.v0, uv.v1, float(j) / rings)));
+      idx[size_t(j)].push_back(
+          add(p, n, lerp(uv.u0, uv.u1, float(i) / segs), lerp(uv.v0, uv.v1, float(j) / rings)));
     }
   }
   for (int j = 0; j < rings; ++j) {
@@ -147,8 +147,8 @@ void MeshBuilder::torus(V3 c, float ring, float tr, int segs, int sides, UvRect 
       float b = 2 * kPi * j / sides;
       V3 n = radial * std::cos(b) + V3{1, 0, 0} * std::sin(b);
       V3 p = c + radial * ring + n * tr;
-      idx[size_t(i)].push_back(add(p, n, lerp(uv.u0, uv.u1, float(j) / sides),
-                                   lerp(uv.v0, uv.v1, float(i % 8) / 8.0f)));
+      idx[size_t(i)].push_back(
+          add(p, n, lerp(uv.u0, uv.u1, float(j) / sides), lerp(uv.v0, uv.v1, float(i % 8) / 8.0f)));
     }
   }
   for (int i = 0; i < segs; ++i) {
@@ -223,11 +223,11 @@ std::string encode_jm(const Model& model) {
     out += "JM1\n";
   }
   for (const Mesh& m : model.meshes) {
-    put(std::snprintf(line, sizeof line, "%g %g %g %g %g %zu %zu\n", m.shininess, m.alpha, m.r,
-                      m.g, m.b, m.vertices.size(), m.triangles.size()));
+    put(std::snprintf(line, sizeof line, "%g %g %g %g %g %zu %zu\n", m.shininess, m.alpha, m.r, m.g,
+                      m.b, m.vertices.size(), m.triangles.size()));
     for (const Vertex& v : m.vertices) {
-      put(std::snprintf(line, sizeof line, "%.4f %.4f %.4f %.3f %.3f %.3f %.4f %.4f", v.p.x,
-                        v.p.y, v.p.z, v.n.x, v.n.y, v.n.z, v.u, 1.0f - v.v));
+      put(std::snprintf(line, sizeof line, "%.4f %.4f %.4f %.3f %.3f %.3f %.4f %.4f", v.p.x, v.p.y,
+                        v.p.z, v.n.x, v.n.y, v.n.z, v.u, 1.0f - v.v));
       for (int b = 0; b < model.bones; ++b) {
         out += b == v.bone ? " 1" : " 0";
       }

@@ -59,8 +59,7 @@ constexpr Rgba kSeparator{255, 0, 255, 255};
 
 // A font picture: one band of glyph cells whose boundaries are marked in the top row and the
 // left column with the colour of the top-left pixel; glyphs white on transparent.
-Image font_picture(const std::string& face_file, const std::string& chars, int height,
-                   int width) {
+Image font_picture(const std::string& face_file, const std::string& chars, int height, int width) {
   Image img(width, height, {0, 0, 0, 0});
   const int interior = height - 2;
   Face face(face_file, static_cast<int>(interior / 1.2f));
@@ -104,8 +103,8 @@ Image tach_picture() {
     if (major) {
       std::string label = std::to_string(i / 2);
       float w = text_width(face, 18, label);
-      draw_text(img, face, 18, 128 + std::cos(a) * 74 - w / 2, 128 + std::sin(a) * 74 + 7,
-                label, c);
+      draw_text(img, face, 18, 128 + std::cos(a) * 74 - w / 2, 128 + std::sin(a) * 74 + 7, label,
+                c);
     }
   }
   std::string unit = "x1000 rpm";
@@ -134,7 +133,8 @@ Image pitboard_picture() {
   // The overlay shows rows 0.1875 to 0.875 of the picture: the board itself.
   fill_rect(img, 8, 48, 248, 224, {235, 200, 40, 255});
   fill_rect(img, 14, 54, 242, 218, {24, 26, 30, 245});
-  for (int y = 58; y < 214; y += 4) draw_line(img, 18, float(y), 238, float(y), 1.0f, {34, 36, 42, 120});
+  for (int y = 58; y < 214; y += 4)
+    draw_line(img, 18, float(y), 238, float(y), 1.0f, {34, 36, 42, 120});
   fill_rect(img, 120, 224, 136, 256, {120, 120, 125, 255});
   return img;
 }
@@ -165,7 +165,8 @@ Image title_picture() {
   fill_polygon(img, hills, {40, 50, 45, 255});
   // The berm the rider launches from, and the rider in the air above it.
   fill_polygon(img, {{0, 512}, {0, 440}, {260, 430}, {420, 470}, {520, 512}}, {95, 62, 38, 255});
-  fill_polygon(img, {{560, 512}, {700, 455}, {900, 450}, {1024, 470}, {1024, 512}}, {85, 56, 34, 255});
+  fill_polygon(img, {{560, 512}, {700, 455}, {900, 450}, {1024, 470}, {1024, 512}},
+               {85, 56, 34, 255});
   Rgba ink{15, 15, 20, 255};
   float bx = 560, by = 300;
   fill_circle(img, bx - 70, by + 40, 34, ink);
@@ -173,11 +174,16 @@ Image title_picture() {
   fill_circle(img, bx - 70, by + 40, 22, mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.6f));
   fill_circle(img, bx + 80, by + 20, 36, ink);
   fill_circle(img, bx + 80, by + 20, 24, mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.57f));
-  fill_polygon(img, {{bx - 70, by + 40}, {bx - 20, by - 20}, {bx + 60, by - 30},
-                     {bx + 80, by + 20}, {bx + 20, by + 30}}, ink);
-  draw_line(img, bx - 70, by + 40, bx - 35, by - 35, 7, ink);
-  fill_polygon(img, {{bx - 10, by - 30}, {bx + 30, by - 90}, {bx + 60, by - 80}, {bx + 30, by - 30}},
+  fill_polygon(img,
+               {{bx - 70, by + 40},
+                {bx - 20, by - 20},
+                {bx + 60, by - 30},
+                {bx + 80, by + 20},
+                {bx + 20, by + 30}},
                ink);
+  draw_line(img, bx - 70, by + 40, bx - 35, by - 35, 7, ink);
+  fill_polygon(
+      img, {{bx - 10, by - 30}, {bx + 30, by - 90}, {bx + 60, by - 80}, {bx + 30, by - 30}}, ink);
   fill_circle(img, bx + 18, by - 102, 20, ink);
   draw_line(img, bx + 35, by - 80, bx - 30, by - 45, 9, ink);
   const std::string face = dejavu("DejaVuSans-Bold.ttf");
@@ -193,10 +199,12 @@ Image title_picture() {
 
 }  // namespace
 
-std::string dejavu(const std::string& file) { return "/usr/share/fonts/truetype/dejavu/" + file; }
+std::string dejavu(const std::string& file) {
+  return "/usr/share/fonts/truetype/dejavu/" + file;
+}
 
-void draw_text(Image& img, const std::string& face_file, int pixel_height, float x,
-               float baseline, const std::string& text, Rgba colour) {
+void draw_text(Image& img, const std::string& face_file, int pixel_height, float x, float baseline,
+               const std::string& text, Rgba colour) {
   Face face(face_file, pixel_height);
   if (!face.get()) return;
   for (char ch : text) x += draw_char(img, face.get(), x, baseline, ch, colour);
@@ -228,13 +236,16 @@ bool write_fonts(const std::string& root) {
   std::string printable;
   for (int c = 33; c <= 126; ++c) printable.push_back(static_cast<char>(c));
   bool ok = true;
-  ok &= write_file(root, "font.png",
-                   encode_png(font_picture(dejavu("DejaVuSans-Bold.ttf"), printable, 64, 4096), true));
-  ok &= write_file(root, "numbers.png",
-                   encode_png(font_picture(dejavu("DejaVuSans-Bold.ttf"), "0123456789", 64, 512), true));
-  ok &= write_file(root, "numbers-condensed.png",
-                   encode_png(font_picture(dejavu("DejaVuSansCondensed-Bold.ttf"), "0123456789", 64, 512),
-                              true));
+  ok &= write_file(
+      root, "font.png",
+      encode_png(font_picture(dejavu("DejaVuSans-Bold.ttf"), printable, 64, 4096), true));
+  ok &= write_file(
+      root, "numbers.png",
+      encode_png(font_picture(dejavu("DejaVuSans-Bold.ttf"), "0123456789", 64, 512), true));
+  ok &= write_file(
+      root, "numbers-condensed.png",
+      encode_png(font_picture(dejavu("DejaVuSansCondensed-Bold.ttf"), "0123456789", 64, 512),
+                 true));
   return ok;
 }
 

@@ -11,8 +11,8 @@ bool write_fonts(const std::string& root);
 // Draws text with a DejaVu face into a picture (used by the fonts, the title and the HUD).
 struct Image;
 struct Rgba;
-void draw_text(Image& img, const std::string& face_file, int pixel_height, float x,
-               float baseline, const std::string& text, Rgba colour);
+void draw_text(Image& img, const std::string& face_file, int pixel_height, float x, float baseline,
+               const std::string& text, Rgba colour);
 float text_width(const std::string& face_file, int pixel_height, const std::string& text);
 
 // Where the DejaVu faces are installed.

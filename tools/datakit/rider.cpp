@@ -19,7 +19,9 @@ constexpr UvRect kBoots{0.51f, 0.51f, 0.99f, 0.74f};
 constexpr UvRect kGloves{0.01f, 0.76f, 0.49f, 0.99f};
 constexpr UvRect kNeck{0.51f, 0.76f, 0.99f, 0.99f};
 
-V3 v3(br::RiderPoint p) { return {p.x, p.y, p.z}; }
+V3 v3(br::RiderPoint p) {
+  return {p.x, p.y, p.z};
+}
 
 void limbs(MeshBuilder& b) {
   br::RiderRestPose pose = br::rider_rest_pose();
@@ -118,7 +120,8 @@ struct Gear {
 Image rider_texture(const Gear& g) {
   Image img(256, 256);
   auto region = [&](UvRect r, Rgba c) {
-    fill_rect(img, int(r.u0 * 256) - 2, int(r.v0 * 256) - 2, int(r.u1 * 256) + 3, int(r.v1 * 256) + 3, c);
+    fill_rect(img, int(r.u0 * 256) - 2, int(r.v0 * 256) - 2, int(r.u1 * 256) + 3,
+              int(r.v1 * 256) + 3, c);
   };
   region(kJersey, g.jersey);
   region(kSleeve, g.jersey);
@@ -157,18 +160,34 @@ bool write_rider(const std::string& root) {
   ok &= write_file(root, "rider_body_fp.jm", encode_jm(rider_body_model(true)));
   ok &= write_file(root, "rider_head.jm", encode_jm(helmet_model()));
   ok &= write_file(root, "rider_plate.jm", encode_jm(rider_plate_model()));
-  const Gear gear[4] = {
-      {{200, 30, 35, 255}, {245, 245, 245, 255}, {30, 30, 34, 255}, {235, 235, 235, 255}, {25, 25, 25, 255}},
-      {{30, 70, 190, 255}, {250, 210, 0, 255}, {35, 40, 70, 255}, {30, 30, 30, 255}, {250, 210, 0, 255}},
-      {{60, 160, 40, 255}, {20, 20, 20, 255}, {50, 55, 50, 255}, {60, 160, 40, 255}, {20, 20, 20, 255}},
-      {{240, 120, 10, 255}, {60, 60, 64, 255}, {110, 110, 116, 255}, {240, 120, 10, 255}, {240, 240, 240, 255}}};
+  const Gear gear[4] = {{{200, 30, 35, 255},
+                         {245, 245, 245, 255},
+                         {30, 30, 34, 255},
+                         {235, 235, 235, 255},
+                         {25, 25, 25, 255}},
+                        {{30, 70, 190, 255},
+                         {250, 210, 0, 255},
+                         {35, 40, 70, 255},
+                         {30, 30, 30, 255},
+                         {250, 210, 0, 255}},
+                        {{60, 160, 40, 255},
+                         {20, 20, 20, 255},
+                         {50, 55, 50, 255},
+                         {60, 160, 40, 255},
+                         {20, 20, 20, 255}},
+                        {{240, 120, 10, 255},
+                         {60, 60, 64, 255},
+                         {110, 110, 116, 255},
+                         {240, 120, 10, 255},
+                         {240, 240, 240, 255}}};
   const Rgba shells[4][2] = {{{245, 245, 245, 255}, {200, 30, 35, 255}},
                              {{250, 210, 0, 255}, {30, 70, 190, 255}},
                              {{20, 20, 22, 255}, {60, 160, 40, 255}},
                              {{240, 120, 10, 255}, {245, 245, 245, 255}}};
   for (int i = 0; i < 4; ++i) {
     std::string suffix = i == 0 ? "" : "-alt" + std::to_string(i);
-    ok &= write_file(root, "rider_body" + suffix + ".png", encode_png(rider_texture(gear[i]), false));
+    ok &=
+        write_file(root, "rider_body" + suffix + ".png", encode_png(rider_texture(gear[i]), false));
     ok &= write_file(root, "rider_head" + suffix + ".png",
                      encode_png(helmet_texture(shells[i][0], shells[i][1]), false));
   }

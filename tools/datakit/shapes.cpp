@@ -46,16 +46,18 @@ std::vector<std::pair<std::string, std::vector<br::ShapeSphere>>> generic_shapes
   std::vector<std::pair<std::string, std::vector<ShapeSphere>>> shapes;
   shapes.emplace_back(
       "generic_frame.shp",
-      mirrored({sphere(0, -0.5f, -0.1f, 0.45f, kSlide), sphere(0, -0.6f, 0.35f, 0.4f, kSlide),
-                sphere(0, 0.7f, -1.1f, 0.4f, kSlide), sphere(0, 0.95f, 0.3f, 0.35f, kSlide),
-                sphere(0, 1.0f, 1.2f, 0.32f, kSlide), sphere(0, 1.05f, 2.2f, 0.3f, kSlide)},
-               {sphere(0.4f, 0.5f, -0.9f, 0.3f, kSlide), sphere(0.6f, -0.557f, 0.584f, 0.15f, kSlide),
-                sphere(0.35f, 0.6f, 1.8f, 0.2f, kSlide)}));
-  shapes.emplace_back("generic_fork_upper.shp",
-                      mirrored({sphere(0, 0, 0, 0.25f, kSlide), sphere(0, 1.05f, 0.6f, 0.2f, kSlide),
-                                sphere(0, 0.35f, -0.35f, 0.3f, kSlide)},
-                               {sphere(1.097f, 1.145f, 0.753f, 0.15f, kSlide),
-                                sphere(0.55f, 1.1f, 0.68f, 0.15f, kSlide)}));
+      mirrored(
+          {sphere(0, -0.5f, -0.1f, 0.45f, kSlide), sphere(0, -0.6f, 0.35f, 0.4f, kSlide),
+           sphere(0, 0.7f, -1.1f, 0.4f, kSlide), sphere(0, 0.95f, 0.3f, 0.35f, kSlide),
+           sphere(0, 1.0f, 1.2f, 0.32f, kSlide), sphere(0, 1.05f, 2.2f, 0.3f, kSlide)},
+          {sphere(0.4f, 0.5f, -0.9f, 0.3f, kSlide), sphere(0.6f, -0.557f, 0.584f, 0.15f, kSlide),
+           sphere(0.35f, 0.6f, 1.8f, 0.2f, kSlide)}));
+  shapes.emplace_back(
+      "generic_fork_upper.shp",
+      mirrored({sphere(0, 0, 0, 0.25f, kSlide), sphere(0, 1.05f, 0.6f, 0.2f, kSlide),
+                sphere(0, 0.35f, -0.35f, 0.3f, kSlide)},
+               {sphere(1.097f, 1.145f, 0.753f, 0.15f, kSlide),
+                sphere(0.55f, 1.1f, 0.68f, 0.15f, kSlide)}));
   shapes.emplace_back("generic_fork_lower.shp",
                       mirrored({}, {sphere(0.42f, -0.3f, -0.2f, 0.15f, kSlide),
                                     sphere(0.42f, -0.65f, -0.45f, 0.13f, kSlide)}));
@@ -76,7 +78,8 @@ std::vector<std::pair<std::string, std::vector<br::ShapeSphere>>> generic_shapes
 
 bool write_generic_shapes(const std::string& root) {
   bool ok = true;
-  for (const auto& [name, spheres] : generic_shapes()) ok &= write_file(root, name, br::format_shape(spheres));
+  for (const auto& [name, spheres] : generic_shapes())
+    ok &= write_file(root, name, br::format_shape(spheres));
   return ok;
 }
 

@@ -159,8 +159,7 @@ int line_index_at(const CourseLine& line, float s) {
   return std::clamp(i, 0, m - 1);
 }
 
-void add_tabletop(CourseLine& line, float s, float height, float face, float top,
-                  float landing) {
+void add_tabletop(CourseLine& line, float s, float height, float face, float top, float landing) {
   add_profile(line, s, face + top + landing, [=](float t) {
     if (t < face) return height * (t / face) * (t / face);
     if (t < face + top) return height;
@@ -212,7 +211,8 @@ TrackBuilder::TrackBuilder(int size_exp, float spacing,
   size_t count = size_t(ground_.side) * ground_.side;
   base_.resize(count);
   for (int r = 0; r < ground_.side; ++r) {
-    for (int c = 0; c < ground_.side; ++c) base_[size_t(r) * ground_.side + c] = base(c * spacing, r * spacing);
+    for (int c = 0; c < ground_.side; ++c)
+      base_[size_t(r) * ground_.side + c] = base(c * spacing, r * spacing);
   }
   ground_.heights = base_;
   ground_.on_track.assign(count, 0);

@@ -46,20 +46,20 @@ struct GroundModel {
   float spacing = 2.0f;  // feet
   int side = 0;          // samples per side
   int tile_side = 0;
-  std::vector<float> heights;    // side*side
-  std::vector<uint8_t> tilemap;  // tile_side*tile_side
-  std::vector<uint8_t> on_track; // side*side, 1 on the riding surface
+  std::vector<float> heights;     // side*side
+  std::vector<uint8_t> tilemap;   // tile_side*tile_side
+  std::vector<uint8_t> on_track;  // side*side, 1 on the riding surface
   float extent() const { return spacing * 2 * tile_side; }
   float at(int c, int r) const;
   float height(float x, float z) const;  // bilinear
 };
 
 struct CarveOptions {
-  float shoulder = 24.0f;        // feet over which the track blends into the land
-  float berm_gain = 40.0f;       // bank per unit of curvature above the threshold
+  float shoulder = 24.0f;   // feet over which the track blends into the land
+  float berm_gain = 40.0f;  // bank per unit of curvature above the threshold
   float berm_threshold = 1.0f / 250.0f;
   float max_bank = 0.6f;
-  float lip = 0.35f;             // outside lip height per unit of bank and foot of half width
+  float lip = 0.35f;  // outside lip height per unit of bank and foot of half width
   int off_track_tile = 0;
   int shoulder_tile = 0;
 };

@@ -22,13 +22,13 @@ struct TrackOutput {
   const CourseLine* start = nullptr;  // from behind the starting gates into the lap
   float start_gate_s = 0;             // distance along the start line of the gate row
   int start_gate_count = 20;
-  float start_gate_spacing = 3.5f;    // feet between neighbouring gates
-  float merge_s = 0;                  // distance along the lap where the start line joins
-  int timing_gate_count = 24;         // gates around the lap
-  float gate_margin = 10.0f;          // feet of gate radius beyond the track's half width
+  float start_gate_spacing = 3.5f;  // feet between neighbouring gates
+  float merge_s = 0;                // distance along the lap where the start line joins
+  int timing_gate_count = 24;       // gates around the lap
+  float gate_margin = 10.0f;        // feet of gate radius beyond the track's half width
   int camera_count = 8;
   float camera_height = 18.0f;
-  float camera_offset = 40.0f;        // feet beyond the track edge
+  float camera_offset = 40.0f;  // feet beyond the track edge
   br::LightingFile lighting;
   std::vector<br::TileInfo> tiles;
   std::vector<br::BillboardEntry> billboards;

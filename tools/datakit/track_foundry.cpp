@@ -51,15 +51,26 @@ std::vector<br::TileInfo> tiles() {
   sand.texture = "@foundry/sand.png";
   sand.friction = {{0.92f, 5.0f}, {0.85f, 50.0f}};
   sand.roll_resist = {{9.0f, 32.0f, 1.0f}};
-  sand.roost = {roost({{"count", "16"}, {"r", "205"}, {"g", "180"}, {"b", "130"}, {"size", "0.2"},
+  sand.roost = {roost({{"count", "16"},
+                       {"r", "205"},
+                       {"g", "180"},
+                       {"b", "130"},
+                       {"size", "0.2"},
                        {"randomize", "20"}})};
   sand.erode = {2.0f, 30.0f, 110.0f, 3.0f, 4.5f, 0.35f, 8.0f, 12.0f};
   br::TileInfo floor;
   floor.texture = "@foundry/floor.png";
   floor.friction = {{0.95f, 5.0f}, {0.85f, 50.0f}};
   floor.roll_resist = {{3.5f, 10.0f, 1.0f}};
-  floor.roost = {roost({{"count", "3"}, {"r", "120"}, {"g", "100"}, {"b", "80"}, {"a", "120"},
-                        {"size", "0.8"}, {"grow", "6"}, {"drag", "2"}, {"fade_a", "-80"}})};
+  floor.roost = {roost({{"count", "3"},
+                        {"r", "120"},
+                        {"g", "100"},
+                        {"b", "80"},
+                        {"a", "120"},
+                        {"size", "0.8"},
+                        {"grow", "6"},
+                        {"drag", "2"},
+                        {"fade_a", "-80"}})};
   floor.erode = {0.3f, 80.0f, 220.0f, 1.0f, 4.0f, 0.2f, 12.0f, 20.0f};
   br::TileInfo concrete;
   concrete.texture = "@foundry/concrete.png";
@@ -74,13 +85,28 @@ std::vector<br::TileInfo> tiles() {
 bool build_foundry(const std::string& root) {
   const float kHalfWidth = 10.0f;
   TrackBuilder builder(8, 1.0f, land);
-  CourseLine loop = make_course_line(
-      {{150, 300}, {260, 300}, {370, 300}, {408, 278}, {370, 255}, {270, 255}, {185, 255},
-       {146, 232}, {185, 210}, {280, 210}, {370, 210}, {408, 188}, {370, 165}, {250, 165},
-       {140, 165}, {106, 182}, {103, 230}, {104, 275}, {118, 298}},
-      true, kHalfWidth);
-  CourseLine start = make_course_line(
-      {{105, 353}, {200, 353}, {270, 349}, {318, 326}, {348, 303}}, false, kHalfWidth);
+  CourseLine loop = make_course_line({{150, 300},
+                                      {260, 300},
+                                      {370, 300},
+                                      {408, 278},
+                                      {370, 255},
+                                      {270, 255},
+                                      {185, 255},
+                                      {146, 232},
+                                      {185, 210},
+                                      {280, 210},
+                                      {370, 210},
+                                      {408, 188},
+                                      {370, 165},
+                                      {250, 165},
+                                      {140, 165},
+                                      {106, 182},
+                                      {103, 230},
+                                      {104, 275},
+                                      {118, 298}},
+                                     true, kHalfWidth);
+  CourseLine start = make_course_line({{105, 353}, {200, 353}, {270, 349}, {318, 326}, {348, 303}},
+                                      false, kHalfWidth);
   const float gate_s = 45.0f;
   for (LinePoint& p : loop.points) p.y = 0.0f;
   for (LinePoint& p : start.points) p.y = 0.0f;

@@ -48,8 +48,15 @@ std::vector<br::TileInfo> tiles() {
   loam.friction = {{1.12f, 5.0f}, {1.05f, 40.0f}, {0.98f, 90.0f}};
   loam.roll_resist = {{4.0f, 16.0f, 1.0f}, {5.0f, 18.0f, 60.0f}};
   loam.roost = {roost({{"count", "10"}, {"r", "120"}, {"g", "88"}, {"b", "60"}, {"size", "0.3"}}),
-                roost({{"count", "3"}, {"r", "150"}, {"g", "120"}, {"b", "90"}, {"a", "120"},
-                       {"size", "0.8"}, {"grow", "6"}, {"drag", "1.5"}, {"vscale", "0.5"},
+                roost({{"count", "3"},
+                       {"r", "150"},
+                       {"g", "120"},
+                       {"b", "90"},
+                       {"a", "120"},
+                       {"size", "0.8"},
+                       {"grow", "6"},
+                       {"drag", "1.5"},
+                       {"vscale", "0.5"},
                        {"fade_a", "-100"}})};
   loam.erode = {1.2f, 45.0f, 140.0f, 2.0f, 4.0f, 0.25f, 10.0f, 15.0f};
   TileInfo hard;
@@ -57,16 +64,28 @@ std::vector<br::TileInfo> tiles() {
   hard.friction = {{1.0f, 5.0f}, {0.9f, 50.0f}, {0.82f, 100.0f}};
   hard.roll_resist = {{3.0f, 9.0f, 1.0f}};
   hard.roost = {roost({{"count", "4"}, {"r", "175"}, {"g", "150"}, {"b", "115"}, {"size", "0.2"}}),
-                roost({{"count", "4"}, {"r", "200"}, {"g", "185"}, {"b", "160"}, {"a", "90"},
-                       {"size", "1.0"}, {"grow", "8"}, {"drag", "2"}, {"vscale", "0.4"},
+                roost({{"count", "4"},
+                       {"r", "200"},
+                       {"g", "185"},
+                       {"b", "160"},
+                       {"a", "90"},
+                       {"size", "1.0"},
+                       {"grow", "8"},
+                       {"drag", "2"},
+                       {"vscale", "0.4"},
                        {"fade_a", "-60"}})};
   hard.erode = {0.35f, 70.0f, 200.0f, 1.5f, 4.0f, 0.2f, 12.0f, 20.0f};
   TileInfo sand;
   sand.texture = "@rabbithill/sand.png";
   sand.friction = {{0.92f, 5.0f}, {0.86f, 60.0f}};
   sand.roll_resist = {{9.0f, 32.0f, 1.0f}, {10.0f, 36.0f, 60.0f}};
-  sand.roost = {roost({{"count", "16"}, {"r", "215"}, {"g", "190"}, {"b", "135"}, {"size", "0.2"},
-                       {"randomize", "20"}, {"dig", "1.5"}})};
+  sand.roost = {roost({{"count", "16"},
+                       {"r", "215"},
+                       {"g", "190"},
+                       {"b", "135"},
+                       {"size", "0.2"},
+                       {"randomize", "20"},
+                       {"dig", "1.5"}})};
   sand.erode = {2.2f, 30.0f, 110.0f, 3.0f, 5.0f, 0.35f, 8.0f, 12.0f};
   TileInfo grass;
   grass.texture = "@rabbithill/grass.png";
@@ -88,12 +107,12 @@ bool build_rabbithill(const std::string& root) {
     for (auto& p : points) p = plan(p.first, p.second);
     return points;
   };
-  CourseLine loop = make_course_line(planned(
-      {{600, 1500}, {900, 1505}, {1200, 1500}, {1420, 1460}, {1490, 1330}, {1420, 1225},
-       {1250, 1195}, {1050, 1190}, {900, 1150}, {860, 1060}, {950, 1005}, {1150, 1010},
-       {1400, 1000}, {1560, 950}, {1610, 800}, {1550, 650}, {1400, 575}, {1150, 555},
-       {900, 575}, {700, 615}, {560, 720}, {500, 880}, {560, 1000}, {680, 1100}, {690, 1250},
-       {560, 1350}, {470, 1450}}),
+  CourseLine loop = make_course_line(
+      planned({{600, 1500},  {900, 1505},  {1200, 1500}, {1420, 1460}, {1490, 1330}, {1420, 1225},
+               {1250, 1195}, {1050, 1190}, {900, 1150},  {860, 1060},  {950, 1005},  {1150, 1010},
+               {1400, 1000}, {1560, 950},  {1610, 800},  {1550, 650},  {1400, 575},  {1150, 555},
+               {900, 575},   {700, 615},   {560, 720},   {500, 880},   {560, 1000},  {680, 1100},
+               {690, 1250},  {560, 1350},  {470, 1450}}),
       true, kHalfWidth);
   CourseLine start = make_course_line(
       planned({{260, 1650}, {420, 1650}, {600, 1645}, {760, 1620}, {860, 1560}, {930, 1510}}),
@@ -116,10 +135,10 @@ bool build_rabbithill(const std::string& root) {
   };
   add_tabletop(loop, at(1, 0.55f), 6.0f, 22.0f, 32.0f, 30.0f);
   add_rollers(loop, at(2, 0.35f), 2, 3.0f, 28.0f);
-  add_rollers(loop, at(6, 0.05f), 6, 3.2f, 25.0f);            // the rhythm section
+  add_rollers(loop, at(6, 0.05f), 6, 3.2f, 25.0f);             // the rhythm section
   add_double(loop, at(11, 0.05f), 7.0f, 20.0f, 24.0f, 34.0f);  // the big double
   add_tabletop(loop, at(12, 0.1f), 4.5f, 18.0f, 20.0f, 26.0f);
-  add_rollers(loop, at(16, 0.2f), 14, 1.6f, 11.0f);            // sand whoops
+  add_rollers(loop, at(16, 0.2f), 14, 1.6f, 11.0f);  // sand whoops
   add_tabletop(loop, at(17, 0.45f), 5.5f, 20.0f, 26.0f, 30.0f);
   add_double(loop, at(22, 0.5f), 5.0f, 18.0f, 18.0f, 28.0f);
   add_rollers(loop, at(25, 0.2f), 3, 2.5f, 22.0f);

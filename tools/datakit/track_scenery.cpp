@@ -18,7 +18,9 @@ float distance_to_course(const TrackOutput& t, float x, float z) {
   return best;
 }
 
-float yaw_of(const LinePoint& p) { return std::atan2(-p.tx, -p.tz); }
+float yaw_of(const LinePoint& p) {
+  return std::atan2(-p.tx, -p.tz);
+}
 
 }  // namespace
 
@@ -62,8 +64,8 @@ void place_scenery(TrackOutput& t, const SceneryStyle& style) {
   }
   const CourseLine& start = *t.start;
   const LinePoint& sp = start.points[size_t(line_index_at(start, 10.0f))];
-  t.billboards.push_back({sp.x - sp.tx * 20.0f, 0.0f, sp.z - sp.tz * 20.0f, 24.0f, 6.0f,
-                          "@banner.png"});
+  t.billboards.push_back(
+      {sp.x - sp.tx * 20.0f, 0.0f, sp.z - sp.tz * 20.0f, 24.0f, 6.0f, "@banner.png"});
   // Hay bales on the outside of the tight turns.
   for (size_t i = 0; i < loop.points.size(); i += 8) {
     const LinePoint& p = loop.points[i];
@@ -82,8 +84,8 @@ void place_scenery(TrackOutput& t, const SceneryStyle& style) {
                          yaw_of(gp), "@haybale.jm", "@haybale.png", "@haybale.shp"});
   }
   const LinePoint& f = loop.points[0];
-  t.decals.push_back({f.x, f.z, std::atan2(f.tz, f.tx), 4.0f, 2.0f * f.half_width + 4.0f,
-                      "@finishline.png"});
+  t.decals.push_back(
+      {f.x, f.z, std::atan2(f.tz, f.tx), 4.0f, 2.0f * f.half_width + 4.0f, "@finishline.png"});
 }
 
 }  // namespace kit

@@ -20,7 +20,8 @@ float wrapped_noise(float x, float y, float period, int octaves, uint32_t seed) 
       a = ((a % p) + p) % p, b = ((b % p) + p) % p;
       return value_noise(float(a), float(b), seed + uint32_t(o) * 31u);
     };
-    float v = lerp(lerp(lat(x0, y0), lat(x0 + 1, y0), tx), lerp(lat(x0, y0 + 1), lat(x0 + 1, y0 + 1), tx), ty);
+    float v = lerp(lerp(lat(x0, y0), lat(x0 + 1, y0), tx),
+                   lerp(lat(x0, y0 + 1), lat(x0 + 1, y0 + 1), tx), ty);
     sum += amp * v;
     total += amp;
     amp *= 0.5f;
@@ -88,7 +89,8 @@ Image sky_face(int face, Rgba zenith, Rgba horizon, Rgba hills, Rgba cloud, uint
   if (face < 4) {
     for (int x = 0; x < kSize; ++x) {
       float h = 14 + 18 * fractal_noise((x + face * kSize) / 70.0f, 0.5f, 4, seed + 9);
-      for (int y = kSize - int(h); y < kSize; ++y) img.at(x, y) = shade(hills, 0.8f + 0.2f * float(kSize - y) / h);
+      for (int y = kSize - int(h); y < kSize; ++y)
+        img.at(x, y) = shade(hills, 0.8f + 0.2f * float(kSize - y) / h);
     }
   }
   return img;
@@ -137,7 +139,8 @@ bool write_outdoor_textures(const std::string& root, const std::string& dir) {
   }
   Image env(64, 64);
   for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x) env.at(x, y) = mix({200, 215, 235, 255}, {90, 80, 60, 255}, y / 63.0f);
+    for (int x = 0; x < 64; ++x)
+      env.at(x, y) = mix({200, 215, 235, 255}, {90, 80, 60, 255}, y / 63.0f);
   }
   ok &= write_file(root, d + "sky-env.ppm", encode_ppm(env));
   ok &= write_file(root, d + "tree-pine.png", encode_png(tree_picture(true, 41), true));
@@ -162,13 +165,14 @@ bool write_stadium_textures(const std::string& root, const std::string& dir) {
   ok &= write_file(root, d + "concrete.png", encode_png(concrete, false));
   const char* names[5] = {"sky-n.ppm", "sky-e.ppm", "sky-s.ppm", "sky-w.ppm", "sky-u.ppm"};
   for (int f = 0; f < 5; ++f) {
-    Image sky = sky_face(f, {8, 10, 30, 255}, {40, 42, 70, 255}, {22, 22, 28, 255},
-                         {60, 60, 80, 255}, 61);
+    Image sky =
+        sky_face(f, {8, 10, 30, 255}, {40, 42, 70, 255}, {22, 22, 28, 255}, {60, 60, 80, 255}, 61);
     ok &= write_file(root, d + names[f], encode_ppm(sky));
   }
   Image env(64, 64);
   for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x) env.at(x, y) = mix({60, 60, 90, 255}, {30, 25, 20, 255}, y / 63.0f);
+    for (int x = 0; x < 64; ++x)
+      env.at(x, y) = mix({60, 60, 90, 255}, {30, 25, 20, 255}, y / 63.0f);
   }
   ok &= write_file(root, d + "sky-env.ppm", encode_ppm(env));
   return ok;
