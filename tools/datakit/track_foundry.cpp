@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "track_builder.h"
 #include "track_files.h"
@@ -82,31 +83,34 @@ std::vector<br::TileInfo> tiles() {
 
 }  // namespace
 
-bool build_foundry(const std::string& root) {
+std::unique_ptr<BuiltTrack> foundry_course() {
   const float kHalfWidth = 10.0f;
-  TrackBuilder builder(8, 1.0f, land);
-  CourseLine loop = make_course_line({{150, 300},
-                                      {260, 300},
-                                      {370, 300},
-                                      {408, 278},
-                                      {370, 255},
-                                      {270, 255},
-                                      {185, 255},
-                                      {146, 232},
-                                      {185, 210},
-                                      {280, 210},
-                                      {370, 210},
-                                      {408, 188},
-                                      {370, 165},
-                                      {250, 165},
-                                      {140, 165},
-                                      {106, 182},
-                                      {103, 230},
-                                      {104, 275},
-                                      {118, 298}},
-                                     true, kHalfWidth);
-  CourseLine start = make_course_line({{105, 353}, {200, 353}, {270, 349}, {318, 326}, {348, 303}},
-                                      false, kHalfWidth);
+  auto built = std::make_unique<BuiltTrack>(TrackBuilder(8, 1.0f, land));
+  TrackBuilder& builder = built->builder;
+  CourseLine& loop = built->loop;
+  CourseLine& start = built->start;
+  loop = make_course_line({{150, 300},
+                           {260, 300},
+                           {370, 300},
+                           {408, 278},
+                           {370, 255},
+                           {270, 255},
+                           {185, 255},
+                           {146, 232},
+                           {185, 210},
+                           {280, 210},
+                           {370, 210},
+                           {408, 188},
+                           {370, 165},
+                           {250, 165},
+                           {140, 165},
+                           {106, 182},
+                           {103, 230},
+                           {104, 275},
+                           {118, 298}},
+                          true, kHalfWidth);
+  start = make_course_line({{105, 353}, {200, 353}, {270, 349}, {318, 326}, {348, 303}}, false,
+                           kHalfWidth);
   const float gate_s = 45.0f;
   for (LinePoint& p : loop.points) p.y = 0.0f;
   for (LinePoint& p : start.points) p.y = 0.0f;
@@ -146,11 +150,7 @@ bool build_foundry(const std::string& root) {
     return outside_floor(x, z) > 0.5f ? int(kConcrete) : current;
   });
 
-  float tight = TrackBuilder::tightest_pass({&loop, &start}, 120.0f);
-  std::printf("datakit: foundry lap %.0f ft, closest neighbouring stretches %.0f ft apart\n",
-              loop.length, tight);
-
-  TrackOutput out;
+  TrackOutput& out = built->out;
   out.dir = "foundry";
   out.long_name = "Foundry Arena";
   out.description = "A tight stadium track on the floor of an old foundry hall.\n";
@@ -181,9 +181,13 @@ bool build_foundry(const std::string& root) {
   style.bale_curvature = 1.0f / 30.0f;
   style.seed = 12;
   place_scenery(out, style);
-  bool ok = write_track(root, out);
-  ok &= write_stadium_textures(root, "foundry");
-  return ok;
+  return built;
+}
+
+bool build_foundry(const std::string& root) {
+  std::unique_ptr<BuiltTrack> t = foundry_course();
+  std::printf("datakit: foundry lap %.0f ft\n", t->loop.length);
+  return write_track(root, t->out) && write_stadium_textures(root, "foundry");
 }
 
 }  // namespace kit

@@ -4,6 +4,7 @@
 // descent and a flowing return to the finish.
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "track_builder.h"
 #include "track_files.h"
@@ -99,22 +100,25 @@ std::vector<br::TileInfo> tiles() {
 
 }  // namespace
 
-bool build_rabbithill(const std::string& root) {
+std::unique_ptr<BuiltTrack> rabbithill_course() {
   const float kHalfWidth = 14.0f;
-  TrackBuilder builder(9, 2.0f, land);
+  auto built = std::make_unique<BuiltTrack>(TrackBuilder(9, 2.0f, land));
+  TrackBuilder& builder = built->builder;
+  CourseLine& loop = built->loop;
+  CourseLine& start = built->start;
   // The lap, clockwise on the map; the finish line is at the first point.
   auto planned = [](std::vector<std::pair<float, float>> points) {
     for (auto& p : points) p = plan(p.first, p.second);
     return points;
   };
-  CourseLine loop = make_course_line(
+  loop = make_course_line(
       planned({{600, 1500},  {900, 1505},  {1200, 1500}, {1420, 1460}, {1490, 1330}, {1420, 1225},
                {1250, 1195}, {1050, 1190}, {900, 1150},  {860, 1060},  {950, 1005},  {1150, 1010},
                {1400, 1000}, {1560, 950},  {1610, 800},  {1550, 650},  {1400, 575},  {1150, 555},
                {900, 575},   {700, 615},   {560, 720},   {500, 880},   {560, 1000},  {680, 1100},
                {690, 1250},  {560, 1350},  {470, 1450}}),
       true, kHalfWidth);
-  CourseLine start = make_course_line(
+  start = make_course_line(
       planned({{260, 1650}, {420, 1650}, {600, 1645}, {760, 1620}, {860, 1560}, {930, 1510}}),
       false, kHalfWidth);
   const float gate_s = 70.0f;
@@ -155,11 +159,7 @@ bool build_rabbithill(const std::string& root) {
   TrackBuilder::set_tile(start, 0.0f, start.length - 60.0f, kHardpack);
   builder.carve({&loop, &start}, options);
 
-  float tight = TrackBuilder::tightest_pass({&loop, &start}, 250.0f);
-  std::printf("datakit: rabbithill lap %.0f ft, closest neighbouring stretches %.0f ft apart\n",
-              loop.length, tight);
-
-  TrackOutput out;
+  TrackOutput& out = built->out;
   out.dir = "rabbithill";
   out.long_name = "Rabbit Hill";
   out.description = "An outdoor motocross circuit around two grassy hills.\n";
@@ -187,9 +187,13 @@ bool build_rabbithill(const std::string& root) {
   style.tree_pictures = {"@rabbithill/tree-pine.png", "@rabbithill/tree-oak.png"};
   style.seed = 11;
   place_scenery(out, style);
-  bool ok = write_track(root, out);
-  ok &= write_outdoor_textures(root, "rabbithill");
-  return ok;
+  return built;
+}
+
+bool build_rabbithill(const std::string& root) {
+  std::unique_ptr<BuiltTrack> t = rabbithill_course();
+  std::printf("datakit: rabbithill lap %.0f ft\n", t->loop.length);
+  return write_track(root, t->out) && write_outdoor_textures(root, "rabbithill");
 }
 
 }  // namespace kit
