@@ -156,7 +156,7 @@ Image title_picture() {
     Rgba c = mix({30, 40, 90, 255}, {250, 150, 60, 255}, std::pow(y / 511.0f, 1.3f));
     for (int x = 0; x < 1024; ++x) img.at(x, y) = c;
   }
-  fill_circle(img, 760, 330, 70, {255, 220, 120, 255});
+  fill_circle(img, 800, 330, 70, {255, 220, 120, 255});
   std::vector<std::pair<float, float>> hills{{0, 512}};
   for (int x = 0; x <= 1024; x += 16) {
     hills.emplace_back(float(x), 360 + 40 * fractal_noise(x / 180.0f, 1.5f, 3, 3));
@@ -168,7 +168,7 @@ Image title_picture() {
   fill_polygon(img, {{560, 512}, {700, 455}, {900, 450}, {1024, 470}, {1024, 512}},
                {85, 56, 34, 255});
   Rgba ink{15, 15, 20, 255};
-  float bx = 560, by = 300;
+  float bx = 560, by = 345;
   fill_circle(img, bx - 70, by + 40, 34, ink);
   fill_circle(img, bx - 70, by + 40, 22, {0, 0, 0, 0});
   fill_circle(img, bx - 70, by + 40, 22, mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.6f));

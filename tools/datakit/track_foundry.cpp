@@ -71,7 +71,7 @@ std::vector<br::TileInfo> tiles() {
                         {"size", "0.8"},
                         {"grow", "6"},
                         {"drag", "2"},
-                        {"fade_a", "-80"}})};
+                        {"fade_a", "-128"}})};
   floor.erode = {0.3f, 80.0f, 220.0f, 1.0f, 4.0f, 0.2f, 12.0f, 20.0f};
   br::TileInfo concrete;
   concrete.texture = "@foundry/concrete.png";

@@ -48,6 +48,8 @@ std::vector<br::TileInfo> tiles() {
   loam.texture = "@rabbithill/loam.png";
   loam.friction = {{1.12f, 5.0f}, {1.05f, 40.0f}, {0.98f, 90.0f}};
   loam.roll_resist = {{4.0f, 16.0f, 1.0f}, {5.0f, 18.0f, 60.0f}};
+  // Thrown dirt, then a dust cloud that lingers. Fades are per second but kept as whole units
+  // per step, so -128 is the slowest fade there is (one unit of alpha every 1/128 s).
   loam.roost = {roost({{"count", "10"}, {"r", "120"}, {"g", "88"}, {"b", "60"}, {"size", "0.3"}}),
                 roost({{"count", "3"},
                        {"r", "150"},
@@ -58,7 +60,7 @@ std::vector<br::TileInfo> tiles() {
                        {"grow", "6"},
                        {"drag", "1.5"},
                        {"vscale", "0.5"},
-                       {"fade_a", "-100"}})};
+                       {"fade_a", "-128"}})};
   loam.erode = {1.2f, 45.0f, 140.0f, 2.0f, 4.0f, 0.25f, 10.0f, 15.0f};
   TileInfo hard;
   hard.texture = "@rabbithill/hardpack.png";
@@ -74,7 +76,7 @@ std::vector<br::TileInfo> tiles() {
                        {"grow", "8"},
                        {"drag", "2"},
                        {"vscale", "0.4"},
-                       {"fade_a", "-60"}})};
+                       {"fade_a", "-128"}})};
   hard.erode = {0.35f, 70.0f, 200.0f, 1.5f, 4.0f, 0.2f, 12.0f, 20.0f};
   TileInfo sand;
   sand.texture = "@rabbithill/sand.png";
