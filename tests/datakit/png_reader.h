@@ -3,9 +3,11 @@
 
 #include <png.h>
 
-#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 namespace br_test {
 
@@ -17,18 +19,30 @@ struct DecodedPng {
   const unsigned char* at(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
 };
 
+struct PngSource {
+  std::string bytes;
+  size_t at = 0;
+};
+
+inline void png_source_read(png_structp png, png_bytep data, png_size_t size) {
+  auto* src = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (src->at + size > src->bytes.size()) png_error(png, "truncated");
+  std::memcpy(data, src->bytes.data() + src->at, size);
+  src->at += size;
+}
+
+// Decodes from memory, so that nothing but libpng's own state crosses its error jump.
 inline DecodedPng read_png(const std::string& path) {
   DecodedPng out;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return out;
+  PngSource src{read_file(path)};
+  if (src.bytes.empty()) return out;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
     return DecodedPng{};
   }
-  png_init_io(png, f);
+  png_set_read_fn(png, &src, png_source_read);
   png_read_png(png, info, PNG_TRANSFORM_EXPAND | PNG_TRANSFORM_STRIP_16, nullptr);
   out.width = static_cast<int>(png_get_image_width(png, info));
   out.height = static_cast<int>(png_get_image_height(png, info));
@@ -48,7 +62,6 @@ inline DecodedPng read_png(const std::string& path) {
   png_get_text(png, info, &texts, &count);
   for (int i = 0; i < count; ++i) out.text += texts[i].text;
   png_destroy_read_struct(&png, &info, nullptr);
-  std::fclose(f);
   out.ok = true;
   return out;
 }
