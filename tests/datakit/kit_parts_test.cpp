@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "image.h"
+#include "jm_writer.h"
 #include "mesh.h"
 #include "png_reader.h"
 #include "support/temp_dir.h"

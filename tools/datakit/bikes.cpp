@@ -1,6 +1,7 @@
 #include "bikes.h"
 
 #include "bike_style.h"
+#include "jm_writer.h"
 #include "shell/bike_models.h"
 
 namespace kit {

@@ -76,7 +76,4 @@ struct Model {
   std::string skeleton;
 };
 
-// The text model file; texture v is written bottom-up as the model reader expects.
-std::string encode_jm(const Model& model);
-
 }  // namespace kit

@@ -6,6 +6,7 @@
 #include "bike/rider_skeleton.h"
 #include "bikes.h"
 #include "image.h"
+#include "jm_writer.h"
 #include "mesh.h"
 
 namespace kit {

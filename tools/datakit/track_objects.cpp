@@ -4,6 +4,7 @@
 
 #include "bike/shape_format.h"
 #include "image.h"
+#include "jm_writer.h"
 #include "mesh.h"
 #include "pictures.h"
 #include "tracks.h"
