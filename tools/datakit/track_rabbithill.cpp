@@ -30,9 +30,9 @@ float hill(float x, float z, float cx, float cz, float radius, float height) {
 }
 
 float land(float x, float z) {
-  float h = 8.0f * fractal_noise(x / 260.0f, z / 260.0f, 4, 7);
-  h += hill(x, z, 1150, 800, 300, 42);  // the rabbit hill itself
-  h += hill(x, z, 720, 810, 170, 20);
+  float h = 12.0f * fractal_noise(x / 260.0f, z / 260.0f, 4, 7);
+  h += hill(x, z, 1150, 800, 300, 55);  // the rabbit hill itself
+  h += hill(x, z, 720, 810, 170, 28);
   h += hill(x, z, 1300, 1250, 160, 8);
   float d = std::hypot(x - 1024, z - 1024);
   h += 70.0f * smoothstep((d - 820.0f) / 260.0f);  // the ring of hills around the valley
