@@ -13,8 +13,10 @@ namespace kit {
 
 namespace {
 
-// One gate of the row, standing across its lane with the hinge on the ground. The rider
-// waits on the +z side; the gate's frame stands on the -z side.
+// One gate of the row, modelled as it lies after the drop: flat on the ground, hinged at the
+// edge nearest its rider (+z) and reaching away from the rider. The game draws a standing
+// gate tilted about its x axis by up to 3 pi / 16, which lifts the far edge into a barrier
+// in front of the wheel; once dropped the riders roll over it.
 Model startgate_model() {
   Model model;
   model.meshes.emplace_back();
@@ -22,13 +24,9 @@ Model startgate_model() {
   m.shininess = 24;
   MeshBuilder b(m);
   const UvRect grate{0, 0, 1, 0.5f}, metal{0, 0.5f, 1, 1};
-  b.box({0, 0.9f, 0}, {1.65f, 0.85f, 0.05f}, grate);
-  b.tube({-1.7f, 0.06f, 0}, {1.7f, 0.06f, 0}, 0.07f, 0.07f, 8, metal, true);
-  for (float x : {-1.62f, 1.62f}) {
-    b.box({x, 0.05f, -0.5f}, {0.06f, 0.05f, 0.5f}, metal);
-    b.box({x, 0.35f, -0.95f}, {0.06f, 0.35f, 0.05f}, metal);
-  }
-  b.box({0, 0.03f, -0.9f}, {1.65f, 0.03f, 0.08f}, metal);
+  b.box({0, 0.06f, -0.875f}, {1.65f, 0.05f, 0.875f}, grate);
+  b.tube({-1.7f, 0.07f, 0}, {1.7f, 0.07f, 0}, 0.07f, 0.07f, 8, metal, true);
+  for (float x : {-1.65f, 1.65f}) b.box({x, 0.09f, -0.875f}, {0.05f, 0.08f, 0.9f}, metal);
   return model;
 }
 
@@ -107,8 +105,9 @@ bool write_track_objects(const std::string& root) {
   ok &= write_file(root, "startgate.jm", encode_jm(startgate_model()));
   ok &= write_file(root, "startgate.ppm", encode_ppm(startgate_picture()));
   std::vector<br::ShapeSphere> gate;
+  // Low enough to ride over once the gate is down.
   for (float x : {-1.2f, -0.4f, 0.4f, 1.2f}) {
-    for (float y : {0.45f, 1.25f}) gate.push_back({x, y, 0, 0.42f, 0.5f, 1, 1});
+    for (float z : {-0.4f, -1.3f}) gate.push_back({x, 0.12f, z, 0.15f, 0.5f, 1, 1});
   }
   ok &= write_file(root, "startgate.shp", br::format_shape(gate));
   ok &= write_file(root, "haybale.jm", encode_jm(haybale_model()));
