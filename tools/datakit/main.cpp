@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
+  if (!kit::fonts_available()) return 1;
   bool ok = true;
   ok &= kit::write_generic_shapes(root);
   ok &= kit::write_track_objects(root);

@@ -17,5 +17,7 @@ float text_width(const std::string& face_file, int pixel_height, const std::stri
 
 // Where the DejaVu faces are installed.
 std::string dejavu(const std::string& file);
+// Whether every face the kit draws with is there; says what is missing when not.
+bool fonts_available();
 
 }  // namespace kit
