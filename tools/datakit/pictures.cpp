@@ -204,6 +204,18 @@ std::string dejavu(const std::string& file) {
   return "/usr/share/fonts/truetype/dejavu/" + file;
 }
 
+bool fonts_available() {
+  bool ok = true;
+  for (const char* face : {"DejaVuSans-Bold.ttf", "DejaVuSansCondensed-Bold.ttf"}) {
+    if (!std::filesystem::is_regular_file(dejavu(face))) {
+      std::fprintf(stderr, "datakit: %s is missing (package fonts-dejavu-core)\n",
+                   dejavu(face).c_str());
+      ok = false;
+    }
+  }
+  return ok;
+}
+
 void draw_text(Image& img, const std::string& face_file, int pixel_height, float x, float baseline,
                const std::string& text, Rgba colour) {
   Face face(face_file, pixel_height);
