@@ -17,6 +17,7 @@ struct BikeStyle {
   bool two_stroke = false;
   bool small = false;  // 125 and 50 frames are a little smaller
   int maker = 0;       // 0 red, 1 green, 2 yellow, 3 blue, 4 orange
+  int graphics = 0;    // which shroud graphics the model year wears (0..2)
   // Number colour tags carried by the default texture, or "" for white plates, black digits.
   std::string number_tags;
 };

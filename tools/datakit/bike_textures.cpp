@@ -32,6 +32,10 @@ BikeStyle bike_style(const std::string& stem) {
   s.two_stroke = stem == "cr250" || stem == "kx250" || stem == "rm250" || stem == "yz250" ||
                  stem == "250sx" || stem.find("125") != std::string::npos;
   s.small = stem.find("125") != std::string::npos;
+  // Model years of one maker share colours but not graphics.
+  unsigned sum = 0;
+  for (char c : stem) sum = sum * 31u + static_cast<unsigned char>(c);
+  s.graphics = static_cast<int>(sum % 3u);
   if (starts_with(stem, "cr")) {
     s.maker = 0, s.plastic = {205, 22, 30, 255}, s.frame = {200, 200, 205, 255};
     s.accent = {250, 250, 250, 255};
@@ -76,8 +80,20 @@ Image bike_texture(const BikeStyle& s, int variant) {
   for (int y = g.y0; y < g.y1; ++y) {
     for (int x = g.x0; x < g.x1; ++x) {
       float u = float(x - g.x0) / (g.x1 - g.x0), v = float(y - g.y0) / (g.y1 - g.y0);
-      if (std::fabs(v - (0.75f - 0.5f * u)) < 0.09f) img.at(x, y) = accent;
-      if (std::fabs(v - (0.95f - 0.5f * u)) < 0.03f) img.at(x, y) = shade(accent, 0.7f);
+      bool stripe = false, pin = false;
+      if (s.graphics == 0) {  // a sweep rising toward the front
+        stripe = std::fabs(v - (0.75f - 0.5f * u)) < 0.09f;
+        pin = std::fabs(v - (0.95f - 0.5f * u)) < 0.03f;
+      } else if (s.graphics == 1) {  // bands along the shroud
+        stripe = v > 0.55f && v < 0.75f;
+        pin = v > 0.82f && v < 0.87f;
+      } else {  // chevrons
+        float c = std::fabs(std::fmod(u * 3.0f, 1.0f) - 0.5f);
+        stripe = std::fabs(v - 0.4f - c) < 0.08f;
+        pin = v > 0.9f;
+      }
+      if (stripe) img.at(x, y) = accent;
+      if (pin) img.at(x, y) = shade(accent, 0.7f);
     }
   }
   fill_rect(img, g.x0 + 14, g.y0 + 8, g.x0 + 58, g.y0 + 20, accent);
