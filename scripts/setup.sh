@@ -32,7 +32,7 @@ mode="${1:-play}"
 shift || true
 case "$mode" in
   play)
-    exec build/bermrider "$@"
+    exec build/bin/bermrider "$@"
     ;;
   test)
     cd build

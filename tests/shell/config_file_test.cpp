@@ -252,6 +252,7 @@ TEST_F(ConfigFile, RoundTripKeepsEveryValue) {
   std::string first = br::config_write(w);
 
   br::world_reset();
+  br_test::offer_sample_gear_textures(w);
   br::config_read_text(w, first);
   std::string second = br::config_write(w);
   EXPECT_EQ(second, first);
@@ -262,6 +263,7 @@ TEST_F(ConfigFile, RoundTripKeepsEveryValue) {
   std::string crlf;
   for (const std::string& line : lines_of(first)) crlf += line + "\r\n";
   br::world_reset();
+  br_test::offer_sample_gear_textures(w);
   br::config_read_text(w, crlf);
   EXPECT_EQ(br::config_write(w), first);
 }

@@ -10,6 +10,15 @@
 
 namespace br_test {
 
+// Gear textures as the default data set has them, so that the gear choices can be read back.
+inline void offer_sample_gear_textures(br::World& w) {
+  w.settings.gear_textures = {"@crf250-alt1.png",     "@crf250-alt2.png",
+                              "@rider_body-alt1.png", "@rider_body-alt2.png",
+                              "@rider_head-alt1.png", "@rider_head-alt2.png",
+                              "@wheels-alt1.png",     "@wheels-alt2.png"};
+  br::build_gear_texture_choices(w.settings);
+}
+
 inline void set_sample_settings(br::World& w) {
   br::Settings& s = w.settings;
   s.xres.value = 1024;
@@ -61,6 +70,11 @@ inline void set_sample_settings(br::World& w) {
 
   br::BikeSetup& b = s.setup;
   b.bike.select("crf250(2009)");
+  offer_sample_gear_textures(w);
+  b.rider_texture.select("@rider_body-alt2.png");
+  b.head_texture.select("@rider_head-alt2.png");
+  b.bike_texture.select("@crf250-alt2.png");
+  b.wheel_texture.select("@wheels-alt2.png");
   b.name.value = "Speedy Sam";
   b.number.value = "42";
   // Every number of the setup, nudged one step up (or down at the top of its range).

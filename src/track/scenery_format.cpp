@@ -1,0 +1,90 @@
+#include "track/scenery_format.h"
+
+#include <cstdio>
+
+namespace br {
+
+namespace {
+
+void appendf(std::string& out, const char* format, auto... args) {
+  char line[1200];
+  int n = std::snprintf(line, sizeof line, format, args...);
+  out.append(line, static_cast<size_t>(n));
+}
+
+const char* or_null(const std::string& name) {
+  return name.empty() ? "null" : name.c_str();
+}
+
+void append_vector(std::string& out, const char* keyword, const Vec3f& v) {
+  appendf(out, "%s [ %f %f %f ]\n", keyword, v[0], v[1], v[2]);
+}
+
+}  // namespace
+
+std::string format_billboards(const std::vector<BillboardEntry>& entries) {
+  std::string out;
+  for (const BillboardEntry& b : entries) {
+    appendf(out, "[%f %f %f] %f %f ", b.x, b.y, b.z, b.width, b.height);
+    if (b.r != 255 || b.g != 255 || b.b != 255) {
+      appendf(out, "#%02x%02x%02x#%s\n", b.r, b.g, b.b, b.picture.c_str());
+    } else {
+      appendf(out, "%s\n", b.picture.c_str());
+    }
+  }
+  return out;
+}
+
+std::string format_statues(const std::vector<StatueEntry>& entries) {
+  std::string out;
+  for (const StatueEntry& s : entries) {
+    appendf(out, "[%f %f %f] %f %s %s %s\n", s.x, s.y, s.z, s.yaw, or_null(s.model),
+            or_null(s.texture), or_null(s.shape));
+  }
+  return out;
+}
+
+std::string format_decals(const std::vector<DecalEntry>& entries) {
+  std::string out;
+  for (const DecalEntry& d : entries) {
+    appendf(out, "[%f %f] %f %f %f %s\n", d.x, d.z, d.angle, d.size_a, d.size_b, d.picture.c_str());
+  }
+  return out;
+}
+
+std::string format_cameras(const std::vector<CameraEntry>& cameras) {
+  std::string out;
+  for (const CameraEntry& c : cameras) {
+    // The gate and view lines set up the camera that the next "addcamera" adds.
+    if (!c.gates.empty()) {
+      out += "gate";
+      for (int g : c.gates) appendf(out, " %d", g);
+      out += "\n";
+    }
+    if (c.fov != 90.0f) appendf(out, "fov %f\n", c.fov);
+    if (c.auto_fov_size != 0.0f) appendf(out, "autofovsize %f\n", c.auto_fov_size);
+    appendf(out, "addcamera %f %f %f\n", c.x, c.y, c.z);
+  }
+  return out;
+}
+
+std::string format_lighting(const LightingFile& l) {
+  std::string out;
+  append_vector(out, "sun_vector", l.sun_vector);
+  append_vector(out, "sun_color", l.sun_color);
+  append_vector(out, "ambient", l.ambient);
+  append_vector(out, "global_ambient", l.global_ambient);
+  for (size_t i = 0; i < l.sky.size(); ++i)
+    appendf(out, "%s %s\n", kSkyKeywords[i], l.sky[i].c_str());
+  appendf(out, "sky_env %s\n", l.sky_env.c_str());
+  if (l.fog_density > 0.0f) {
+    appendf(out, "fog [ %f %f %f ] %f\n", l.fog_color[0], l.fog_color[1], l.fog_color[2],
+            l.fog_density);
+  }
+  appendf(out, "dynamic_lighting %d\n", l.dynamic_lighting ? 1 : 0);
+  appendf(out, "near_plane %f\n", l.near_plane);
+  appendf(out, "far_plane %f\n", l.far_plane);
+  return out;
+}
+
+}  // namespace br

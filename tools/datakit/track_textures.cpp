@@ -1,0 +1,181 @@
+#include "track_textures.h"
+
+#include <cmath>
+
+#include "image.h"
+
+namespace kit {
+
+namespace {
+
+// Noise that wraps around a square picture, so that ground tiles repeat without seams.
+float wrapped_noise(float x, float y, float period, int octaves, uint32_t seed) {
+  float sum = 0, amp = 0.5f, total = 0;
+  for (int o = 0; o < octaves; ++o) {
+    int p = static_cast<int>(period) << o;
+    float fx = x * (1 << o), fy = y * (1 << o);
+    int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
+    float tx = smoothstep(fx - x0), ty = smoothstep(fy - y0);
+    auto lat = [&](int a, int b) {
+      a = ((a % p) + p) % p, b = ((b % p) + p) % p;
+      return value_noise(float(a), float(b), seed + uint32_t(o) * 31u);
+    };
+    float v = lerp(lerp(lat(x0, y0), lat(x0 + 1, y0), tx),
+                   lerp(lat(x0, y0 + 1), lat(x0 + 1, y0 + 1), tx), ty);
+    sum += amp * v;
+    total += amp;
+    amp *= 0.5f;
+  }
+  return sum / total;
+}
+
+Image ground_picture(Rgba dark, Rgba light, float period, uint32_t seed, float speckle) {
+  constexpr int kSize = 256;
+  Image img(kSize, kSize);
+  Rng rng(seed);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      float n = wrapped_noise(x * period / kSize, y * period / kSize, period, 5, seed);
+      float grain = (rng.uniform() - 0.5f) * speckle;
+      img.at(x, y) = mix(dark, light, clampf(n * 1.4f - 0.2f + grain, 0, 1));
+    }
+  }
+  return img;
+}
+
+void add_clods(Image& img, Rgba colour, int count, float size, uint64_t seed) {
+  Rng rng(seed);
+  for (int i = 0; i < count; ++i) {
+    float x = rng.range(0, float(img.width)), y = rng.range(0, float(img.height));
+    float r = size * rng.range(0.5f, 1.2f);
+    Rgba c = shade(colour, rng.range(0.8f, 1.2f));
+    // Drawn at the wrapped positions too, so clods cross the edges cleanly.
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx) {
+        fill_circle(img, x + dx * img.width, y + dy * img.height, r, c);
+        fill_circle(img, x + dx * img.width - r * 0.3f, y + dy * img.height - r * 0.3f, r * 0.5f,
+                    shade(c, 1.25f));
+      }
+    }
+  }
+}
+
+Image grass_picture(uint32_t seed) {
+  Image img = ground_picture({52, 82, 30, 255}, {98, 138, 52, 255}, 8, seed, 0.5f);
+  Rng rng(seed + 1);
+  for (int i = 0; i < 1800; ++i) {
+    float x = rng.range(0, 256), y = rng.range(0, 256);
+    float len = rng.range(3, 7), lean = rng.range(-2, 2);
+    Rgba c = rng.uniform() < 0.5f ? Rgba{120, 160, 62, 255} : Rgba{40, 70, 26, 255};
+    draw_line(img, x, y, x + lean, y - len, 1.0f, c);
+  }
+  return img;
+}
+
+// A sky face: horizon haze at the bottom row blending to the zenith at the top, clouds, and
+// for the sides a line of distant hills.
+Image sky_face(int face, Rgba zenith, Rgba horizon, Rgba hills, Rgba cloud, uint32_t seed) {
+  constexpr int kSize = 256;
+  Image img(kSize, kSize);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      float up = face == 4 ? 1.0f : 1.0f - float(y) / kSize;
+      Rgba c = mix(horizon, zenith, std::pow(up, 0.6f));
+      float n = fractal_noise((x + face * kSize) / 60.0f, y / (face == 4 ? 60.0f : 25.0f), 5, seed);
+      float amount = smoothstep((n - 0.55f) / 0.2f) * (face == 4 ? 0.6f : smoothstep(up * 3));
+      img.at(x, y) = mix(c, cloud, amount * 0.8f);
+    }
+  }
+  if (face < 4) {
+    for (int x = 0; x < kSize; ++x) {
+      float h = 14 + 18 * fractal_noise((x + face * kSize) / 70.0f, 0.5f, 4, seed + 9);
+      for (int y = kSize - int(h); y < kSize; ++y)
+        img.at(x, y) = shade(hills, 0.8f + 0.2f * float(kSize - y) / h);
+    }
+  }
+  return img;
+}
+
+Image tree_picture(bool pine, uint64_t seed) {
+  Image img(128, 256, {0, 0, 0, 0});
+  Rng rng(seed);
+  fill_rect(img, 58, 170, 70, 256, {80, 55, 35, 255});
+  if (pine) {
+    for (int layer = 0; layer < 6; ++layer) {
+      float top = 20 + layer * 28.0f, bottom = top + 60;
+      float half = 18 + layer * 9.0f;
+      fill_polygon(img, {{64, top}, {64 + half, bottom}, {64 - half, bottom}},
+                   shade({34, 74, 40, 255}, 0.8f + 0.08f * layer));
+    }
+  } else {
+    for (int i = 0; i < 70; ++i) {
+      float a = rng.range(0, 2 * kPi), r = rng.range(0, 44);
+      float x = 64 + std::cos(a) * r, y = 95 + std::sin(a) * r * 0.9f;
+      fill_circle(img, x, y, rng.range(12, 20), shade({60, 100, 40, 255}, rng.range(0.75f, 1.2f)));
+    }
+  }
+  return img;
+}
+
+}  // namespace
+
+bool write_outdoor_textures(const std::string& root, const std::string& dir) {
+  const std::string d = dir + "/";
+  bool ok = true;
+  Image loam = ground_picture({70, 48, 32, 255}, {128, 92, 62, 255}, 8, 21, 0.3f);
+  add_clods(loam, {92, 64, 42, 255}, 260, 2.5f, 22);
+  ok &= write_file(root, d + "loam.png", encode_png(loam, false));
+  Image hard = ground_picture({140, 115, 85, 255}, {182, 158, 122, 255}, 4, 23, 0.15f);
+  add_clods(hard, {120, 98, 72, 255}, 60, 1.5f, 24);
+  ok &= write_file(root, d + "hardpack.png", encode_png(hard, false));
+  Image sand = ground_picture({190, 166, 118, 255}, {226, 206, 160, 255}, 16, 25, 0.45f);
+  ok &= write_file(root, d + "sand.png", encode_png(sand, false));
+  ok &= write_file(root, d + "grass.png", encode_png(grass_picture(26), false));
+  const char* names[5] = {"sky-n.ppm", "sky-e.ppm", "sky-s.ppm", "sky-w.ppm", "sky-u.ppm"};
+  for (int f = 0; f < 5; ++f) {
+    Image sky = sky_face(f, {70, 120, 200, 255}, {190, 210, 230, 255}, {80, 105, 85, 255},
+                         {250, 250, 252, 255}, 31);
+    ok &= write_file(root, d + names[f], encode_ppm(sky));
+  }
+  Image env(64, 64);
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x)
+      env.at(x, y) = mix({200, 215, 235, 255}, {90, 80, 60, 255}, y / 63.0f);
+  }
+  ok &= write_file(root, d + "sky-env.ppm", encode_ppm(env));
+  ok &= write_file(root, d + "tree-pine.png", encode_png(tree_picture(true, 41), true));
+  ok &= write_file(root, d + "tree-oak.png", encode_png(tree_picture(false, 42), true));
+  return ok;
+}
+
+bool write_stadium_textures(const std::string& root, const std::string& dir) {
+  const std::string d = dir + "/";
+  bool ok = true;
+  Image loam = ground_picture({58, 40, 28, 255}, {110, 78, 52, 255}, 8, 51, 0.3f);
+  add_clods(loam, {80, 56, 38, 255}, 300, 2.5f, 52);
+  ok &= write_file(root, d + "loam.png", encode_png(loam, false));
+  Image hard = ground_picture({120, 96, 70, 255}, {160, 134, 100, 255}, 4, 53, 0.15f);
+  ok &= write_file(root, d + "hardpack.png", encode_png(hard, false));
+  Image sand = ground_picture({180, 156, 110, 255}, {218, 196, 150, 255}, 16, 54, 0.45f);
+  ok &= write_file(root, d + "sand.png", encode_png(sand, false));
+  Image floor = ground_picture({88, 72, 58, 255}, {112, 96, 80, 255}, 4, 55, 0.2f);
+  ok &= write_file(root, d + "floor.png", encode_png(floor, false));
+  Image concrete = ground_picture({120, 120, 124, 255}, {150, 150, 155, 255}, 16, 56, 0.25f);
+  for (int y = 0; y < 256; y += 32) fill_rect(concrete, 0, y, 256, y + 2, {90, 90, 95, 255});
+  ok &= write_file(root, d + "concrete.png", encode_png(concrete, false));
+  const char* names[5] = {"sky-n.ppm", "sky-e.ppm", "sky-s.ppm", "sky-w.ppm", "sky-u.ppm"};
+  for (int f = 0; f < 5; ++f) {
+    Image sky =
+        sky_face(f, {8, 10, 30, 255}, {40, 42, 70, 255}, {22, 22, 28, 255}, {60, 60, 80, 255}, 61);
+    ok &= write_file(root, d + names[f], encode_ppm(sky));
+  }
+  Image env(64, 64);
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x)
+      env.at(x, y) = mix({60, 60, 90, 255}, {30, 25, 20, 255}, y / 63.0f);
+  }
+  ok &= write_file(root, d + "sky-env.ppm", encode_ppm(env));
+  return ok;
+}
+
+}  // namespace kit
