@@ -12,7 +12,9 @@ std::vector<std::string> textures_with_prefix(const std::vector<std::string>& na
                                               const std::string& prefix) {
   std::vector<std::string> out;
   for (const std::string& n : names) {
-    if (n.starts_with(prefix)) out.push_back(n);
+    // Texture names may come as data names, with their leading "@".
+    std::string_view bare = n.starts_with('@') ? std::string_view(n).substr(1) : n;
+    if (bare.starts_with(prefix)) out.push_back(n);
   }
   return out;
 }

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/devices.h"
 #include "platform/log.h"
 #include "shell/world_tick.h"
 
 namespace br {
 namespace {
 
-constexpr int32_t kTabCode = 9;
+// The Tab key's event code.
+constexpr int32_t kTabCode = kota::kEventKeyBase + 0x0F;
 
 bool offline(const World& w) { return !w.online; }
 
@@ -109,12 +111,15 @@ float sit_dab_value(World& w, bool sticky) {
 void update_channels(World& w) {
   for (BindingRow& row : w.binding_rows) {
     const Binding& b = w.bindings[row.binding];
-    (void)b;  // axis values are read here once input devices exist
+    if (b.axis_handle >= 0) row.value = binding_axis_value(b, kota::axis_read(b.axis_handle));
     w.channels[row.channel] += row.sign * row.value;
   }
 }
 
 void handle_event(World& w, const kota::Event& e) {
+  if (w.options.debug_level >= 1) {
+    kota::log_printf("Event %d %s\n", e.code, e.pressed ? "pressed" : "released");
+  }
   // 1. Key state of every binding row on this code.
   for (BindingRow& row : w.binding_rows) {
     if (w.bindings[row.binding].key_code == e.code) row.value = e.pressed ? 1.0f : 0.0f;

@@ -1,5 +1,8 @@
 #include "shell/main_loop.h"
 
+#include "shell/controls.h"
+#include "files/messages.h"
+
 namespace br {
 
 void settle_view_mode(World& w) {
@@ -22,7 +25,9 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
       w.loop.quit_requested = true;
     }
     double now = frame_advance(w, hooks.clock);
+    read_mouse_axes(w);
     step_loop(w, now, hooks.events);
+    if (w.view_mode != kViewTitle) expire_messages(w);
   }
 }
 

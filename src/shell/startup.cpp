@@ -4,19 +4,34 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "files/data_file.h"
+#include "files/home.h"
+#include "files/memory.h"
+#include "files/messages.h"
+#include "files/release_digest.h"
+#include "files/search_dirs.h"
 #include "platform/log.h"
+#include "platform/message_box.h"
 #include "platform/options.h"
+#include "platform/window.h"
+#include "render/font.h"
+#include "render/hud_textures.h"
+#include "render/model_cache.h"
+#include "render/render_gl.h"
+#include "render/render_settings.h"
+#include "render/texture_cache.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
+#include "shell/controls.h"
+#include "shell/game_window.h"
 #include "shell/main_loop.h"
 #include "shell/render_detail.h"
 #include "shell/startup_settings.h"
+#include "shell/video_modes.h"
 #include "shell/world.h"
 
 namespace br {
@@ -28,24 +43,15 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 // the configuration is still written.
 void on_stop_signal(int) { g_stop_signal = 1; }
 
-// The configuration file in the player's home directory, $XDG_DATA_HOME/Bermrider/ or else
-// ~/.local/share/Bermrider/, which is created when missing. "" when there is no home.
-// TODO(data files): take the home directory from the data-file layer once it exists.
-std::string config_file_path() {
-  std::string base;
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  if (xdg && xdg[0] == '/') {
-    base = xdg;
-  } else if (home && home[0]) {
-    base = std::string(home) + "/.local/share";
-  } else {
-    return "";
-  }
-  std::string dir = base + "/Bermrider";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  return dir + "/config";
+// The renderer's loaders take their detail from the settings and the command line.
+void configure_renderer(const World& w) {
+  RenderSettings& r = render_settings();
+  r.debug_level = w.options.debug_level;
+  r.model_texture_reduction = w.detail.model_texture_reduction;
+  r.texture_compress = w.settings.texture_compress.index;
+  r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
+  r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
+  r.vertex_arrays = !w.options.no_vertex_arrays;
 }
 
 bool processor_has_mmx() {
@@ -64,7 +70,15 @@ int answer_help_or_version(const std::vector<std::string>& args) {
   return outcome == ParseOutcome::kExitBad ? 1 : 0;
 }
 
-void shutdown(World& w, const std::string& config_path) {
+void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  close_control_axes(w);
+  // Textures and display lists belong to the context, so they go before the window.
+  texture_delete_all();
+  model_delete_all();
+  game_fonts() = GameFonts{};
+  install_progress_presenter(w, nullptr);
+  render_gl_uninstall();
+  kota::window_close(window);
   // The player's settings go back to disk last, after everything that may still change them.
   if (!config_path.empty()) config_write_file(w, config_path);
   kota::log_printf(nullptr);
@@ -76,14 +90,23 @@ int run_game(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (asks_for_help_or_version(args)) return answer_help_or_version(args);
 
+  install_new_handler();
+  kota::message_box_use_display();
   World& w = g_world;
   world_reset();
-  // The home directory, created when missing, and the configuration file in it.
-  std::string config_path = config_file_path();
+  message_area_clear(w);
 
-  // The video modes: the default and windowed entries; the window layer adds the desktop's
-  // full-screen modes here.
-  set_video_modes(w.settings, {});
+  // The home and data directories; the log file starts in the home directory here.
+  if (!find_game_data(kReleaseDigest)) {
+    kota::message_box("Problem starting Bermrider", "Can't find game data\n");
+    kota::log_printf(nullptr);
+    return 0;
+  }
+  // The player's configuration file, in the home directory; none without a home.
+  std::string config_path = home_directory().empty() ? "" : data_write_path("@config");
+
+  // The video modes the settings offer: the two fixed entries and the display's modes.
+  set_video_modes(w.settings, full_screen_modes(kota::display_modes()));
 
   // The processor check: the renderer's MMX paths need the feature bit.
   bool has_mmx = processor_has_mmx();
@@ -92,8 +115,8 @@ int run_game(int argc, char** argv) {
   // Settings the file may override: assists from the stability, the start-up graphics.
   apply_startup_presets(w.settings);
 
-  // The rider gear choices. The texture layer fills gear_textures with the texture names;
-  // until it does the choices are empty.
+  // The rider gear choices, from every texture among the data files.
+  w.settings.gear_textures = texture_choice_list("");
   build_gear_texture_choices(w.settings);
 
   // The player's stored settings; a missing file keeps the defaults.
@@ -110,8 +133,15 @@ int run_game(int argc, char** argv) {
   std::fputs(err.c_str(), stderr);
   if (outcome == ParseOutcome::kExitBad) return 1;
   if (outcome == ParseOutcome::kExitOk) return 0;
+  if (w.options.open_home) {
+    open_home_directory();
+    kota::log_printf(nullptr);
+    return 0;
+  }
   if (w.options.no_mmx && has_mmx) kota::log_printf("Ignoring MMX\n");
   apply_command_line_settings(w);
+  set_message_lines(w.settings.message_lines.value);
+  configure_renderer(w);
   if (w.options.connect) {
     w.options.track.reset();
     w.online = true;
@@ -121,22 +151,48 @@ int run_game(int argc, char** argv) {
   std::string startup_track = select_startup_track(w);
   if (w.options.debug_level >= 1) kota::log_printf("Start-up track %s\n", startup_track.c_str());
 
-  // The first session's line-up: everyone played back, no bikes; without a demo file one
-  // robot rides the start-up track.
-  w.lineup.fill(0);
-  for (RiderSlot& slot : w.slots) slot.control = kControlPlayedBack;
-  if (!w.options.demo_file) w.lineup[0] = 2;
+  kota::Window* window = open_game_window(w);
+  if (!window) {
+    kota::log_printf(nullptr);
+    return 1;
+  }
+  // A window that never becomes drawable, or a first frame that cannot be presented, ends
+  // the run through the normal shutdown.
+  bool presented = false;
+  if (wait_until_drawable(window)) {
+    set_fixed_gl_state(w);
+    render_gl_install();
+    w.hud = load_hud_textures();
+    load_game_fonts();
+    install_progress_presenter(w, window);
+    presented = kota::swap_buffers(window);
+  }
+  if (presented) {
+    open_mouse_axes(w);
+    resolve_bindings(w);
+    resolve_menu_keys(w);
 
-  w.menu = w.options.connect ? kNoMenu : kMainMenu;
+    // The first session's line-up: everyone played back, no bikes; without a demo file one
+    // robot rides the start-up track.
+    w.lineup.fill(0);
+    for (RiderSlot& slot : w.slots) slot.control = kControlPlayedBack;
+    if (!w.options.demo_file) w.lineup[0] = 2;
 
-  std::signal(SIGINT, on_stop_signal);
-  std::signal(SIGTERM, on_stop_signal);
-  MainLoopHooks hooks;
-  hooks.quit_after_frames = kota::option_int("quit-after", 0);
-  hooks.draw_frame = [](World&) { return g_stop_signal == 0; };
-  main_loop(w, hooks);
+    w.menu = w.options.connect ? kNoMenu : kMainMenu;
 
-  shutdown(w, config_path);
+    std::signal(SIGINT, on_stop_signal);
+    std::signal(SIGTERM, on_stop_signal);
+    MainLoopHooks hooks;
+    hooks.quit_after_frames = kota::option_int("quit-after", 0);
+    hooks.events = window_event_source(window);
+    hooks.draw_frame = [window](World& world) {
+      if (g_stop_signal) world.loop.quit_requested = true;
+      return draw_frame(world, window);
+    };
+    main_loop(w, hooks);
+  }
+
+  shutdown(w, window, config_path);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "render/hud_textures.h"
 #include "shell/bindings.h"
 #include "shell/command_line.h"
 #include "shell/render_detail.h"
@@ -118,9 +119,13 @@ struct World {
   bool camera_tour_auto = false;
   float zoom_speed = 0.0f;
   int screenshot_counter = 0;
-  int mouse_x = 0;
+  int mouse_x = 0;  // window pixels from the top left
   int mouse_y = 0;
   bool mouse_left = false;
+  int cursor_axis_x = -1;  // axis handles of the mouse position, -1 = not open
+  int cursor_axis_y = -1;
+  int frame_width = 0;  // drawable size of the latest drawn frame, pixels
+  int frame_height = 0;
   int visible_messages = 0;
   double message_expiry = 0.0;  // world time at which the oldest visible message goes
 
@@ -133,6 +138,7 @@ struct World {
   CommandLine options;  // what this run's command line asked for
   Settings settings;    // the player's settings, stored in the configuration file
   RenderDetail detail;  // derived from the settings at start-up
+  HudTextures hud;      // the overlay and title pictures
   LoopState loop;
   std::mt19937 rng;
 };

@@ -162,14 +162,14 @@ TEST_F(FrameLoopTest, PauseStepAndTabFollowTheirRules) {
   EXPECT_FALSE(g_world.paused);
 
   g_world.view_mode = br::kViewRider;
-  br::handle_event(g_world, {9, true, {}});
+  br::handle_event(g_world, {kota::kEventKeyBase + 0x0F, true, {}});
   EXPECT_EQ(g_world.view_mode, br::kViewChase);
   g_world.view_mode = br::kViewRider;
   g_world.options.editor = true;
-  br::handle_event(g_world, {9, true, {}});
+  br::handle_event(g_world, {kota::kEventKeyBase + 0x0F, true, {}});
   EXPECT_EQ(g_world.view_mode, br::kViewEditor);
   g_world.view_mode = br::kViewTitle;
-  br::handle_event(g_world, {9, true, {}});
+  br::handle_event(g_world, {kota::kEventKeyBase + 0x0F, true, {}});
   EXPECT_EQ(g_world.view_mode, br::kViewTitle);
 }
 

@@ -1,0 +1,390 @@
+#include "files/data_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "files/data_index.h"
+#include "files/gzip_header.h"
+#include "files/scan_format.h"
+#include "files/scramble.h"
+#include "files/search_dirs.h"
+#include "platform/log.h"
+
+namespace br {
+
+namespace {
+
+constexpr uint64_t kNoLimit = UINT64_MAX;
+constexpr size_t kGzipInput = 16384;  // bytes
+constexpr size_t kGzipWindow = 1024;  // bytes of inflated output held at a time
+constexpr size_t kMaxPath = 1023;     // characters
+constexpr size_t kMaxBackupPath = 1000;
+constexpr int kMaxBackups = 9999;
+constexpr size_t kCopyBlock = 65536;  // bytes
+
+struct GzipState {
+  z_stream z{};
+  bool initialised = false;
+  bool done = false;
+  uint8_t in[kGzipInput];
+  uint8_t out[kGzipWindow];
+  size_t out_len = 0;
+  size_t out_pos = 0;
+};
+
+}  // namespace
+
+struct DataFile {
+  FILE* fp = nullptr;
+  uint64_t base = 0;          // bytes from the start of fp to the contents
+  uint64_t limit = kNoLimit;  // bytes of contents, for archive members
+  uint64_t raw_pos = 0;       // bytes of contents taken from fp
+  uint64_t pos = 0;           // bytes handed to the reader
+  int pushback = -1;
+  bool compressed = false;
+  bool scrambled = false;
+  ScrambleStream scramble;
+  std::unique_ptr<GzipState> gz;
+  std::string name;  // for log lines
+
+  ~DataFile() {
+    if (gz && gz->initialised) inflateEnd(&gz->z);
+    if (fp) std::fclose(fp);
+  }
+};
+
+namespace {
+
+// Contents as stored: the length limit applied and the scrambling undone.
+size_t source_read(DataFile& f, uint8_t* buffer, size_t count) {
+  if (f.limit != kNoLimit)
+    count = static_cast<size_t>(std::min<uint64_t>(count, f.limit - f.raw_pos));
+  if (count == 0) return 0;
+  size_t got = std::fread(buffer, 1, count, f.fp);
+  f.raw_pos += got;
+  if (f.scrambled) scramble_bytes(f.scramble, buffer, got);
+  return got;
+}
+
+bool gzip_start(DataFile& f) {
+  f.gz = std::make_unique<GzipState>();
+  GzipState& g = *f.gz;
+  size_t got = source_read(f, g.in, kGzipInput);
+  auto header = gzip_header_length(g.in, got);
+  if (!header) {
+    kota::log_printf("Bad gzip header in \"%s\"\n", f.name.c_str());
+    return false;
+  }
+  if (inflateInit2(&g.z, -MAX_WBITS) != Z_OK) return false;
+  g.initialised = true;
+  g.z.next_in = g.in + *header;
+  g.z.avail_in = static_cast<uInt>(got - *header);
+  return true;
+}
+
+// Refills the output window; false at the end of the data.
+bool gzip_fill(DataFile& f) {
+  GzipState& g = *f.gz;
+  while (g.out_pos == g.out_len) {
+    if (g.done) return false;
+    if (g.z.avail_in == 0) {
+      size_t got = source_read(f, g.in, kGzipInput);
+      if (got == 0) {
+        g.done = true;
+        return false;
+      }
+      g.z.next_in = g.in;
+      g.z.avail_in = static_cast<uInt>(got);
+    }
+    g.z.next_out = g.out;
+    g.z.avail_out = kGzipWindow;
+    int r = inflate(&g.z, Z_NO_FLUSH);
+    g.out_len = kGzipWindow - g.z.avail_out;
+    g.out_pos = 0;
+    if (r == Z_STREAM_END) {
+      g.done = true;
+    } else if (r != Z_OK && r != Z_BUF_ERROR) {
+      kota::log_printf("Corrupt compressed data in \"%s\"\n", f.name.c_str());
+      g.done = true;
+    }
+  }
+  return true;
+}
+
+size_t content_read(DataFile& f, uint8_t* buffer, size_t count) {
+  if (!f.compressed) return source_read(f, buffer, count);
+  size_t done = 0;
+  while (done < count && gzip_fill(f)) {
+    GzipState& g = *f.gz;
+    size_t n = std::min(count - done, g.out_len - g.out_pos);
+    std::memcpy(buffer + done, g.out + g.out_pos, n);
+    g.out_pos += n;
+    done += n;
+  }
+  return done;
+}
+
+bool file_exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+// Copies `from` to a new file `to`; a partial copy is removed again.
+bool copy_file(const std::string& from, const std::string& to) {
+  FILE* in = std::fopen(from.c_str(), "rb");
+  if (!in) return false;
+  FILE* out = std::fopen(to.c_str(), "wb");
+  if (!out) {
+    std::fclose(in);
+    return false;
+  }
+  std::vector<char> block(kCopyBlock);
+  bool ok = true;
+  for (;;) {
+    size_t n = std::fread(block.data(), 1, block.size(), in);
+    if (n == 0) break;
+    if (std::fwrite(block.data(), 1, n, out) != n) {
+      ok = false;
+      break;
+    }
+  }
+  if (std::ferror(in)) ok = false;
+  std::fclose(in);
+  if (std::fclose(out) != 0) ok = false;
+  if (!ok) std::remove(to.c_str());
+  return ok;
+}
+
+// Copies an existing file to its first free numbered backup.
+bool make_backup(const std::string& path) {
+  if (!file_exists(path)) return true;
+  for (int n = 1; n <= kMaxBackups; ++n) {
+    std::string backup = path + ".~" + std::to_string(n) + "~";
+    if (file_exists(backup)) continue;
+    if (copy_file(path, backup)) return true;
+    kota::log_printf("Can't write backup \"%s\"\n", backup.c_str());
+    return false;
+  }
+  kota::log_printf("No free backup number for \"%s\"\n", path.c_str());
+  return false;
+}
+
+DataFile* wrap(FILE* fp, const std::string& name, bool compressed, bool scrambled) {
+  auto f = std::make_unique<DataFile>();
+  f->fp = fp;
+  f->name = name;
+  f->compressed = compressed;
+  f->scrambled = scrambled;
+  if (compressed && !gzip_start(*f)) return nullptr;
+  return f.release();
+}
+
+DataFile* open_plain(const std::string& path, const char* mode, bool read_only) {
+  if (!read_only && path.size() <= kMaxPath) make_directories(path);
+  FILE* fp = nullptr;
+  if (mode[0] == '~') {
+    if (path.size() > kMaxBackupPath) return nullptr;
+    if (!make_backup(path)) return nullptr;
+    fp = std::fopen(path.c_str(), mode + 1);
+  } else {
+    fp = std::fopen(path.c_str(), mode);
+  }
+  if (fp) return wrap(fp, path, false, false);
+  if (!read_only) return nullptr;
+  static const struct {
+    const char* suffix;
+    bool compressed, scrambled;
+  } kVariants[] = {{".gz", true, false}, {".scram", false, true}, {".gz.scram", true, true}};
+  for (const auto& v : kVariants) {
+    std::string variant = path + v.suffix;
+    if (variant.size() > kMaxPath) continue;
+    fp = std::fopen(variant.c_str(), mode);
+    if (fp) return wrap(fp, variant, v.compressed, v.scrambled);
+  }
+  return nullptr;
+}
+
+DataFile* open_from_index(const std::string& name, const char* mode) {
+  static const struct {
+    const char* suffix;
+    bool compressed, scrambled;
+  } kChoices[] = {
+      {"", false, false}, {".gz", true, false}, {".scram", false, true}, {".gz.scram", true, true}};
+  const DataIndexEntry* chosen = nullptr;
+  bool compressed = false, scrambled = false;
+  for (const auto& c : kChoices) {
+    const DataIndexEntry* e = data_index_find(name + c.suffix);
+    if (e && (!chosen || e->source < chosen->source)) {
+      chosen = e;
+      compressed = c.compressed;
+      scrambled = c.scrambled;
+    }
+  }
+  if (!chosen) return nullptr;
+  FILE* fp = std::fopen(chosen->path.c_str(), mode);
+  if (!fp) return nullptr;
+  if (std::fseek(fp, static_cast<long>(chosen->offset), SEEK_SET) != 0) {
+    std::fclose(fp);
+    return nullptr;
+  }
+  auto f = std::make_unique<DataFile>();
+  f->fp = fp;
+  f->name = chosen->name;
+  f->base = chosen->offset;
+  if (chosen->in_archive) f->limit = chosen->size;
+  f->compressed = compressed;
+  f->scrambled = scrambled;
+  if (compressed && !gzip_start(*f)) return nullptr;
+  return f.release();
+}
+
+int scan_get(void* context) {
+  return data_getc(static_cast<DataFile*>(context));
+}
+void scan_unget(void* context, int c) {
+  data_ungetc(static_cast<DataFile*>(context), c);
+}
+
+}  // namespace
+
+DataFile* data_open(const char* name, const char* mode) {
+  bool read_only = std::strchr(mode, 'r') && !std::strchr(mode, '+');
+  if (name[0] != '@') return open_plain(name, mode, read_only);
+  std::string rest = name + 1;
+  for (int i = 0; const char* dir = search_directory(i); ++i) {
+    if (DataFile* f = open_plain(dir + rest, mode, read_only)) return f;
+  }
+  if (!read_only) return nullptr;
+  return open_from_index(rest, mode);
+}
+
+void data_close(DataFile* file) {
+  delete file;
+}
+
+int data_getc(DataFile* file) {
+  if (file->pushback >= 0) {
+    int c = file->pushback;
+    file->pushback = -1;
+    ++file->pos;
+    return c;
+  }
+  uint8_t c;
+  if (content_read(*file, &c, 1) != 1) return -1;
+  ++file->pos;
+  return c;
+}
+
+void data_ungetc(DataFile* file, int c) {
+  if (c < 0 || file->pushback >= 0) return;
+  file->pushback = c & 0xff;
+  --file->pos;
+}
+
+char* data_gets(char* buffer, int size, DataFile* file) {
+  if (size <= 0) return nullptr;
+  int n = 0;
+  while (n < size - 1) {
+    int c = data_getc(file);
+    if (c < 0) break;
+    buffer[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  buffer[n] = 0;
+  return n > 0 ? buffer : nullptr;
+}
+
+size_t data_read(DataFile* file, void* buffer, size_t count) {
+  auto* out = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  if (count > 0 && file->pushback >= 0) {
+    out[done++] = static_cast<uint8_t>(file->pushback);
+    file->pushback = -1;
+  }
+  done += content_read(*file, out + done, count - done);
+  file->pos += done;
+  return done;
+}
+
+bool data_seek(DataFile* file, long position) {
+  if (file->compressed || file->scrambled || position < 0) return false;
+  uint64_t p = static_cast<uint64_t>(position);
+  if (file->limit != kNoLimit && p > file->limit) return false;
+  if (std::fseek(file->fp, static_cast<long>(file->base + p), SEEK_SET) != 0) return false;
+  file->raw_pos = p;
+  file->pos = p;
+  file->pushback = -1;
+  return true;
+}
+
+size_t data_write(DataFile* file, const void* buffer, size_t count) {
+  return std::fwrite(buffer, 1, count, file->fp);
+}
+
+int data_putc(DataFile* file, int c) {
+  return std::fputc(c, file->fp);
+}
+
+int data_puts(DataFile* file, const char* text) {
+  return std::fputs(text, file->fp);
+}
+
+int data_printf(DataFile* file, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = std::vfprintf(file->fp, format, args);
+  va_end(args);
+  return n;
+}
+
+int data_flush(DataFile* file) {
+  return std::fflush(file->fp);
+}
+
+int data_scanf(DataFile* file, const char* format, ...) {
+  ScanSource source{scan_get, scan_unget, file, 0};
+  va_list args;
+  va_start(args, format);
+  int n = scan_vformat(source, format, args);
+  va_end(args);
+  return n;
+}
+
+void data_skip_comments(DataFile* file) {
+  for (;;) {
+    uint64_t before = file->pos;
+    data_scanf(file, " #%*[^\n]");
+    if (file->pos == before) return;
+  }
+}
+
+int data_read_int(DataFile* file) {
+  int value = 0;
+  return data_scanf(file, "%d", &value) == 1 ? value : kNoInt;
+}
+
+std::string data_write_path(const char* name) {
+  if (name[0] != '@') return name;
+  const char* first = search_directory(0);
+  return std::string(first ? first : "") + (name + 1);
+}
+
+bool data_rename(const char* from, const char* to) {
+  std::string source = data_write_path(from);
+  std::string target = data_write_path(to);
+  if (target.size() <= kMaxPath) make_directories(target);
+  std::remove(target.c_str());
+  if (std::rename(source.c_str(), target.c_str()) != 0) {
+    kota::log_printf("Can't rename \"%s\" to \"%s\"\n", source.c_str(), target.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace br

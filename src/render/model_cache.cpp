@@ -1,0 +1,140 @@
+#include "render/model_cache.h"
+
+#include <strings.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/log.h"
+#include "render/render_files.h"
+
+namespace br {
+namespace {
+
+struct ModelCache {
+  std::vector<std::unique_ptr<Model>> models;
+  int load_counter = 0;
+  const ModelBackend* backend = nullptr;
+};
+
+ModelCache& cache() {
+  static ModelCache c = [] {
+    ModelCache fresh;
+    fresh.models.reserve(16);
+    return fresh;
+  }();
+  return c;
+}
+
+std::string message(const char* format, const std::string& name) {
+  char text[1200];
+  std::snprintf(text, sizeof text, format, name.c_str());
+  return text;
+}
+
+void for_each_mesh(Model& model, void (*f)(Model&)) {
+  for (Model* variant = &model; variant; variant = variant->coarser.get()) {
+    for (Model* m = variant; m; m = m->next.get()) f(*m);
+  }
+}
+
+ModelDecodeResult decode_named(const std::string& name) {
+  auto bytes = read_data_file(name);
+  if (!bytes) {
+    ModelDecodeResult r;
+    r.error = message("Can't open %.900s", name);
+    return r;
+  }
+  return decode_model(name, *bytes);
+}
+
+}  // namespace
+
+void set_model_backend(const ModelBackend* backend) {
+  cache().backend = backend;
+}
+
+void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
+  if (model.name.empty() || model.name[0] != '@') return;
+  std::string stem = model.name.substr(1);
+  size_t dot = stem.rfind('.');
+  if (dot != std::string::npos && stem.find('/', dot) == std::string::npos) stem.resize(dot);
+  stem += "_lod";
+  for (const std::string& file : data_file_names()) {
+    if (file.size() <= stem.size() || strncasecmp(file.c_str(), stem.c_str(), stem.size()))
+      continue;
+    const char* number = file.c_str() + stem.size();
+    char* end = nullptr;
+    double n = std::strtod(number, &end);
+    if (end == number || (*end != 0 && *end != '.' && end[-1] != '.')) continue;
+    std::string name = "@" + file;
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0)
+      name.resize(name.size() - 3);
+    bool known = false;
+    for (Model* v = model.coarser.get(); v; v = v->coarser.get()) known |= v->name == name;
+    if (known) continue;
+    ModelDecodeResult variant = decode_named(name);
+    if (!variant.model) {
+      warnings->push_back(message("Warning: Can't load %.900s", name));
+      continue;
+    }
+    for (std::string& w : variant.warnings) warnings->push_back(std::move(w));
+    variant.model->detail_factor = static_cast<float>(std::pow(2.0, n));
+    std::unique_ptr<Model>* slot = &model.coarser;
+    while (*slot && (*slot)->detail_factor <= variant.model->detail_factor)
+      slot = &(*slot)->coarser;
+    variant.model->coarser = std::move(*slot);
+    *slot = std::move(variant.model);
+  }
+}
+
+ModelDecodeResult read_model_file(const std::string& name) {
+  ModelDecodeResult result = decode_named(name);
+  if (result.model) attach_detail_variants(*result.model, &result.warnings);
+  return result;
+}
+
+Model* model_load(const std::string& name) {
+  ModelCache& c = cache();
+  ++c.load_counter;
+  for (auto& m : c.models) {
+    if (m->name == name) {
+      m->last_request = c.load_counter;
+      return m.get();
+    }
+  }
+  for (auto& m : c.models) {
+    if (strcasecmp(m->name.c_str(), name.c_str()) == 0) {
+      render_message(message("Warning: case mismatch on '%.900s'", name));
+      m->last_request = c.load_counter;
+      return m.get();
+    }
+  }
+  ModelDecodeResult result = read_model_file(name);
+  for (const std::string& w : result.warnings) render_message(w);
+  if (!result.model) {
+    kota::log_printf("%s\n", result.error.c_str());
+    return nullptr;
+  }
+  result.model->last_request = c.load_counter;
+  if (c.backend) for_each_mesh(*result.model, c.backend->prepare);
+  c.models.push_back(std::move(result.model));
+  return c.models.back().get();
+}
+
+void model_delete_all() {
+  ModelCache& c = cache();
+  for (auto& m : c.models) {
+    kota::log_printf("deleting model %.900s\n", m->name.c_str());
+    if (c.backend) for_each_mesh(*m, c.backend->release);
+  }
+  c.models.clear();
+}
+
+int model_cache_size() {
+  return static_cast<int>(cache().models.size());
+}
+
+}  // namespace br

@@ -1,0 +1,58 @@
+// The texture cache: one texture id per name for the life of the cache, aliases made by link
+// files, animated textures and the texture memory counter. Uploading is done by a backend the
+// renderer installs; without one, ids are only numbered, which is what headless runs need.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/image.h"
+
+namespace br {
+
+using TextureId = unsigned;
+
+struct TextureUpload {
+  const Image* image = nullptr;  // base level and chain
+  bool repeat_s = false;
+  bool repeat_t = false;
+  bool compress = false;  // the compressed internal formats may be used
+  bool mipmaps = true;    // false: the base level only, plain minification
+};
+
+struct TextureBackend {
+  // Returns the new id (0 on failure) and the bytes the upload used.
+  TextureId (*create)(const TextureUpload& upload, size_t* bytes_used);
+  // Replaces the picture of an animated texture; same dimensions and chain as created.
+  void (*update)(TextureId id, const Image& image);
+  void (*destroy)(TextureId id);
+};
+
+// nullptr restores the numbering-only backend.
+void set_texture_backend(const TextureBackend* backend);
+
+enum TextureFlags { kTextureNoMipmaps = 1 };
+
+// A texture id, or 0 when the texture cannot be loaded. A leading "!" loads at full detail.
+TextureId texture_load(const std::string& name, int flags = 0);
+// Advances animated textures; `now` in seconds.
+void texture_animate(double now);
+// Deletes every texture, image and animation.
+void texture_delete_all();
+size_t texture_memory_used();
+
+// Pictures kept in memory without uploading: the terrain's tiles (with their chains, at full
+// detail) and grey shadow maps. The pointer stays valid until texture_delete_all.
+const Image* texture_load_terrain(const std::string& name);
+const Image* texture_load_grey(const std::string& name);
+
+// The metadata text of a loaded texture ("" when unknown).
+std::string texture_metadata(TextureId id);
+
+// Data texture names (with "@") that begin with `prefix`, in data-file-list order: the rider
+// gear, bike graphics and wheel choices.
+std::vector<std::string> texture_choice_list(const std::string& prefix);
+
+}  // namespace br

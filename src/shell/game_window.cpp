@@ -1,0 +1,97 @@
+#include "shell/game_window.h"
+
+#include <epoxy/gl.h>
+
+#include <string>
+
+#include "platform/log.h"
+#include "platform/message_box.h"
+#include "render/title_screen.h"
+#include "shell/progress_text.h"
+#include "shell/video_modes.h"
+
+namespace br {
+namespace {
+
+constexpr int kDrawableTries = 162;
+constexpr int64_t kDrawableWaitMicroseconds = 62500;
+
+}  // namespace
+
+kota::Window* open_game_window(const World& w) {
+  WindowRequest request = window_request(w);
+  kota::WindowSpec spec;
+  spec.title = "Bermrider";
+  spec.width = request.width;
+  spec.height = request.height;
+  spec.fullscreen = request.fullscreen;
+  spec.colour_bits = w.options.colour_bits;
+  spec.depth_bits = w.options.depth_bits;
+  kota::Window* window = kota::window_open(spec);
+  if (!window) {
+    std::string text = std::string("Can't open the game window: ") + kota::last_error() + "\n";
+    kota::message_box("Problem starting Bermrider", text.c_str());
+  }
+  return window;
+}
+
+bool wait_until_drawable(kota::Window* window) {
+  for (int tries = 0; tries < kDrawableTries; ++tries) {
+    if (kota::begin_frame(window)) return true;
+    kota::sleep_for(0, kDrawableWaitMicroseconds);
+  }
+  kota::log_printf("The window never became drawable\n");
+  return false;
+}
+
+void set_fixed_gl_state(const World& w) {
+  glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_CULL_FACE);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (w.options.fugly) glShadeModel(GL_FLAT);
+}
+
+bool draw_frame(World& w, kota::Window* window) {
+  std::optional<kota::FrameArea> area = kota::begin_frame(window);
+  if (!area) return true;  // minimised or closing: sound and simulation go on
+  w.frame_width = area->width;
+  w.frame_height = area->height;
+  if (w.settings.video_mode.index == kVideoModeWindowed) {
+    // A window the player resized keeps its size next time.
+    w.settings.xres.value = area->width;
+    w.settings.yres.value = area->height;
+  }
+  glViewport(area->x, area->y, area->width, area->height);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // The world, the overlay and the menus are drawn here as the renderer arrives.
+  if (w.view_mode == kViewTitle)
+    draw_title_screen(w.hud.title, area->width, area->height, kVersionText);
+  if (w.paused && w.options.pause_text_shown) draw_paused_text(area->width, area->height);
+  if (w.options.glfinish) glFinish();
+  return kota::swap_buffers(window);
+}
+
+void install_progress_presenter(const World& w, kota::Window* window) {
+  if (!window) {
+    set_progress_presenter(nullptr);
+    return;
+  }
+  set_progress_presenter([&w, window](std::string_view text) {
+    std::optional<kota::FrameArea> area = kota::begin_frame(window);
+    if (!area) return;  // not drawable now: the text is skipped, not waited for
+    glViewport(area->x, area->y, area->width, area->height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_title_screen(w.hud.title, area->width, area->height, kVersionText, text);
+    kota::swap_buffers(window);
+  });
+}
+
+EventSource window_event_source(kota::Window* window) {
+  return [window](kota::Event& e, const kota::ClockTime* deadline) {
+    return deadline ? kota::next_event_before(window, e, *deadline) : kota::next_event(window, e);
+  };
+}
+
+}  // namespace br

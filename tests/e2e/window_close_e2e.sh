@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Closing the game's window ends the game through its normal shutdown with status 0.
+#   window_close_e2e.sh BERMRIDER CLOSE_WINDOW
+set -u
+game="$1"
+close_window="$2"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+tmp="$(mktemp -d)"
+game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$tmp/log" ] && sed 's/^/  log: /' "$tmp/log" >&2
+  exit 1
+}
+
+# quit-after only as a backstop: the close must end the game long before.
+XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" \
+  KOTA_OPTIONS="[quit-after:100000][dialogs:off]" "$game" --debug >"$tmp/out" 2>"$tmp/err" &
+game_pid=$!
+
+window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Bermrider$' | head -n 1)"
+[ -n "$window" ] || fail "the game's window never appeared"
+"$close_window" "$window" || fail "could not send the close request"
+
+for _ in $(seq 300); do
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game did not end when its window was closed"
+wait "$game_pid"
+status=$?
+game_pid=""
+[ "$status" -eq 0 ] || fail "exit status $status; stderr: $(cat "$tmp/err")"
+# The close button is event 0xDEAD = 57005.
+grep -q "Event 57005 pressed" "$tmp/log" || fail "no close event in the log"
+grep -q "Window shutdown complete" "$tmp/log" || fail "the window was not shut down"
+echo "ok"
