@@ -13,6 +13,7 @@
 #include "shell/command_line.h"
 #include "shell/render_detail.h"
 #include "shell/settings.h"
+#include "track/track.h"
 
 namespace br {
 
@@ -100,6 +101,7 @@ struct World {
   std::array<int, kLineupSize> lineup{};
 
   SessionState session;
+  TrackState track;  // the track list and the loaded track
 
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;
