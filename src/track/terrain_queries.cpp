@@ -63,6 +63,9 @@ GroundPoint closest_on_triangle(GroundPoint p, const GroundTriangle& tri) {
 // triangle answering for the rest.
 void sphere_against_triangle(const GroundTriangle& tri, GroundPoint centre, float radius,
                              SphereContact& best) {
+  // A sphere wholly above the triangle's highest corner cannot touch it.
+  float top = std::max(tri.corner[0].y, std::max(tri.corner[1].y, tri.corner[2].y));
+  if (centre.y - radius >= top) return;
   GroundPoint n = upward_normal(tri);
   float length = std::sqrt(dot(n, n));
   if (length <= 0.0f) return;
