@@ -118,6 +118,27 @@ TEST(BermriderE2e, GameDataDecidesBetweenBadOptionAndMissingData) {
   EXPECT_EQ(empty_home.err, "Problem starting Bermrider: Can't find game data\n");
 }
 
+TEST(BermriderE2e, NoTracksEndTheRunAndTheListIsLogged) {
+  br_test::TempDir dir;
+  fs::create_directories(dir.path() / "game");
+  fs::copy_file(fs::path(BERMRIDER_EXE).parent_path() / "zzzz.saf", dir.path() / "game/zzzz.saf");
+  std::string env =
+      "XDG_DATA_HOME=" + quoted(dir.file("xdg")) + " BR_HOME=" + quoted(dir.file("game"));
+  Outcome none = run(dir, env, quoted(BERMRIDER_EXE));
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err, "No tracks found\n");
+
+  // With a track the run goes on (to the window, which may or may not open here).
+  fs::create_directories(dir.path() / "game/hills");
+  br_test::write_file(dir.file("game/hills/terrain.hf"), "3 2 0 10\n");
+  br_test::write_file(dir.file("game/hills/desc"), "Green Hills\n");
+  Outcome one = run(dir, env + " KOTA_OPTIONS='[quit-after:1][dialogs:off]'",
+                    quoted(BERMRIDER_EXE) + " --debug");
+  EXPECT_EQ(one.err.find("No tracks found"), std::string::npos);
+  EXPECT_NE(br_test::read_file(dir.file("xdg/Bermrider/lastlog.txt")).find("hills -> Green Hills\n"),
+            std::string::npos);
+}
+
 TEST(BermriderE2e, OpenHomeAsksTheDesktopAndEndsAtOnce) {
   br_test::TempDir dir;
   fs::create_directories(dir.path() / "bin");
