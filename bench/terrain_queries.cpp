@@ -1,5 +1,7 @@
 // Nanoseconds per ground query on a rolling 1025 x 1025 terrain, the size of a full track.
 // The physics asks these for every wheel and body of up to 40 bikes, 128 times a second.
+#include "track/terrain_queries.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "track/terrain.h"
-#include "track/terrain_queries.h"
 
 namespace {
 
@@ -67,8 +68,9 @@ int main() {
     const auto& p = points[i & (kPoints - 1)];
     sink = sink + br::tile_friction(t, br::tile_at(t, p.x, p.z), p.y);
   });
-  std::printf("terrain_height %.1f ns, sphere_contact (1 ft radius) %.1f ns, "
-              "tile_at + tile_friction %.1f ns\n",
-              height_ns, contact_ns, tile_ns);
+  std::printf(
+      "terrain_height %.1f ns, sphere_contact (1 ft radius) %.1f ns, "
+      "tile_at + tile_friction %.1f ns\n",
+      height_ns, contact_ns, tile_ns);
   return 0;
 }

@@ -98,8 +98,7 @@ std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* met
   return std::move(src->image);
 }
 
-std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes,
-                                               std::string* error) {
+std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes, std::string* error) {
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
     *error = "Not a PNG image";
     return std::nullopt;

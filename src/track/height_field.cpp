@@ -20,7 +20,9 @@
 namespace br {
 namespace {
 
-void cant_open(const std::string& path) { show_message("Can't open '%.950s'", path.c_str()); }
+void cant_open(const std::string& path) {
+  show_message("Can't open '%.950s'", path.c_str());
+}
 
 size_t texture_memory_of_load() {
   size_t used = texture_memory_used(), base = g_world.track.texture_memory_base;
@@ -36,7 +38,8 @@ bool read_samples(const std::string& track_path, const std::vector<uint8_t>& fil
     // A short file would leave part of the ground undefined; refuse it instead.
     if (file.size() - parsed.samples_offset < count * 2) return false;
     const uint8_t* p = file.data() + parsed.samples_offset;
-    for (size_t k = 0; k < count; ++k) samples[k] = static_cast<uint16_t>(p[2 * k] | p[2 * k + 1] << 8);
+    for (size_t k = 0; k < count; ++k)
+      samples[k] = static_cast<uint16_t>(p[2 * k] | p[2 * k + 1] << 8);
     return true;
   }
   std::string png_path = track_path + "/terrain.png";
@@ -66,7 +69,8 @@ bool read_heights(const std::string& track_path, Terrain& t) {
     cant_open(path);
     return false;
   }
-  auto parsed = parse_terrain_header(std::string(file->begin(), file->begin() + std::min<size_t>(file->size(), 256)));
+  auto parsed = parse_terrain_header(
+      std::string(file->begin(), file->begin() + std::min<size_t>(file->size(), 256)));
   // A spacing that is not a positive number would make every query divide by nonsense.
   if (!parsed || !(parsed->header.spacing > 0.0f) || !std::isfinite(parsed->header.spacing) ||
       !std::isfinite(parsed->header.min_height) || !std::isfinite(parsed->header.max_height)) {

@@ -59,8 +59,8 @@ TileType default_tile();
 
 struct Terrain {
   int size_exp = 0;
-  int tile_side = 0;  // T: the tile map is T by T cells
-  int side = 0;       // S = 2T + 1 height samples per side
+  int tile_side = 0;     // T: the tile map is T by T cells
+  int side = 0;          // S = 2T + 1 height samples per side
   float spacing = 1.0f;  // feet between neighbouring samples
   float tile_size = 2.0f;
   float extent = 0.0f;  // the terrain covers 0..extent in x and z

@@ -20,10 +20,18 @@ inline float sample(const Terrain& t, int c, int r) {
   return t.heights[static_cast<size_t>(c) + static_cast<size_t>(t.side) * r];
 }
 
-inline GroundPoint sub(GroundPoint a, GroundPoint b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline GroundPoint add(GroundPoint a, GroundPoint b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline GroundPoint scale(GroundPoint a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float dot(GroundPoint a, GroundPoint b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline GroundPoint sub(GroundPoint a, GroundPoint b) {
+  return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline GroundPoint add(GroundPoint a, GroundPoint b) {
+  return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline GroundPoint scale(GroundPoint a, float s) {
+  return {a.x * s, a.y * s, a.z * s};
+}
+inline float dot(GroundPoint a, GroundPoint b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline GroundPoint cross(GroundPoint a, GroundPoint b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
@@ -197,7 +205,8 @@ int tile_at(const Terrain& t, float x, float z) {
   float i = x / t.tile_size, j = z / t.tile_size;
   i = i > 0.0f ? std::min(i, top) : 0.0f;  // NaN reads cell 0 too
   j = j > 0.0f ? std::min(j, top) : 0.0f;
-  return t.tilemap[static_cast<size_t>(i) + static_cast<size_t>(t.tile_side) * static_cast<size_t>(j)];
+  return t
+      .tilemap[static_cast<size_t>(i) + static_cast<size_t>(t.tile_side) * static_cast<size_t>(j)];
 }
 
 float friction_at(const TileType& tile, float s) {

@@ -23,7 +23,9 @@ std::string_view next_line(std::string_view text, size_t& pos) {
   return text.substr(start, end - start);
 }
 
-bool is_line_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_line_space(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 struct TileBuilder {
   TileType tile = default_tile();
@@ -43,8 +45,9 @@ void load_tile_texture(TileType& tile, const std::string& name, TileTextures mod
 
 void store_tile(TileBuilder& b, std::vector<TileType>& tiles) {
   TileType& t = b.tile;
-  std::stable_sort(t.friction.begin(), t.friction.begin() + b.friction_points,
-                   [](const FrictionPoint& a, const FrictionPoint& c) { return a.speed < c.speed; });
+  std::stable_sort(
+      t.friction.begin(), t.friction.begin() + b.friction_points,
+      [](const FrictionPoint& a, const FrictionPoint& c) { return a.speed < c.speed; });
   std::stable_sort(
       t.roll_resist.begin(), t.roll_resist.begin() + b.roll_points,
       [](const RollResistPoint& a, const RollResistPoint& c) { return a.speed < c.speed; });
@@ -165,14 +168,18 @@ void apply_roost_parameters(std::string_view text, RoostRecord& r) {
     const char* name;
     float RoostRecord::*field;
   };
-  static const FloatParam kFloats[] = {
-      {"count=", &RoostRecord::count},           {"dig=", &RoostRecord::dig},
-      {"slip_threshold=", &RoostRecord::slip_threshold},
-      {"slow_angle=", &RoostRecord::slow_angle}, {"fast_angle=", &RoostRecord::fast_angle},
-      {"slow_speed=", &RoostRecord::slow_speed}, {"fast_speed=", &RoostRecord::fast_speed},
-      {"size=", &RoostRecord::size},             {"grow=", &RoostRecord::grow},
-      {"drag=", &RoostRecord::drag},             {"vscale=", &RoostRecord::vscale},
-      {"randomize=", &RoostRecord::randomize}};
+  static const FloatParam kFloats[] = {{"count=", &RoostRecord::count},
+                                       {"dig=", &RoostRecord::dig},
+                                       {"slip_threshold=", &RoostRecord::slip_threshold},
+                                       {"slow_angle=", &RoostRecord::slow_angle},
+                                       {"fast_angle=", &RoostRecord::fast_angle},
+                                       {"slow_speed=", &RoostRecord::slow_speed},
+                                       {"fast_speed=", &RoostRecord::fast_speed},
+                                       {"size=", &RoostRecord::size},
+                                       {"grow=", &RoostRecord::grow},
+                                       {"drag=", &RoostRecord::drag},
+                                       {"vscale=", &RoostRecord::vscale},
+                                       {"randomize=", &RoostRecord::randomize}};
   static const char* const kColours[] = {"r=", "g=", "b=", "a="};
   static const char* const kFades[] = {"fade_r=", "fade_g=", "fade_b=", "fade_a="};
 

@@ -32,8 +32,8 @@ struct TrackState {
   int first_lap_entries = 0;
   int normal_lap_entries = 0;
   int start_positions = 0;
-  int load_generation = 0;          // counts load attempts
-  size_t texture_memory_base = 0;   // the texture layer's counter when this load began
+  int load_generation = 0;         // counts load attempts
+  size_t texture_memory_base = 0;  // the texture layer's counter when this load began
   Terrain terrain;
 };
 

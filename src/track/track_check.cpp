@@ -24,8 +24,8 @@ void appendf(std::string& out, const char* format, auto... args) {
 bool is_track_name(const std::string& name) {
   if (name.size() < 2 || name[0] != '@') return false;
   std::string dir = name.substr(1);
-  for (const char* tail : {"/terrain.hf", "/terrain.hf.gz", "/terrain.hf.scram",
-                           "/terrain.hf.gz.scram"}) {
+  for (const char* tail :
+       {"/terrain.hf", "/terrain.hf.gz", "/terrain.hf.scram", "/terrain.hf.gz.scram"}) {
     if (data_index_find(dir + tail)) return true;
   }
   return false;

@@ -29,8 +29,8 @@ std::string read_long_name(const std::string& dir) {
 }  // namespace
 
 bool is_height_field_name(const std::string& name) {
-  for (const char* tail : {"/terrain.hf", "/terrain.hf.gz", "/terrain.hf.scram",
-                           "/terrain.hf.gz.scram"}) {
+  for (const char* tail :
+       {"/terrain.hf", "/terrain.hf.gz", "/terrain.hf.scram", "/terrain.hf.gz.scram"}) {
     if (ends_with(name, tail)) return true;
   }
   return false;

@@ -18,8 +18,8 @@ namespace br {
 namespace {
 
 // Files of the riding surface, fed to the digest in this order before anything is parsed.
-constexpr const char* kGroundDigestFiles[] = {"terrain.hf", "terrain.png", "texturelist",
-                                              "tilemap", "tileinfo"};
+constexpr const char* kGroundDigestFiles[] = {"terrain.hf", "terrain.png", "texturelist", "tilemap",
+                                              "tileinfo"};
 
 void log_texture_memory(const char* when) {
   if (g_world.options.debug_level < 1) return;
@@ -105,7 +105,9 @@ void free_track() {
   kota::log_printf("Finished deallocating track\n");
 }
 
-const TrackDigest& track_digest() { return g_world.track.digest; }
+const TrackDigest& track_digest() {
+  return g_world.track.digest;
+}
 
 std::string track_info_text(const TrackState& t) {
   char counts[128];

@@ -22,8 +22,7 @@ Outcome run(const br_test::TempDir& dir, const std::string& env, const std::stri
   std::string out = dir.file("stdout"), err = dir.file("stderr");
   // Dialogs are off: on a display, a message box would wait for a click nobody gives.
   std::string line = "env -u BR_HOME -u KOTA_LOGFILE KOTA_OPTIONS='[dialogs:off]' " + env + " " +
-                     command +
-                     " >'" + out + "' 2>'" + err + "'";
+                     command + " >'" + out + "' 2>'" + err + "'";
   int raw = std::system(line.c_str());
   Outcome r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -135,8 +134,9 @@ TEST(BermriderE2e, NoTracksEndTheRunAndTheListIsLogged) {
   Outcome one = run(dir, env + " KOTA_OPTIONS='[quit-after:1][dialogs:off]'",
                     quoted(BERMRIDER_EXE) + " --debug");
   EXPECT_EQ(one.err.find("No tracks found"), std::string::npos);
-  EXPECT_NE(br_test::read_file(dir.file("xdg/Bermrider/lastlog.txt")).find("hills -> Green Hills\n"),
-            std::string::npos);
+  EXPECT_NE(
+      br_test::read_file(dir.file("xdg/Bermrider/lastlog.txt")).find("hills -> Green Hills\n"),
+      std::string::npos);
 }
 
 TEST(BermriderE2e, OpenHomeAsksTheDesktopAndEndsAtOnce) {

@@ -22,8 +22,8 @@ struct SmallTrack {
 };
 
 inline std::string ppm_bytes(int side, int value, const char* magic = "P6") {
-  std::string out = std::string(magic) + "\n" + std::to_string(side) + " " +
-                    std::to_string(side) + "\n255\n";
+  std::string out =
+      std::string(magic) + "\n" + std::to_string(side) + " " + std::to_string(side) + "\n255\n";
   bool grey = std::string(magic) == "P5";
   out.append(static_cast<size_t>(side) * side * (grey ? 1 : 3), static_cast<char>(value));
   return out;

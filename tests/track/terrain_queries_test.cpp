@@ -17,7 +17,9 @@ Terrain flat_terrain() {
   return t;
 }
 
-float& at(Terrain& t, int c, int r) { return t.heights[static_cast<size_t>(c + t.side * r)]; }
+float& at(Terrain& t, int c, int r) {
+  return t.heights[static_cast<size_t>(c + t.side * r)];
+}
 
 TEST(TerrainHeight, SamplesAndFlatBeyondTheEdge) {
   Terrain t = flat_terrain();

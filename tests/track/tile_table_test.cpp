@@ -30,7 +30,8 @@ TEST(TileInfo, CurvePointsAreClampedAndSortedOnAddtile) {
   EXPECT_FLOAT_EQ(c[0].roll_resist[1].speed, 0.0f);  // the two-number line was refused
 
   std::string nine;
-  for (int k = 9; k >= 1; --k) nine += "friction " + std::to_string(k) + " " + std::to_string(k) + "\n";
+  for (int k = 9; k >= 1; --k)
+    nine += "friction " + std::to_string(k) + " " + std::to_string(k) + "\n";
   auto d = tileinfo(nine + "addtile\n");
   EXPECT_FLOAT_EQ(d[0].friction[0].speed, 2.0f);  // the ninth point (speed 1) was dropped
   EXPECT_FLOAT_EQ(d[0].friction[7].speed, 9.0f);
@@ -98,9 +99,8 @@ TEST(TileClassCodes, PlainAlternativeTransitionAndBroken) {
   EXPECT_EQ(tile_base_name("@track/dirt.png"), "/dirt.png");
   EXPECT_EQ(tile_base_name("@dirt.png"), "dirt.png");
   std::vector<TileType> tiles(7);
-  const char* names[] = {"dirt.png",          "grass.png",   "dirt-grass-0110.png",
-                         "dirt-alt2.png",     "mud-x.png",   "grass-rock-1111.png",
-                         "grass-dirt-01x1.png"};
+  const char* names[] = {"dirt.png",  "grass.png",           "dirt-grass-0110.png", "dirt-alt2.png",
+                         "mud-x.png", "grass-rock-1111.png", "grass-dirt-01x1.png"};
   for (size_t k = 0; k < tiles.size(); ++k) tiles[k].base_name = names[k];
   assign_class_codes(tiles);
   EXPECT_EQ(tiles[0].class_code, 0);

@@ -14,10 +14,10 @@ TEST(TrackList, VariantsDescriptionsAndCaseInsensitiveOrder) {
   br_test::DataDirs::put(dirs.game("hills/desc"), "beta\r\nsecond line");
   br_test::DataDirs::put(dirs.game("sand/desc"), "Alpha");
   br_test::DataDirs::put(dirs.game("blank/desc"), "\nnot the name");
-  TrackList list = build_track_list({"blank/terrain.hf", "hills/terrain.hf", "hills/tileinfo",
-                                     "nodesc/terrain.hf.gz.scram", "sand/terrain.hf.gz",
-                                     "terrain.hf", "x/terrain.hfx"},
-                                    false);
+  TrackList list = build_track_list(
+      {"blank/terrain.hf", "hills/terrain.hf", "hills/tileinfo", "nodesc/terrain.hf.gz.scram",
+       "sand/terrain.hf.gz", "terrain.hf", "x/terrain.hfx"},
+      false);
   ASSERT_EQ(list.dirs, (std::vector<std::string>{"blank", "sand", "hills", "nodesc"}));
   EXPECT_EQ(list.long_names, (std::vector<std::string>{"", "Alpha", "beta", "nodesc"}));
   EXPECT_EQ(track_long_name(list, "hills"), "beta");
@@ -26,7 +26,8 @@ TEST(TrackList, VariantsDescriptionsAndCaseInsensitiveOrder) {
 
 TEST(TrackList, EqualNamesAreNotReordered) {
   br_test::DataDirs dirs;
-  for (const char* d : {"c", "a", "b"}) br_test::DataDirs::put(dirs.game(std::string(d) + "/desc"), "Same");
+  for (const char* d : {"c", "a", "b"})
+    br_test::DataDirs::put(dirs.game(std::string(d) + "/desc"), "Same");
   TrackList list = build_track_list({"c/terrain.hf", "a/terrain.hf", "b/terrain.hf"}, false);
   EXPECT_EQ(list.dirs, (std::vector<std::string>{"c", "a", "b"}));
 }

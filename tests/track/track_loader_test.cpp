@@ -32,7 +32,9 @@ class TrackLoad : public ::testing::Test {
     set_progress_presenter(nullptr);
     world_reset();
   }
-  std::string file(const std::string& name) { return br_test::read_file(dirs.game("small/" + name)); }
+  std::string file(const std::string& name) {
+    return br_test::read_file(dirs.game("small/" + name));
+  }
   void put(const std::string& name, const std::string& bytes) {
     DataDirs::put(dirs.game("small/" + name), bytes);
   }
@@ -70,7 +72,7 @@ TEST_F(TrackLoad, HeightsFromAPngOfAnotherSize) {
   br_test::write_small_track(dirs, "small");
   put("terrain.hf", "3 2.0 1.5 11.5\n");  // no inline mark: heights come from the picture
   br_test::PngPicture p;
-  p.width = 20;  // wider than the grid: cut
+  p.width = 20;   // wider than the grid: cut
   p.height = 10;  // shorter: the last row repeats
   p.colour_type = PNG_COLOR_TYPE_GRAY;
   p.bit_depth = 16;
@@ -129,7 +131,7 @@ TEST_F(TrackLoad, ShadingAndShadowFiles) {
   put("shadows.pgm", br_test::ppm_bytes(17, 55, "P5"));
   ASSERT_TRUE(load_track("small"));
   EXPECT_EQ(terrain().shading[3 * 17 * 17 - 1], 100);  // halved
-  EXPECT_EQ(terrain().shadows[5], 200);                 // inverted
+  EXPECT_EQ(terrain().shadows[5], 200);                // inverted
   free_track();
 
   put("shadows.pgm", br_test::ppm_bytes(16, 55, "P5"));
@@ -176,7 +178,9 @@ TEST_F(TrackLoad, TileFilesAndTheirFallbacks) {
 }
 
 std::vector<std::string> g_order;
-std::vector<std::string> two_statues_one_model() { return {"@rock.jm", "null", "@rock.jm", "@tree.jm"}; }
+std::vector<std::string> two_statues_one_model() {
+  return {"@rock.jm", "null", "@rock.jm", "@tree.jm"};
+}
 
 TEST_F(TrackLoad, StepsRunInOrderAndTheDigestCoversTheRidingSurface) {
   br_test::write_small_track(dirs, "small");
