@@ -88,6 +88,27 @@ TEST(BrdataE2e, PackListCatUnpackRoundTrip) {
   EXPECT_EQ(digest.out, "9c1185a5c5e9fc54612808977ee8f548b2258d31\n");
 }
 
+TEST(BrdataE2e, ChecksTheDefaultTracks) {
+#ifndef BR_DEFAULT_DATA_DIR
+  GTEST_SKIP() << "the default data set is not part of this build";
+#else
+  br_test::TempDir dir;
+  std::string env =
+      "XDG_DATA_HOME=" + quoted(dir.file("xdg")) + " BR_HOME=" + quoted(BR_DEFAULT_DATA_DIR);
+  Outcome check = run(dir, env, quoted(BRDATA_EXE) + " check @rabbithill @foundry");
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
+  EXPECT_NE(check.out.find("@rabbithill: track \"Rabbit Hill\"\n"), std::string::npos);
+  EXPECT_NE(check.out.find("@foundry: track "), std::string::npos);
+  size_t first = check.out.find("  digest ");
+  ASSERT_NE(first, std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("  digest ", first + 1), std::string::npos);
+  EXPECT_NE(check.out.find("ground tiles on a 512 x 512 tile map"), std::string::npos);
+
+  Outcome missing = run(dir, env, quoted(BRDATA_EXE) + " check @nosuchtrack");
+  EXPECT_EQ(missing.status, 1);
+#endif
+}
+
 TEST(BermriderE2e, GameDataDecidesBetweenBadOptionAndMissingData) {
   if (fs::exists(BR_INSTALL_DATA_DIR "/zzzz.saf")) GTEST_SKIP() << "an installed data set is found";
   br_test::TempDir dir;
