@@ -10,6 +10,7 @@
 #include "render/png_writer.h"
 #include "shell/progress_text.h"
 #include "shell/world.h"
+#include "track/height_field.h"
 #include "track/small_track.h"
 #include "track/terrain_queries.h"
 #include "track/track_digest.h"
@@ -175,6 +176,28 @@ TEST_F(TrackLoad, TileFilesAndTheirFallbacks) {
   std::filesystem::remove(dirs.game("small/tilemap"));
   EXPECT_FALSE(load_track("small"));
   EXPECT_EQ(log.count("Can't open '@small/tilemap'"), 1);
+}
+
+TEST_F(TrackLoad, SoftwareGroundTexturesKeepTheTilePictures) {
+  br_test::SmallTrack t;
+  t.tiles[0].texture = "@small/dirt.png";
+  br_test::write_small_track(dirs, "small", t);
+  br_test::PngPicture p;
+  p.width = p.height = 4;
+  p.rows.assign(4 * 4 * 3, 90);
+  put("dirt.png", br_test::encode_png(p));
+
+  g_world.settings.render_texture.index = kGroundTextureSoftware;
+  ASSERT_TRUE(load_track("small"));
+  ASSERT_NE(terrain().tiles[0].image, nullptr);
+  EXPECT_EQ(terrain().tiles[0].image->width, 4);
+  EXPECT_EQ(terrain().tiles[0].base_name, "/dirt.png");
+  EXPECT_EQ(terrain().tiles[1].image, nullptr);  // no texture named
+
+  g_world.settings.render_texture.index = 2;  // drawn by the graphics card
+  ASSERT_TRUE(load_track("small"));
+  EXPECT_EQ(terrain().tiles[0].image, nullptr);
+  EXPECT_NE(terrain().tiles[0].texture, 0u);
 }
 
 std::vector<std::string> g_order;
