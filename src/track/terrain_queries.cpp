@@ -75,15 +75,21 @@ void sphere_against_triangle(const GroundTriangle& tri, GroundPoint centre, floa
   float top = std::max(tri.corner[0].y, std::max(tri.corner[1].y, tri.corner[2].y));
   if (centre.y - radius >= top) return;
   GroundPoint n = upward_normal(tri);
-  float length = std::sqrt(dot(n, n));
-  if (length <= 0.0f) return;
-  n = scale(n, 1.0f / length);
+  float length_squared = dot(n, n);
+  if (length_squared <= 0.0f) return;
   // Worked relative to the first corner, where the numbers are small and precise.
   const GroundPoint origin = tri.corner[0];
-  GroundTriangle local{{{0, 0, 0}, sub(tri.corner[1], origin), sub(tri.corner[2], origin)}};
   GroundPoint c = sub(centre, origin);
-  float above = dot(c, n);
+  // Far enough above the plane, measured without the square root.
+  float above_scaled = dot(c, n);
+  if (above_scaled > 0.0f && above_scaled * above_scaled >= radius * radius * length_squared) {
+    return;
+  }
+  float length = std::sqrt(length_squared);
+  n = scale(n, 1.0f / length);
+  float above = above_scaled / length;
   if (above >= radius) return;
+  GroundTriangle local{{{0, 0, 0}, sub(tri.corner[1], origin), sub(tri.corner[2], origin)}};
   GroundPoint on_plane = sub(c, scale(n, above));
   GroundPoint nearest = closest_on_triangle(on_plane, local);
   GroundPoint off = sub(on_plane, nearest);
