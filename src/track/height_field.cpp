@@ -1,5 +1,6 @@
 #include "track/height_field.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
