@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "render/image.h"
 #include "render/text_reader.h"
@@ -35,6 +36,15 @@ std::optional<Image> decode_pgm(std::span<const uint8_t> bytes, std::string* err
 // appended to `metadata`.
 std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* metadata,
                                 std::string* error);
+
+// A PNG read as 16-bit grey samples, rows top to bottom: grey images keep their samples
+// (narrower ones scaled up to 16 bits), colour images are turned grey. Height maps use it.
+struct GreySamples16 {
+  int width = 0;
+  int height = 0;
+  std::vector<uint16_t> samples;
+};
+std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes, std::string* error);
 
 // A link file's target: the text after "LINK", at most 1023 characters, trimmed.
 std::optional<std::string> decode_link(std::span<const uint8_t> bytes);

@@ -98,4 +98,54 @@ std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* met
   return std::move(src->image);
 }
 
+std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes, std::string* error) {
+  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
+    *error = "Not a PNG image";
+    return std::nullopt;
+  }
+  auto src = std::make_unique<PngSource>();
+  src->bytes = bytes;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.get(), on_error, on_warning);
+  if (!png) {
+    *error = "Can't start the PNG reader";
+    return std::nullopt;
+  }
+  png_infop info = png_create_info_struct(png);
+  // The samples live outside the jump's reach so a failure cannot leak them.
+  auto out = std::make_unique<GreySamples16>();
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    *error = "PNG error: " + (src->libpng_error.empty() ? "out of memory" : src->libpng_error);
+    return std::nullopt;
+  }
+  png_set_read_fn(png, src.get(), read_from_memory);
+  png_set_user_limits(png, kMaxImageDimension + 1, kMaxImageDimension + 1);
+  png_read_info(png, info);
+  int colour_type = png_get_color_type(png, info);
+  if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colour_type & PNG_COLOR_MASK_COLOR) png_set_rgb_to_gray_fixed(png, 1, -1, -1);
+  png_set_strip_alpha(png);
+  png_set_expand_16(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_channels(png, info) != 1 || png_get_bit_depth(png, info) != 16) {
+    png_error(png, "Unsupported PNG layout");
+  }
+  out->width = static_cast<int>(png_get_image_width(png, info));
+  out->height = static_cast<int>(png_get_image_height(png, info));
+  size_t w = static_cast<size_t>(out->width), h = static_cast<size_t>(out->height);
+  // Rows are read straight into the samples, big-endian as stored, and swapped after.
+  out->samples.resize(w * h);
+  auto* raw = reinterpret_cast<uint8_t*>(out->samples.data());
+  src->rows.resize(h);
+  for (size_t y = 0; y < h; ++y) src->rows[y] = raw + y * w * 2;
+  png_read_image(png, src->rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  for (size_t k = 0; k < w * h; ++k) {
+    out->samples[k] = static_cast<uint16_t>(raw[2 * k] << 8 | raw[2 * k + 1]);
+  }
+  return std::move(*out);
+}
+
 }  // namespace br

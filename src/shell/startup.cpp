@@ -34,6 +34,8 @@
 #include "shell/startup_settings.h"
 #include "shell/video_modes.h"
 #include "shell/world.h"
+#include "track/track_list.h"
+#include "track/track_loader.h"
 
 namespace br {
 namespace {
@@ -73,6 +75,7 @@ int answer_help_or_version(const std::vector<std::string>& args) {
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   close_control_axes(w);
+  if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
   texture_delete_all();
   model_delete_all();
@@ -148,8 +151,14 @@ int run_game(int argc, char** argv) {
     w.online = true;
   }
 
-  // The track list is built here (track loader); then the demo list, and the start-up track
-  // is chosen from the track list.
+  // The tracks on offer; the game has nothing to ride without one.
+  if (!build_startup_track_list()) {
+    std::fputs("No tracks found\n", stderr);
+    kota::log_printf(nullptr);
+    return 1;
+  }
+
+  // The demos the playback menu offers.
   w.demos = build_demo_list(data_file_list(), w.options.debug_level);
   std::string startup_track = select_startup_track(w);
   if (w.options.debug_level >= 1) kota::log_printf("Start-up track %s\n", startup_track.c_str());

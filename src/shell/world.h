@@ -14,6 +14,7 @@
 #include "shell/demo_list.h"
 #include "shell/render_detail.h"
 #include "shell/settings.h"
+#include "track/track.h"
 
 namespace br {
 
@@ -101,6 +102,7 @@ struct World {
   std::array<int, kLineupSize> lineup{};
 
   SessionState session;
+  TrackState track;  // the track list and the loaded track
 
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;

@@ -46,8 +46,12 @@ TEST(GameConfig, KeepsEveryValueAndAppliesTheCommandLine) {
   br::world_reset();
   br_test::set_sample_settings(br::g_world);
   std::string prepared = br::config_write(br::g_world);
+  std::string track = br::g_world.settings.track.value;
   br::world_reset();
   br_test::write_file(config, prepared);
+  // The stored track is written back only while the game offers it: give it that track.
+  std::filesystem::create_directories(home.path() / "Bermrider" / track);
+  br_test::write_file(home.file("Bermrider/" + track + "/terrain.hf"), "3 2 0 10\n");
 
   ASSERT_EQ(run_game(home.path().string(), home.file("log.txt"),
                      {"--width", "800", "--draw-time=0", "--texture-detail", "2"}),

@@ -22,8 +22,7 @@ Outcome run(const br_test::TempDir& dir, const std::string& env, const std::stri
   std::string out = dir.file("stdout"), err = dir.file("stderr");
   // Dialogs are off: on a display, a message box would wait for a click nobody gives.
   std::string line = "env -u BR_HOME -u KOTA_LOGFILE KOTA_OPTIONS='[dialogs:off]' " + env + " " +
-                     command +
-                     " >'" + out + "' 2>'" + err + "'";
+                     command + " >'" + out + "' 2>'" + err + "'";
   int raw = std::system(line.c_str());
   Outcome r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -89,6 +88,27 @@ TEST(BrdataE2e, PackListCatUnpackRoundTrip) {
   EXPECT_EQ(digest.out, "9c1185a5c5e9fc54612808977ee8f548b2258d31\n");
 }
 
+TEST(BrdataE2e, ChecksTheDefaultTracks) {
+#ifndef BR_DEFAULT_DATA_DIR
+  GTEST_SKIP() << "the default data set is not part of this build";
+#else
+  br_test::TempDir dir;
+  std::string env =
+      "XDG_DATA_HOME=" + quoted(dir.file("xdg")) + " BR_HOME=" + quoted(BR_DEFAULT_DATA_DIR);
+  Outcome check = run(dir, env, quoted(BRDATA_EXE) + " check @rabbithill @foundry");
+  EXPECT_EQ(check.status, 0) << check.out << check.err;
+  EXPECT_NE(check.out.find("@rabbithill: track \"Rabbit Hill\"\n"), std::string::npos);
+  EXPECT_NE(check.out.find("@foundry: track "), std::string::npos);
+  size_t first = check.out.find("  digest ");
+  ASSERT_NE(first, std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("  digest ", first + 1), std::string::npos);
+  EXPECT_NE(check.out.find("ground tiles on a 512 x 512 tile map"), std::string::npos);
+
+  Outcome missing = run(dir, env, quoted(BRDATA_EXE) + " check @nosuchtrack");
+  EXPECT_EQ(missing.status, 1);
+#endif
+}
+
 TEST(BermriderE2e, GameDataDecidesBetweenBadOptionAndMissingData) {
   if (fs::exists(BR_INSTALL_DATA_DIR "/zzzz.saf")) GTEST_SKIP() << "an installed data set is found";
   br_test::TempDir dir;
@@ -116,6 +136,35 @@ TEST(BermriderE2e, GameDataDecidesBetweenBadOptionAndMissingData) {
       run(dir, env + " BR_HOME=" + quoted(dir.file("elsewhere")), game + " --nosound=1");
   EXPECT_EQ(empty_home.status, 0);
   EXPECT_EQ(empty_home.err, "Problem starting Bermrider: Can't find game data\n");
+}
+
+TEST(BermriderE2e, NoTracksEndTheRunAndTheListIsLogged) {
+  br_test::TempDir dir;
+  fs::create_directories(dir.path() / "game");
+  // The release check reads only the archive's first megabyte, so a release cut there still
+  // passes it, while the cut archive holds no readable member: the game has no tracks.
+  std::string release = br_test::read_file(
+      (fs::path(BERMRIDER_EXE).parent_path() / "zzzz.saf").string());
+  ASSERT_GT(release.size(), 1048576u);
+  br_test::write_file(dir.file("game/zzzz.saf"), release.substr(0, 1048576));
+  std::string env =
+      "XDG_DATA_HOME=" + quoted(dir.file("xdg")) + " BR_HOME=" + quoted(dir.file("game"));
+  Outcome none = run(dir, env + " KOTA_OPTIONS='[quit-after:1][dialogs:off]'",
+                     quoted(BERMRIDER_EXE));
+  EXPECT_EQ(none.status, 1);
+  // The display library may add its own complaints; ours is the last line.
+  EXPECT_TRUE(none.err.ends_with("No tracks found\n")) << none.err;
+
+  // With a track the run goes on (to the window, which may or may not open here).
+  fs::create_directories(dir.path() / "game/hills");
+  br_test::write_file(dir.file("game/hills/terrain.hf"), "3 2 0 10\n");
+  br_test::write_file(dir.file("game/hills/desc"), "Green Hills\n");
+  Outcome one = run(dir, env + " KOTA_OPTIONS='[quit-after:1][dialogs:off]'",
+                    quoted(BERMRIDER_EXE) + " --debug");
+  EXPECT_EQ(one.err.find("No tracks found"), std::string::npos);
+  EXPECT_NE(
+      br_test::read_file(dir.file("xdg/Bermrider/lastlog.txt")).find("hills -> Green Hills\n"),
+      std::string::npos);
 }
 
 TEST(BermriderE2e, OpenHomeAsksTheDesktopAndEndsAtOnce) {

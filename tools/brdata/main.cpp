@@ -11,6 +11,7 @@
 #include "files/digest.h"
 #include "files/scramble.h"
 #include "render/data_check.h"
+#include "track/track_check.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ constexpr char kUsage[] =
     "       brdata unpack ARCHIVE DIR\n"
     "       brdata digest FILE                   (release digest of the first 1 MB)\n"
     "       brdata scramble IN OUT               (the .scram transform; it undoes itself)\n"
-    "       brdata check NAME...                 (load through the game's own readers)\n"
+    "       brdata check NAME...                 (load through the game's own readers;\n"
+    "                                             @DIR checks a whole track)\n"
     "       brdata check --all                   (every texture, model and shadow map)\n";
 
 int usage() {
@@ -127,6 +129,12 @@ int check(int argc, char** argv) {
   if (names.empty()) return usage();
   bool all_ok = true;
   for (const std::string& name : names) {
+    if (br::is_track_name(name)) {
+      br::TrackCheck t = br::describe_track(name);
+      std::fputs(t.text.c_str(), stdout);
+      all_ok = all_ok && t.ok;
+      continue;
+    }
     br::DataCheck c = br::describe_data_file(name);
     std::fputs(c.text.c_str(), stdout);
     all_ok = all_ok && c.ok;
