@@ -20,7 +20,7 @@ namespace kota {
 enum class ThreadState { kStarting, kReady, kFailed, kDone };
 
 struct Window {
-  WindowSpec spec;
+  WindowParams params;
   std::string title;
   SDL_Window* sdl = nullptr;
   SDL_GLContext gl = nullptr;
@@ -124,7 +124,7 @@ void pump(Window* w) {
   while (SDL_PollEvent(&ev)) translate(w, ev);
 }
 
-void set_gl_attributes(const WindowSpec& s) {
+void set_gl_attributes(const WindowParams& s) {
   bool deep = s.colour_bits >= 24;
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, deep ? 8 : 5);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, deep ? 8 : 6);
@@ -143,7 +143,7 @@ void set_gl_attributes(const WindowSpec& s) {
 }
 
 // Window flags and, for a full-screen mode other than the desktop's, the mode to switch to.
-uint32_t fullscreen_flags(const WindowSpec& s, std::optional<SDL_DisplayMode>& switch_to) {
+uint32_t fullscreen_flags(const WindowParams& s, std::optional<SDL_DisplayMode>& switch_to) {
   if (s.width <= 0 || s.height <= 0) return SDL_WINDOW_FULLSCREEN_DESKTOP;
   std::vector<DisplayMode> modes = display_modes();
   std::optional<DisplayMode> desktop;
@@ -164,7 +164,7 @@ uint32_t fullscreen_flags(const WindowSpec& s, std::optional<SDL_DisplayMode>& s
 
 // Creates the window and its context, current on the calling thread. Undoes itself on failure.
 bool create_window(Window* w) {
-  const WindowSpec& s = w->spec;
+  const WindowParams& s = w->params;
   bool fullscreen = s.fullscreen || option_flag("fullscreen", false);
   uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
   std::optional<SDL_DisplayMode> switch_to;
@@ -274,15 +274,15 @@ bool show_sdl_message_box(const char* title, const char* text) {
 
 }  // namespace
 
-Window* window_open(const WindowSpec& spec) {
+Window* window_open(const WindowParams& params) {
   auto* w = new Window;
-  w->spec = spec;
-  w->title = spec.title ? spec.title : "";
+  w->params = params;
+  w->title = params.title ? params.title : "";
   w->threaded = option_flag("threaded", false);
   log_printf("Options:\n");
   log_printf("%10s [%s]\n", "threaded:", w->threaded ? "on" : "off");
   log_printf("%10s [%s]\n",
-             "fullscreen:", spec.fullscreen || option_flag("fullscreen", false) ? "on" : "off");
+             "fullscreen:", params.fullscreen || option_flag("fullscreen", false) ? "on" : "off");
   key_names_set_system_source(sdl_scan_name);
 
   if (w->threaded) {

@@ -13,7 +13,7 @@ namespace kota {
 
 struct Window;
 
-struct WindowSpec {
+struct WindowParams {
   const char* title = "";
   int width = 640;  // 0 x 0 full screen: the desktop's mode
   int height = 480;
@@ -34,7 +34,7 @@ struct FrameArea {
 
 // Opens the window, the input devices and a current OpenGL context. Nothing when it cannot;
 // the reason is logged and kept as last_error().
-Window* window_open(const WindowSpec& spec);
+Window* window_open(const WindowParams& params);
 void window_close(Window* window);
 
 // Starts a frame: the drawable area, holding the window lock; nothing (and no lock) while

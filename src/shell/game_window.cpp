@@ -51,14 +51,14 @@ void write_video_frame(int width, int height) {
 
 kota::Window* open_game_window(const World& w) {
   WindowRequest request = window_request(w);
-  kota::WindowSpec spec;
-  spec.title = "Bermrider";
-  spec.width = request.width;
-  spec.height = request.height;
-  spec.fullscreen = request.fullscreen;
-  spec.colour_bits = w.options.colour_bits;
-  spec.depth_bits = w.options.depth_bits;
-  kota::Window* window = kota::window_open(spec);
+  kota::WindowParams params;
+  params.title = "Bermrider";
+  params.width = request.width;
+  params.height = request.height;
+  params.fullscreen = request.fullscreen;
+  params.colour_bits = w.options.colour_bits;
+  params.depth_bits = w.options.depth_bits;
+  kota::Window* window = kota::window_open(params);
   if (!window) {
     std::string text = std::string("Can't open the game window: ") + kota::last_error() + "\n";
     kota::message_box("Problem starting Bermrider", text.c_str());

@@ -17,11 +17,11 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
-    kota::WindowSpec spec;
-    spec.title = "Bermrider window test";
-    spec.width = 320;
-    spec.height = 200;
-    window = kota::window_open(spec);
+    kota::WindowParams params;
+    params.title = "Bermrider window test";
+    params.width = 320;
+    params.height = 200;
+    window = kota::window_open(params);
     ASSERT_NE(window, nullptr);
     drain();
   }
@@ -165,9 +165,9 @@ class JoystickTest : public ::testing::Test {
       pads[i] = SDL_JoystickOpen(index);
       ASSERT_NE(pads[i], nullptr);
     }
-    kota::WindowSpec spec;
-    spec.title = "Bermrider joystick test";
-    window = kota::window_open(spec);
+    kota::WindowParams params;
+    params.title = "Bermrider joystick test";
+    window = kota::window_open(params);
     ASSERT_NE(window, nullptr);
   }
   void TearDown() override {
