@@ -67,8 +67,13 @@ void load_companions(Statue& st) {
   }
 }
 
-bool write_file(const std::string& name, const char* what, const std::string& text) {
-  DataFilePtr f(data_open(name.c_str(), "wb"));
+bool write_file(const char* what, const std::string& text) {
+  // Without a track there is no directory to write into.
+  DataFilePtr f;
+  if (!g_world.track.dir.empty()) {
+    std::string name = "@" + g_world.track.dir + "/" + what;
+    f.reset(data_open(name.c_str(), "wb"));
+  }
   if (!f) {
     show_message("Can't open '%s'", what);
     return false;
@@ -76,10 +81,6 @@ bool write_file(const std::string& name, const char* what, const std::string& te
   bool ok = data_write(f.get(), text.data(), text.size()) == text.size();
   if (!ok) show_message("Can't write '%s'", what);
   return ok;
-}
-
-std::string track_file(const char* name) {
-  return "@" + g_world.track.dir + "/" + name;
 }
 
 }  // namespace
@@ -186,12 +187,11 @@ std::vector<StatueEntry> statue_entries(const Scenery& s) {
 }
 
 bool save_billboards() {
-  return write_file(track_file("billboards"), "billboards",
-                    format_billboards(billboard_entries(scenery())));
+  return write_file("billboards", format_billboards(billboard_entries(scenery())));
 }
 
 bool save_statues() {
-  return write_file(track_file("statues"), "statues", format_statues(statue_entries(scenery())));
+  return write_file("statues", format_statues(statue_entries(scenery())));
 }
 
 void statue_cell_range(float low, float high, float extent, int* first, int* last) {

@@ -279,7 +279,7 @@ TEST_F(SceneryLoad, DecalsWithoutAPictureAreDropped) {
             "[4.000000 5.000000] 0.500000 2.000000 3.000000 @flag.ppm\n");
 }
 
-TEST_F(SceneryLoad, MapIsThereOnlyWithItsFile) {
+TEST_F(SceneryLoad, MapIsThereOnlyWithItsFileAndAllGoesWithTheTrack) {
   ASSERT_TRUE(load_track("small"));
   EXPECT_EQ(scenery().map, 0u);
   free_track();
@@ -289,6 +289,9 @@ TEST_F(SceneryLoad, MapIsThereOnlyWithItsFile) {
   free_track();
   EXPECT_EQ(scenery().map, 0u);
   EXPECT_TRUE(scenery().statues.empty());
+  br_test::LogCapture log;
+  EXPECT_FALSE(save_statues());  // no track, no directory to write into
+  EXPECT_EQ(log.count("Can't open 'statues'"), 1);
 }
 
 class Flaggers : public SceneryLoad {};
