@@ -385,3 +385,39 @@ TEST_F(Flaggers, ABadStartEndsTheFileAndWhatWasReadStays) {
 
 }  // namespace
 }  // namespace br
+
+namespace br {
+namespace {
+
+// Every cut of a good file and an oversized name read without harm: whole entries only.
+TEST(SceneryParsers, TruncatedAndOversizedInputIsSafe) {
+  std::string huge(5000, 'n');
+  std::string billboards = "[1 2 3] 4 5 #00ff00#@a.png\n[1 2 3] 4 5 " + huge + "\n";
+  std::string statues = "[1 2 3] 0.5 @m.jm @t.png @s.shp\n[1 2 3] 0.5 " + huge + " a b\n";
+  std::string flaggers =
+      "[1 1 1] [2 2 2] 1 1 1 a b c d e\n[1 1 1] 1 1 a b c d\n[1 1 1] 1 1 0 0 0 0 a b\n";
+  std::string lighting = "fog [ 1 1 1 ] 0.1\nflare_element [ 1 2 ] [ 1 1 1 ] 1 " + huge + "\n";
+  br_test::LogCapture log;
+  for (size_t cut = 0; cut <= billboards.size(); cut += 7) {
+    for (const BillboardEntry& b : parse_billboards(billboards.substr(0, cut), "b"))
+      EXPECT_LE(b.picture.size(), 1023u);
+  }
+  for (size_t cut = 0; cut <= statues.size(); cut += 7) {
+    for (const StatueEntry& s : parse_statues(statues.substr(0, cut), "s"))
+      EXPECT_LE(s.model.size(), 1023u);
+  }
+  for (size_t cut = 0; cut <= flaggers.size(); ++cut) {
+    FlaggersFile f = parse_flaggers(flaggers.substr(0, cut), "f");
+    EXPECT_LE(f.corners.size(), 1u);
+    EXPECT_TRUE(f.has_start || !f.has_finish);
+  }
+  for (size_t cut = 0; cut <= lighting.size(); cut += 5) {
+    LightingFile l = parse_lighting(lighting.substr(0, cut), "l");
+    EXPECT_TRUE(l.flares.empty());  // an element without its flare_point is no flare
+  }
+  EXPECT_EQ(parse_billboards(billboards, "b").size(), 2u);
+  EXPECT_EQ(parse_cameras("gate " + huge + "\naddcamera 1 2 3\n", "c")[0].gates.size(), 0u);
+}
+
+}  // namespace
+}  // namespace br
