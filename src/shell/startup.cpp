@@ -34,6 +34,7 @@
 #include "shell/startup_settings.h"
 #include "shell/video_modes.h"
 #include "shell/world.h"
+#include "track/scenery.h"
 #include "track/track_list.h"
 #include "track/track_loader.h"
 
@@ -151,6 +152,8 @@ int run_game(int argc, char** argv) {
     w.online = true;
   }
 
+  // The track loader reads the scenery and timing gates through these.
+  install_scenery_steps();
   // The tracks on offer; the game has nothing to ride without one.
   if (!build_startup_track_list()) {
     std::fputs("No tracks found\n", stderr);

@@ -84,6 +84,35 @@ std::string format_lighting(const LightingFile& l) {
   appendf(out, "dynamic_lighting %d\n", l.dynamic_lighting ? 1 : 0);
   appendf(out, "near_plane %f\n", l.near_plane);
   appendf(out, "far_plane %f\n", l.far_plane);
+  for (const LensFlare& f : l.flares) {
+    for (const FlareElement& e : f.elements) {
+      appendf(out, "flare_element [ %f %f ] [ %f %f %f ] %f %s\n", e.a, e.b, e.colour[0],
+              e.colour[1], e.colour[2], e.size, e.texture.c_str());
+    }
+    append_vector(out, f.is_direction ? "flare_vector" : "flare_point", f.where);
+  }
+  return out;
+}
+
+std::string format_flaggers(const FlaggersFile& f) {
+  // The start and finish flaggers are found by their place in the file.
+  if (!f.has_start) return "";
+  std::string out;
+  const StartFlaggerEntry& s = f.start;
+  appendf(out, "[%f %f %f] [%f %f %f] %f %f %f", s.a[0], s.a[1], s.a[2], s.b[0], s.b[1], s.b[2],
+          s.width, s.height, s.walk_seconds);
+  for (const std::string& p : s.frames) appendf(out, " %s", p.c_str());
+  out += "\n";
+  if (!f.has_finish) return out;
+  const FinishFlaggerEntry& e = f.finish;
+  appendf(out, "[%f %f %f] %f %f", e.at[0], e.at[1], e.at[2], e.width, e.height);
+  for (const std::string& p : e.pictures) appendf(out, " %s", p.c_str());
+  out += "\n";
+  for (const CornerFlaggerEntry& c : f.corners) {
+    appendf(out, "[%f %f %f] %f %f %d %d %d %d %s %s\n", c.at[0], c.at[1], c.at[2], c.width,
+            c.height, c.gates[0], c.gates[1], c.gates[2], c.gates[3], c.normal.c_str(),
+            c.alert.c_str());
+  }
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace br {
@@ -42,6 +43,22 @@ struct CameraEntry {
 
 using Vec3f = std::array<float, 3>;
 
+// Up to eight elements make one lens flare; the renderer gives their numbers a meaning.
+constexpr int kMaxFlareElements = 8;
+
+struct FlareElement {
+  float a = 0, b = 0;
+  Vec3f colour{1, 1, 1};
+  float size = 0;
+  std::string texture;
+};
+
+struct LensFlare {
+  Vec3f where{0, 0, 0};       // a point, or a direction when `is_direction`
+  bool is_direction = false;  // "flare_vector" rather than "flare_point"
+  std::vector<FlareElement> elements;
+};
+
 struct LightingFile {
   Vec3f sun_vector{1, 1, 1};
   Vec3f sun_color{1, 1, 1};
@@ -55,6 +72,36 @@ struct LightingFile {
   bool dynamic_lighting = false;
   float near_plane = 0.25f;
   float far_plane = 5000.0f;
+  std::vector<LensFlare> flares;
+};
+
+// The "flaggers" file: the start flagger, the finish flagger, then the corner flaggers.
+struct StartFlaggerEntry {
+  Vec3f a{0, 0, 0}, b{0, 0, 0};  // walks from a to b; y above the ground
+  float width = 1, height = 1;
+  float walk_seconds = 1.0f;
+  std::array<std::string, 5> frames;  // before, during and after the drop
+};
+
+struct FinishFlaggerEntry {
+  Vec3f at{0, 0, 0};
+  float width = 1, height = 1;
+  // Normal lap, halfway lap, last lap, finished race.
+  std::array<std::string, 4> pictures;
+};
+
+struct CornerFlaggerEntry {
+  Vec3f at{0, 0, 0};
+  float width = 1, height = 1;
+  std::array<int, 4> gates{-1, -1, -1, -1};  // timing gates it watches, -1 = none
+  std::string normal, alert;
+};
+
+struct FlaggersFile {
+  bool has_start = false, has_finish = false;
+  StartFlaggerEntry start;
+  FinishFlaggerEntry finish;
+  std::vector<CornerFlaggerEntry> corners;
 };
 
 constexpr std::array<const char*, 5> kSkyKeywords = {"sky_n", "sky_e", "sky_s", "sky_w", "sky_u"};
@@ -64,5 +111,23 @@ std::string format_statues(const std::vector<StatueEntry>& entries);
 std::string format_decals(const std::vector<DecalEntry>& entries);
 std::string format_cameras(const std::vector<CameraEntry>& cameras);
 std::string format_lighting(const LightingFile& lighting);
+std::string format_flaggers(const FlaggersFile& flaggers);
+
+// Readers of the same files. Each entry is a line; a line that does not parse is skipped with
+// a warning naming `file` and the line, and blank and "#" comment lines are passed over.
+std::vector<BillboardEntry> parse_billboards(std::string_view text, const std::string& file);
+std::vector<StatueEntry> parse_statues(std::string_view text, const std::string& file);
+std::vector<DecalEntry> parse_decals(std::string_view text, const std::string& file);
+std::vector<CameraEntry> parse_cameras(std::string_view text, const std::string& file);
+// An unknown keyword is reported and its line skipped; the planes come out clamped and the
+// sun vector normalised.
+LightingFile parse_lighting(std::string_view text, const std::string& file);
+// The start and finish flaggers come first and in that order: reading ends at the first of
+// them that does not parse. A bad corner flagger line is skipped.
+FlaggersFile parse_flaggers(std::string_view text, const std::string& file);
+
+// A billboard name "#rrggbb#picture" gives the tint and the picture; any other name is the
+// picture itself, white.
+void split_billboard_name(const std::string& name, BillboardEntry& entry);
 
 }  // namespace br

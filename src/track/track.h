@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "files/digest.h"
+#include "race/timing_gates.h"
+#include "track/scenery.h"
 #include "track/terrain.h"
 
 namespace br {
@@ -35,6 +37,8 @@ struct TrackState {
   int load_generation = 0;         // counts load attempts
   size_t texture_memory_base = 0;  // the texture layer's counter when this load began
   Terrain terrain;
+  Scenery scenery;     // what stands on the ground, the lighting and the cameras
+  TrackTiming timing;  // start positions, timing gates and lap lists
 };
 
 }  // namespace br

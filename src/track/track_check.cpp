@@ -55,6 +55,12 @@ TrackCheck describe_track(const std::string& name) {
   } else {
     appendf(c.text, "  timing gates not read by this build\n");
   }
+  const Scenery& s = track.scenery;
+  if (track_steps().read_statues) {
+    appendf(c.text, "  scenery: %zu billboards, %zu statues, %zu decals, %zu cameras%s\n",
+            s.billboards.size(), s.statues.size(), s.decals.size(), s.cameras.size(),
+            s.map ? ", a map" : "");
+  }
   appendf(c.text, "  digest %s\n", digest_hex(track.digest).c_str());
   free_track();
   c.ok = true;

@@ -11,6 +11,7 @@
 #include "files/digest.h"
 #include "files/scramble.h"
 #include "render/data_check.h"
+#include "track/scenery.h"
 #include "track/track_check.h"
 
 namespace {
@@ -127,6 +128,7 @@ int check(int argc, char** argv) {
   std::vector<std::string> names(argv, argv + argc);
   if (names.size() == 1 && names[0] == "--all") names = br::checkable_data_names();
   if (names.empty()) return usage();
+  br::install_scenery_steps();  // tracks load with their scenery and timing, as in the game
   bool all_ok = true;
   for (const std::string& name : names) {
     if (br::is_track_name(name)) {
