@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "bike/rider_skeleton.h"
+#include "bike/shape_check.h"
 
 namespace br {
 namespace {
@@ -27,6 +28,12 @@ TEST(ShapeFormat, RejectsTruncatedAndOversizedFiles) {
   auto empty = parse_shape("0\n");
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->empty());
+}
+
+TEST(ShapeCheck, DigestIsRipemd160OverTheFilesInTurn) {
+  // The published test vectors: the empty input and "abc" (split over two files).
+  EXPECT_EQ(shape_files_digest({}), "9c1185a5c5e9fc54612808977ee8f548b2258d31");
+  EXPECT_EQ(shape_files_digest({"a", "bc"}), "8eb208f7e05d987a9b044a8e98c6b087f15a0bfc");
 }
 
 float distance(RiderPoint a, RiderPoint b) {

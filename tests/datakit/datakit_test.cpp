@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "bike/shape_check.h"
 #include "bike/shape_format.h"
 #include "bikes.h"
 #include "kit_output.h"
@@ -88,6 +89,14 @@ TEST(Datakit, ShapesParseAndFitTheirParts) {
     EXPECT_LE(br::shape_bounding_radius(*shape), most) << name;
     for (const br::ShapeSphere& s : *shape) EXPECT_GT(s.radius, 0.0f) << name;
   }
+}
+
+TEST(Datakit, GenericShapesMatchTheGamesStockShapeDigest) {
+  ASSERT_FALSE(kit_output().empty());
+  std::vector<std::string> contents;
+  for (const char* name : br::kGenericShapeFiles) contents.push_back(kit_file(name + 1));
+  EXPECT_EQ(br::shape_files_digest(contents), br::kStockShapeDigest)
+      << "the shapes changed: put their new digest in src/bike/shape_check.h";
 }
 
 // Reads a model file as the game's model reader does and checks what it would build.

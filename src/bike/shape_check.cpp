@@ -1,0 +1,26 @@
+#include "bike/shape_check.h"
+
+#include <nettle/ripemd160.h>
+
+#include <cstdio>
+
+namespace br {
+
+std::string shape_files_digest(const std::vector<std::string>& contents) {
+  ripemd160_ctx ctx;
+  ripemd160_init(&ctx);
+  for (const std::string& c : contents) {
+    ripemd160_update(&ctx, c.size(), reinterpret_cast<const uint8_t*>(c.data()));
+  }
+  uint8_t digest[RIPEMD160_DIGEST_SIZE];
+  ripemd160_digest(&ctx, sizeof digest, digest);
+  std::string hex;
+  char two[3];
+  for (uint8_t b : digest) {
+    std::snprintf(two, sizeof two, "%02x", b);
+    hex += two;
+  }
+  return hex;
+}
+
+}  // namespace br
