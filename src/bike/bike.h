@@ -51,7 +51,6 @@ struct WheelContact {
 };
 
 constexpr int kTrailPoints = 1024;
-constexpr int kKnockoutEntries = 16;
 constexpr int32_t kLongAgo = -1000000;  // ticks
 
 struct TrailPoint {
@@ -104,6 +103,10 @@ void free_bike(Bike* bike);
 // Clears the working state and puts the rider back on the bike, carried with the frame's
 // current pose.
 void reset_working_state(Bike& bike);
+
+// Puts the rider body where the catalogue seats him, carried with the frame's current pose
+// and moving with it, and attaches the mount again.
+void seat_rider(Bike& bike);
 
 // Frees every slot's bike, with the log lines of shutdown.
 void free_all_bikes(World& w);

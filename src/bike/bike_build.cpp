@@ -13,6 +13,11 @@ constexpr int kTyreSpheres = 16;
 // the rider body almost straight up and down.
 constexpr double kMountReach = -50;  // ft along z
 constexpr double kSteeringLock = kPi / 4;
+// A bike is built with its fork and swingarm exactly at full extension. The engine's solver
+// fails ("LCP internal error") on a stop that is met exactly with no force across it, and
+// then drops every contact of that step; this hair of clearance keeps such a stop out of the
+// solution until the suspension really tops out.
+constexpr double kStopClearance = 1e-6;  // ft or rad
 
 std::array<double, 3> world_point(dBodyID body, double x, double y, double z) {
   dVector3 out;
@@ -128,13 +133,13 @@ void build_joints(Bike& bike, dWorldID world) {
   dJointSetSliderAxis(j[kJointForkSlider], fork[0], fork[1], fork[2]);
   dJointSetSliderParam(j[kJointForkSlider], dParamBounce, 0);
   dJointSetSliderParam(j[kJointForkSlider], dParamLoStop, -e.fork_travel);
-  dJointSetSliderParam(j[kJointForkSlider], dParamHiStop, 0);
+  dJointSetSliderParam(j[kJointForkSlider], dParamHiStop, kStopClearance);
 
   j[kJointSwingarmPivot] =
       make_hinge(world, b[kBodySwingarm], b[kBodyFrame], e.swingarm_pivot, across);
   dJointSetHingeParam(j[kJointSwingarmPivot], dParamBounce, 0);
   dJointSetHingeParam(j[kJointSwingarmPivot], dParamLoStop, -e.swingarm_travel);
-  dJointSetHingeParam(j[kJointSwingarmPivot], dParamHiStop, 0);
+  dJointSetHingeParam(j[kJointSwingarmPivot], dParamHiStop, kStopClearance);
 
   // Attached by the reset of the working state, which carries it with the frame.
   j[kJointRiderMount] = dJointCreateHinge2(world, nullptr);
@@ -237,7 +242,10 @@ void reset_working_state(Bike& bike) {
     wheel.depth = 0;
   }
 
-  // The rider goes back where the catalogue puts him on the frame, moving with it.
+  seat_rider(bike);
+}
+
+void seat_rider(Bike& bike) {
   const BikeEntry& e = bike.entry;
   dBodyID frame = bike.bodies[kBodyFrame];
   dBodyID rider = bike.bodies[kBodyRider];

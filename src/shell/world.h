@@ -28,6 +28,7 @@ constexpr double kSimStep = 1.0 / 128;      // seconds per world tick
 constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simulates more
 constexpr int kWarpStepsPerFrame = 100;
 constexpr int kHistogramBins = 8;
+constexpr int kKnockoutEntries = 16;
 // Audio frames per simulation step at the mixing rate of 88320 Hz.
 constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * 88320);
 
@@ -124,6 +125,9 @@ struct World {
   SessionState session;
   Physics physics;
   bool stock_shapes = false;  // the generic collision shapes are the ones the game ships
+  // Extra ticks a crash lasts, by the rider's crash count (at most 15); only the game server
+  // changes them.
+  std::array<int, kKnockoutEntries> knockout_ticks{};
 
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;
