@@ -100,6 +100,12 @@ BikePtr build_bike(World& w, const std::string& model, int mode, const std::stri
 // Destroys the bodies and joints and releases the bike's own texture.
 void free_bike(Bike* bike);
 
+// Puts the bike as built, carried by a rotation and then moved to `origin` (the origin of
+// the bike's own frame in the world), every body moving at `velocity` (ft/s) without spin,
+// and resets the working state.
+void place_bike(Bike& bike, const std::array<double, 3>& origin, const dMatrix3 rotation,
+                const std::array<double, 3>& velocity);
+
 // Clears the working state and puts the rider back on the bike, carried with the frame's
 // current pose.
 void reset_working_state(Bike& bike);

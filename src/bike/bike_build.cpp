@@ -230,6 +230,27 @@ BikePtr build_bike(World& w, const std::string& model, int mode, const std::stri
   return bike;
 }
 
+void place_bike(Bike& bike, const std::array<double, 3>& origin, const dMatrix3 rotation,
+                const std::array<double, 3>& velocity) {
+  const BikeEntry& e = bike.entry;
+  const Vec3f* built[kBodyCount] = {&e.frame_position, &e.front_axle,          &e.rear_axle,
+                                    &e.steering_head,  &e.fork_lower_position, &e.swingarm_position,
+                                    &e.rider_position};
+  for (int i = 0; i < kBodyCount; ++i) {
+    dVector3 p = {built[i]->x, built[i]->y, built[i]->z, 0};
+    dVector3 moved;
+    dMultiply0_331(moved, rotation, p);
+    dBodySetPosition(bike.bodies[i], origin[0] + moved[0], origin[1] + moved[1],
+                     origin[2] + moved[2]);
+    dBodySetRotation(bike.bodies[i], rotation);
+    dBodySetLinearVel(bike.bodies[i], velocity[0], velocity[1], velocity[2]);
+    dBodySetAngularVel(bike.bodies[i], 0, 0, 0);
+    dBodySetForce(bike.bodies[i], 0, 0, 0);
+    dBodySetTorque(bike.bodies[i], 0, 0, 0);
+  }
+  reset_working_state(bike);
+}
+
 void reset_working_state(Bike& bike) {
   BikeWorkingState& s = bike.state;
   float presence = s.presence;

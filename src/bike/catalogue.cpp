@@ -163,7 +163,10 @@ const BikeEntry* first_containing(const char* text) {
 
 }  // namespace
 
-const std::array<BikeModelName, kBikeModelCount> kBikeModels = menu_list();
+static_assert(kCatalogueSize == kBikeModelCount);
+// Computed while compiling, so the list is ready before any other file's start-up code.
+constexpr std::array<BikeModelName, kCatalogueSize> kMenuList = menu_list();
+const std::array<BikeModelName, kBikeModelCount> kBikeModels = kMenuList;
 
 std::span<const BikeEntry> bike_catalogue() {
   static const std::array<BikeEntry, kCatalogueSize> entries = [] {

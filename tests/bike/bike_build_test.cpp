@@ -154,6 +154,32 @@ TEST_F(BikeBuild, ResetCarriesTheRiderWithTheFrame) {
   EXPECT_EQ(dJointGetBody(bike->joints[kJointRiderMount], 1), frame);
 }
 
+TEST_F(BikeBuild, PlacingCarriesTheWholeBikeAndStartsItMoving) {
+  BikePtr bike = build("crf450(2013)");
+  // Ridden hard first, so there is state to clear.
+  dBodyAddForce(bike->bodies[kBodyRearWheel], 0, 5000, 0);
+  for (int i = 0; i < 8; ++i) step_physics(g_world);
+  bike->state.crash_timer = 40;
+
+  dMatrix3 r;
+  dRFromAxisAndAngle(r, 0, 1, 0, M_PI / 2);  // facing negative x
+  place_bike(*bike, {100, 20, 50}, r, {-10, 0, 0});
+  const BikeEntry& e = bike->entry;
+  const dReal* axle = dBodyGetPosition(bike->bodies[kBodyRearWheel]);
+  EXPECT_NEAR(axle[0], 100 + e.rear_axle.z, 1e-5);
+  EXPECT_NEAR(axle[1], 20 + e.rear_axle.y, 1e-5);
+  EXPECT_NEAR(axle[2], 50, 1e-5);
+  EXPECT_EQ(bike->state.crash_timer, 0);
+  for (dBodyID b : bike->bodies) EXPECT_DOUBLE_EQ(dBodyGetLinearVel(b)[0], -10);
+  EXPECT_NEAR(dJointGetSliderPosition(bike->joints[kJointForkSlider]), 0, 1e-9);
+  EXPECT_NEAR(dJointGetHingeAngle(bike->joints[kJointSwingarmPivot]), 0, 1e-9);
+  // The joints hold the bike together as it flies on.
+  for (int i = 0; i < 64; ++i) step_physics(g_world);
+  const dReal* frame = dBodyGetPosition(bike->bodies[kBodyFrame]);
+  EXPECT_NEAR(frame[0], 100 + e.frame_position.z - 10 * 0.5, 0.01);
+  EXPECT_NEAR(dJointGetSliderPosition(bike->joints[kJointForkSlider]), 0, 1e-3);
+}
+
 TEST_F(BikeBuild, PartsComeFromTheDataSetWithDefaultsForMissingTextures) {
   BikePtr bike = build("crf450(2013)", "@no_such_texture.png");
   const BikeParts& parts = bike->parts;
