@@ -68,7 +68,8 @@ struct BikeWorkingState {
   std::vector<TrailPoint> trail;            // wheel marks, at most kTrailPoints
   std::array<int, 2> last_contact{-1, -1};  // markers of the latest contacts
   std::array<float, 2> contact_scale{1.0f, 1.0f};
-  int32_t last_hit_tick = kLongAgo;
+  int32_t last_hit_tick = kLongAgo;   // latest contact with another bike
+  int32_t first_hit_tick = kLongAgo;  // the first, kept once set
   std::array<std::array<double, 3>, 2> grip_positions{}, grip_velocities{};
   std::array<std::array<double, 3>, 2> crash_grips{};  // where the hands let go
 };
