@@ -211,6 +211,31 @@ TextureId texture_load(const std::string& name, int flags) {
   return load(name, flags, 0);
 }
 
+TextureId texture_create(const std::string& label, const Image& image) {
+  Image chain = image;
+  build_mip_chain(chain, MipRule::kAverage);
+  TextureUpload upload;
+  upload.image = &chain;
+  size_t bytes = 0;
+  TextureId id = backend().create(upload, &bytes);
+  if (id == 0) return 0;
+  TextureCache& c = cache();
+  c.memory_used += bytes;
+  c.entries.push_back({id, label, ++c.load_counter, bytes, ""});
+  return id;
+}
+
+void texture_release(TextureId id) {
+  TextureCache& c = cache();
+  for (size_t i = 0; i < c.entries.size(); ++i) {
+    if (c.entries[i].id != id) continue;
+    backend().destroy(id);
+    c.memory_used -= c.entries[i].memory_bytes;
+    c.entries.erase(c.entries.begin() + static_cast<long>(i));
+    return;
+  }
+}
+
 void texture_animate(double now) {
   for (Animation& anim : cache().animations) {
     // The first timing value is the frame period in milliseconds, the second an offset that

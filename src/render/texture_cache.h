@@ -37,6 +37,11 @@ enum TextureFlags { kTextureNoMipmaps = 1 };
 
 // A texture id, or 0 when the texture cannot be loaded. A leading "!" loads at full detail.
 TextureId texture_load(const std::string& name, int flags = 0);
+// Uploads a picture the game drew itself (a number plate) under `label`, with a full mipmap
+// chain. The id lives until texture_release or texture_delete_all; 0 on failure.
+TextureId texture_create(const std::string& label, const Image& image);
+// Deletes one texture and forgets it.
+void texture_release(TextureId id);
 // Advances animated textures; `now` in seconds.
 void texture_animate(double now);
 // Deletes every texture, image and animation.

@@ -1,5 +1,6 @@
 // The bike models the setup offers, in the order the menus list them, with the prefix of
-// each model's bike texture names.
+// each model's bike texture names. The list is drawn from the bike catalogue
+// (bike/catalogue.h), which holds every model once.
 #pragma once
 
 #include <array>
@@ -13,6 +14,7 @@ struct BikeModelName {
 };
 
 constexpr int kBikeModelCount = 45;
+// Defined with the catalogue.
 extern const std::array<BikeModelName, kBikeModelCount> kBikeModels;
 
 // Old model names that stored files and peers still use, mapped to the model they meant.

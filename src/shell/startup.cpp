@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "bike/bike.h"
+#include "bike/physics_world.h"
+#include "bike/shape_cache.h"
 #include "files/data_file.h"
 #include "files/data_index.h"
 #include "files/home.h"
@@ -45,7 +48,9 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 
 // A terminal's Ctrl-C or a desktop's shutdown ends the run through the normal shutdown, so
 // the configuration is still written.
-void on_stop_signal(int) { g_stop_signal = 1; }
+void on_stop_signal(int) {
+  g_stop_signal = 1;
+}
 
 // The renderer's loaders take their detail from the settings and the command line.
 void configure_renderer(const World& w) {
@@ -75,6 +80,11 @@ int answer_help_or_version(const std::vector<std::string>& args) {
 }
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  // Bikes own a texture each, so they go while the renderer still stands; their bodies
+  // die before the physics world.
+  free_all_bikes(w);
+  physics_world_close(w);
+  shape_cache_clear();
   close_control_axes(w);
   if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
@@ -107,6 +117,10 @@ int run_game(int argc, char** argv) {
     kota::log_printf(nullptr);
     return 0;
   }
+  // The bikes' generic collision shapes, and whether they are the ones the game ships.
+  w.stock_shapes = load_generic_shapes();
+  if (!w.stock_shapes) kota::log_printf("The collision shapes are not the stock shapes\n");
+
   // The player's configuration file, in the home directory; none without a home.
   std::string config_path = home_directory().empty() ? "" : data_write_path("@config");
 
@@ -186,6 +200,7 @@ int run_game(int argc, char** argv) {
     open_mouse_axes(w);
     resolve_bindings(w);
     resolve_menu_keys(w);
+    physics_world_open(w);
 
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.

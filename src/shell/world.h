@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,14 +17,20 @@
 #include "shell/settings.h"
 #include "track/track.h"
 
+// The physics engine's handles, declared as the engine declares them.
+struct dxWorld;
+struct dxSpace;
+struct dxJointGroup;
+
 namespace br {
 
 constexpr int kRiderSlots = 160;
 constexpr int kLineupSize = 160;
-constexpr double kSimStep = 1.0 / 128;       // seconds per world tick
+constexpr double kSimStep = 1.0 / 128;      // seconds per world tick
 constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simulates more
 constexpr int kWarpStepsPerFrame = 100;
 constexpr int kHistogramBins = 8;
+constexpr int kKnockoutEntries = 16;
 // Audio frames per simulation step at the mixing rate of 88320 Hz.
 constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * 88320);
 
@@ -51,7 +58,15 @@ struct RiderIdentity {
   std::string wheel_texture;
 };
 
+// A bike instance (bike/bike.h); the deleter frees its bodies, joints and textures.
+struct Bike;
+struct BikeDeleter {
+  void operator()(Bike* bike) const;
+};
+using BikePtr = std::unique_ptr<Bike, BikeDeleter>;
+
 struct RiderSlot {
+  BikePtr bike;                              // none while the slot is empty
   ControlKind control = kControlPlayedBack;  // slots without a bike keep kind 1
   RiderIdentity identity;
   int32_t last_server_frame = 0;  // latest state received from the game server
@@ -60,6 +75,14 @@ struct RiderSlot {
 struct RiderOrderEntry {
   int slot = 0;
   int progress = 0;
+};
+
+// The one physics world, its collision space and the group of a step's contacts and
+// temporary motors, emptied after every world step.
+struct Physics {
+  dxWorld* world = nullptr;
+  dxSpace* space = nullptr;
+  dxJointGroup* contacts = nullptr;
 };
 
 struct SessionState {
@@ -103,6 +126,11 @@ struct World {
 
   SessionState session;
   TrackState track;  // the track list and the loaded track
+  Physics physics;
+  bool stock_shapes = false;  // the generic collision shapes are the ones the game ships
+  // Extra ticks a crash lasts, by the rider's crash count (at most 15); only the game server
+  // changes them.
+  std::array<int, kKnockoutEntries> knockout_ticks{};
 
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;
@@ -115,8 +143,8 @@ struct World {
   int menu = kNoMenu;
   int menu_selection = 0;
   MenuKeys menu_keys;
-  int capturing_binding = -1;  // binding being captured, -1 = none
-  float free_camera_angle = 0.0f;     // radians
+  int capturing_binding = -1;          // binding being captured, -1 = none
+  float free_camera_angle = 0.0f;      // radians
   float free_camera_distance = 10.0f;  // feet
   float free_camera_height = 5.0f;     // feet
   bool camera_tour_auto = false;

@@ -1,9 +1,12 @@
 #include "shell/world_tick.h"
 
+#include "bike/physics_world.h"
+
 namespace br {
 
 void world_tick(World& w) {
-  // The rider, physics, gate and demo work joins here as those parts of the game arrive.
+  // The rider, gate and demo work joins here as those parts of the game arrive.
+  step_physics(w);
   w.frame += 1;
 }
 

@@ -15,7 +15,7 @@ Scenery& scenery() {
 }
 
 // A flagger's billboard: not part of the "billboards" file.
-int flagger_billboard(const Vec3f& at, float width, float height, const std::string& picture) {
+int flagger_billboard(const Float3& at, float width, float height, const std::string& picture) {
   int index = create_billboard(at[0], at[1], at[2], width, height, picture);
   scenery().billboards[size_t(index)].saved = false;
   return index;

@@ -59,7 +59,7 @@ using StatueGrid = std::array<std::vector<int>, kStatueGridCells * kStatueGridCe
 struct StartFlagger {
   bool present = false;
   int billboard = -1;
-  Vec3f a{0, 0, 0}, b{0, 0, 0};  // y above the ground
+  Float3 a{0, 0, 0}, b{0, 0, 0};  // y above the ground
   float walk_seconds = 1.0f;
   std::array<TextureId, 5> frames{};
   int frame = 0;

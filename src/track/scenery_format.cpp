@@ -16,7 +16,7 @@ const char* or_null(const std::string& name) {
   return name.empty() ? "null" : name.c_str();
 }
 
-void append_vector(std::string& out, const char* keyword, const Vec3f& v) {
+void append_vector(std::string& out, const char* keyword, const Float3& v) {
   appendf(out, "%s [ %f %f %f ]\n", keyword, v[0], v[1], v[2]);
 }
 

@@ -41,33 +41,33 @@ struct CameraEntry {
   std::vector<int> gates;  // timing gates (0..255) at which this camera takes over
 };
 
-using Vec3f = std::array<float, 3>;
+using Float3 = std::array<float, 3>;
 
 // Up to eight elements make one lens flare; the renderer gives their numbers a meaning.
 constexpr int kMaxFlareElements = 8;
 
 struct FlareElement {
   float a = 0, b = 0;
-  Vec3f colour{1, 1, 1};
+  Float3 colour{1, 1, 1};
   float size = 0;
   std::string texture;
 };
 
 struct LensFlare {
-  Vec3f where{0, 0, 0};       // a point, or a direction when `is_direction`
+  Float3 where{0, 0, 0};       // a point, or a direction when `is_direction`
   bool is_direction = false;  // "flare_vector" rather than "flare_point"
   std::vector<FlareElement> elements;
 };
 
 struct LightingFile {
-  Vec3f sun_vector{1, 1, 1};
-  Vec3f sun_color{1, 1, 1};
-  Vec3f ambient{0.5f, 0.5f, 0.5f};
-  Vec3f global_ambient{0.2f, 0.2f, 0.2f};
+  Float3 sun_vector{1, 1, 1};
+  Float3 sun_color{1, 1, 1};
+  Float3 ambient{0.5f, 0.5f, 0.5f};
+  Float3 global_ambient{0.2f, 0.2f, 0.2f};
   std::array<std::string, 5> sky{"@sky-n.ppm", "@sky-e.ppm", "@sky-s.ppm", "@sky-w.ppm",
                                  "@sky-u.ppm"};
   std::string sky_env = "@sky-env.ppm";
-  Vec3f fog_color{0.7f, 0.8f, 0.9f};
+  Float3 fog_color{0.7f, 0.8f, 0.9f};
   float fog_density = 0.0f;
   bool dynamic_lighting = false;
   float near_plane = 0.25f;
@@ -77,21 +77,21 @@ struct LightingFile {
 
 // The "flaggers" file: the start flagger, the finish flagger, then the corner flaggers.
 struct StartFlaggerEntry {
-  Vec3f a{0, 0, 0}, b{0, 0, 0};  // walks from a to b; y above the ground
+  Float3 a{0, 0, 0}, b{0, 0, 0};  // walks from a to b; y above the ground
   float width = 1, height = 1;
   float walk_seconds = 1.0f;
   std::array<std::string, 5> frames;  // before, during and after the drop
 };
 
 struct FinishFlaggerEntry {
-  Vec3f at{0, 0, 0};
+  Float3 at{0, 0, 0};
   float width = 1, height = 1;
   // Normal lap, halfway lap, last lap, finished race.
   std::array<std::string, 4> pictures;
 };
 
 struct CornerFlaggerEntry {
-  Vec3f at{0, 0, 0};
+  Float3 at{0, 0, 0};
   float width = 1, height = 1;
   std::array<int, 4> gates{-1, -1, -1, -1};  // timing gates it watches, -1 = none
   std::string normal, alert;

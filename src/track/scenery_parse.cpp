@@ -42,8 +42,8 @@ std::string argument_after_keyword(const std::string& line, std::string* keyword
   return line.substr(arg, last + 1 - arg);
 }
 
-bool read_vector(const std::string& arg, Vec3f& v) {
-  Vec3f r{};
+bool read_vector(const std::string& arg, Float3& v) {
+  Float3 r{};
   if (std::sscanf(arg.c_str(), " [ %f %f %f ]", &r[0], &r[1], &r[2]) != 3) return false;
   if (!all_finite({r[0], r[1], r[2]})) return false;
   v = r;
@@ -166,7 +166,7 @@ LightingFile parse_lighting(std::string_view text, const std::string& file) {
     std::string arg = argument_after_keyword(line.text, &key);
     bool ok = true;
     if (key == "sun_vector") {
-      Vec3f v{};
+      Float3 v{};
       ok = read_vector(arg, v) && std::hypot(v[0], v[1], v[2]) > 0.0f;
       if (ok) l.sun_vector = v;
     } else if (key == "sun_color") {
@@ -201,7 +201,7 @@ LightingFile parse_lighting(std::string_view text, const std::string& file) {
         flare = LensFlare{};
       }
     } else if (key == "fog") {
-      Vec3f c{};
+      Float3 c{};
       float density;
       ok = std::sscanf(arg.c_str(), " [ %f %f %f ] %f", &c[0], &c[1], &c[2], &density) == 4 &&
            all_finite({c[0], c[1], c[2], density});

@@ -1,0 +1,126 @@
+#include "bike/bike_contacts.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "bike/physics_world.h"
+#include "render/model_cache.h"
+#include "render/texture_cache.h"
+#include "support/data_dirs.h"
+
+namespace br {
+namespace {
+
+class BikeContacts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    br_test::use_data_directory(BR_DATA_DIR);
+    world_reset();
+    physics_world_open(g_world);
+    dWorldSetGravity(g_world.physics.world, 0, 0, 0);
+    a = build_bike(g_world, "crf450(2013)", 0, "1", "", "", "", "");
+    b = build_bike(g_world, "kx250f(2013)", 0, "2", "", "", "", "");
+  }
+  void TearDown() override {
+    a.reset();
+    b.reset();
+    physics_world_close(g_world);
+    texture_delete_all();
+    model_delete_all();
+    br_test::restore_data_directories();
+  }
+  static void put(Bike& bike, double heading, std::array<double, 3> at,
+                  std::array<double, 3> velocity) {
+    dMatrix3 r;
+    dRFromAxisAndAngle(r, 0, 1, 0, heading);
+    place_bike(bike, at, r, velocity);
+  }
+  BikePtr a, b;
+};
+
+TEST_F(BikeContacts, BikesApartDoNotTouch) {
+  put(*b, 0, {10, 0, 0}, {0, 0, 0});
+  BikeHits hits = bike_contacts(g_world, *a, *b);
+  EXPECT_EQ(hits.contacts, 0);
+  apply_contact_rules(g_world, *a, *b, hits);
+  EXPECT_FALSE(in_contact(g_world, *a));
+}
+
+// Front wheel to front wheel at 12 ft/s each: both riders are spared for a while, and the
+// bikes bounce apart without passing through each other.
+TEST_F(BikeContacts, HeadOnWheelsProtectBothRiders) {
+  put(*a, 0, {0, 0, 0}, {0, 0, -12});
+  put(*b, M_PI, {0, 0, 0.02}, {0, 0, 12});
+  g_world.frame = 1000;
+  BikeHits hits = bike_contacts(g_world, *a, *b);
+  EXPECT_GT(hits.contacts, 0);
+  EXPECT_TRUE(hits.parts_a & (1u << kBodyFrontWheel));
+  EXPECT_TRUE(hits.parts_b & (1u << kBodyFrontWheel));
+  EXPECT_FALSE(hits.parts_a & (1u << kBodyRider));
+  apply_contact_rules(g_world, *a, *b, hits);
+  EXPECT_EQ(a->state.collision_cooldown, 192);
+  EXPECT_EQ(b->state.collision_cooldown, 192);
+  EXPECT_EQ(a->state.first_hit_tick, 1000);
+  g_world.frame = 1001;
+  EXPECT_TRUE(in_contact(g_world, *b));
+  g_world.frame = 1002;
+  EXPECT_FALSE(in_contact(g_world, *b));
+
+  for (int i = 0; i < 128; ++i) {
+    apply_contact_rules(g_world, *a, *b, bike_contacts(g_world, *a, *b));
+    step_physics(g_world);
+    g_world.frame += 1;
+  }
+  EXPECT_EQ(a->state.first_hit_tick, 1000);
+  double va = dBodyGetLinearVel(a->bodies[kBodyFrame])[2];
+  double vb = dBodyGetLinearVel(b->bodies[kBodyFrame])[2];
+  EXPECT_TRUE(std::isfinite(va) && std::isfinite(vb));
+  EXPECT_GE(va - vb, -0.5);  // no longer closing
+  double gap = dBodyGetPosition(b->bodies[kBodyFrontWheel])[2] -
+               dBodyGetPosition(a->bodies[kBodyFrontWheel])[2];
+  EXPECT_LT(gap, -1.5);  // the wheels never passed through each other
+}
+
+// A's front wheel into the side of B's frame while B rides on.
+TEST_F(BikeContacts, AWheelIntoARidingBikeProtectsTheHitterOnly) {
+  put(*b, 0, {0, 0, 0}, {0, 0, -6});
+  put(*a, M_PI / 2, {0.2, 0, 3.6}, {-12, 0, 0});
+  b->state.collision_cooldown = -5;
+  BikeHits hits = bike_contacts(g_world, *a, *b);
+  ASSERT_GT(hits.contacts, 0);
+  EXPECT_TRUE(hits.parts_a & (1u << kBodyFrontWheel));
+  EXPECT_TRUE(hits.parts_b & (1u << kBodyFrame));
+  EXPECT_FALSE(hits.parts_b &
+               ((1u << kBodyFrontWheel) | (1u << kBodyRearWheel) | (1u << kBodyForkLower)));
+  apply_contact_rules(g_world, *a, *b, hits);
+  EXPECT_EQ(a->state.collision_cooldown, 256);
+  EXPECT_EQ(b->state.collision_cooldown, -640);
+
+  // A crashed bike, or one standing still, gives the hitter nothing.
+  a->state.collision_cooldown = 0;
+  b->state.crash_timer = 100;
+  apply_contact_rules(g_world, *a, *b, hits);
+  EXPECT_EQ(a->state.collision_cooldown, 0);
+}
+
+// Two riders' bodies meeting at 25 ft/s: both are thrown, unless protected.
+TEST_F(BikeContacts, RidersMeetingHardAreThrown) {
+  put(*a, 0, {0, 0, 0}, {0, 0, 0});
+  put(*b, 0, {0, 0, 0}, {0, 0, 0});
+  dBodySetPosition(b->bodies[kBodyRider], 0.8, 4.5, 4.12);  // against a's rider
+  dBodySetLinearVel(b->bodies[kBodyRider], -25, 0, 0);
+  a->state.collision_cooldown = -1;
+  BikeHits hits = bike_contacts(g_world, *a, *b);
+  EXPECT_TRUE(hits.rider_a_hard);
+  EXPECT_TRUE(hits.rider_b_hard);
+  apply_contact_rules(g_world, *a, *b, hits);
+  EXPECT_EQ(b->state.crash_timer, 512);
+  EXPECT_EQ(a->state.crash_timer, 0);
+
+  dBodySetLinearVel(b->bodies[kBodyRider], -15, 0, 0);
+  EXPECT_FALSE(bike_contacts(g_world, *a, *b).rider_a_hard);
+}
+
+}  // namespace
+}  // namespace br
