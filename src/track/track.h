@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/digest.h"
+#include "render/terrain_lod.h"
 #include "track/terrain.h"
 
 namespace br {
@@ -35,6 +36,7 @@ struct TrackState {
   int load_generation = 0;         // counts load attempts
   size_t texture_memory_base = 0;  // the texture layer's counter when this load began
   Terrain terrain;
+  TerrainLod lod;  // the renderer's detail tree over `terrain`
 };
 
 }  // namespace br
