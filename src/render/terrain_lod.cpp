@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/log.h"
+#include "render/render_settings.h"
 
 namespace br {
 namespace {
@@ -259,6 +260,31 @@ uint32_t sample_index(const TerrainLod& lod, int c, int r) {
   return static_cast<uint32_t>(c) + static_cast<uint32_t>(lod.terrain->side) * r;
 }
 
+// With debugging on, the first leaf found beside a leaf two or more levels finer is reported
+// once; after that the check costs nothing for the rest of the run.
+bool g_crack_check = true;
+
+void check_for_crack(const TerrainLod& lod, int level, int x, int z) {
+  static constexpr int kEdges[4][6] = {
+      // neighbour offset, then its two children that touch this leaf's edge
+      {0, 1, 0, 0, 1, 0},
+      {1, 0, 0, 0, 0, 1},
+      {0, -1, 0, 1, 1, 1},
+      {-1, 0, 1, 0, 1, 1}};
+  const int n = 1 << level;
+  for (const auto& e : kEdges) {
+    const int nx = x + e[0], nz = z + e[1];
+    if (nx < 0 || nz < 0 || nx >= n || nz >= n) continue;
+    if (!terrain_lod_is_subdivided(lod, level, nx, nz)) continue;
+    if (terrain_lod_is_subdivided(lod, level + 1, 2 * nx + e[2], 2 * nz + e[3]) ||
+        terrain_lod_is_subdivided(lod, level + 1, 2 * nx + e[4], 2 * nz + e[5])) {
+      kota::log_printf("Found a crack!\n");
+      g_crack_check = false;
+      return;
+    }
+  }
+}
+
 bool neighbour_split(const TerrainLod& lod, int level, int x, int z) {
   const int n = 1 << level;
   if (x < 0 || z < 0 || x >= n || z >= n) return false;
@@ -278,6 +304,7 @@ void emit_leaf(const TerrainLod& lod, int level, int x, int z, TerrainFans& out)
       put(x1, z0), put(x0, z0), put(x0, z1), put(x1, z1);
     }
   } else {
+    if (g_crack_check && render_settings().debug_level >= 1) check_for_crack(lod, level, x, z);
     const int mx = x0 + side / 2, mz = z0 + side / 2;
     put(mx, mz);
     put(x0, z1);

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "log_capture.h"
+#include "render/render_settings.h"
 #include "shell/world.h"
 #include "support/data_dirs.h"
 #include "track/terrain_queries.h"
@@ -274,6 +276,30 @@ TEST(TerrainLod, RefusesGridsItCannotSplitAndNonsenseScales) {
     EXPECT_TRUE(std::isfinite(terrain_lod_radius2(lod, 3, 1, 1)));
     check_cameras(lod, {{3.0f, 3.0f}});
   }
+}
+
+TEST(TerrainLod, DebugCrackCheckReportsTheFirstCrackOnly) {
+  Terrain t = bumpy_terrain(3, 1.0f);
+  TerrainLod lod;
+  ASSERT_TRUE(terrain_lod_build(lod, t, 0.125 / 70));
+  br_test::LogCapture log;
+  render_settings().debug_level = 1;
+  TerrainFans fans;
+  terrain_lod_mark(lod, 3.0f, 3.0f);
+  terrain_lod_fans(lod, 3.0f, 3.0f, fans);
+  EXPECT_EQ(log.count("Found a crack!"), 0);
+  // Break the rule by hand: leaf (1, 0) of level 1 beside a level-2 node that is split.
+  auto node = [](int level, int x, int z) {
+    return ((1u << (2 * level)) - 1) / 3 + x + (z << level);
+  };
+  std::fill(lod.subdivided.begin(), lod.subdivided.end(), 0);
+  lod.subdivided[node(0, 0, 0)] = 1;
+  lod.subdivided[node(1, 0, 0)] = 1;
+  lod.subdivided[node(2, 1, 0)] = 1;
+  terrain_lod_fans(lod, 3.0f, 3.0f, fans);
+  terrain_lod_fans(lod, 3.0f, 3.0f, fans);
+  EXPECT_EQ(log.count("Found a crack!"), 1);
+  render_settings() = RenderSettings{};
 }
 
 TEST(TerrainLod, DefaultTrackHasNoCracksAndRefinesARutInAFewFrames) {
