@@ -20,6 +20,15 @@ constexpr float kMinErrorScale = 1e-6f;
 // 4^13 / 3 nodes of radii: more than any track needs.
 constexpr int kMaxLevels = 13;
 
+// The ground under a tree can be freed or replaced without the tree being told; nothing is
+// read from it then.
+bool usable(const TerrainLod& lod) {
+  if (!lod.terrain || lod.levels == 0) return false;
+  const Terrain& t = *lod.terrain;
+  return t.side == (1 << lod.levels) + 1 &&
+         t.heights.size() == static_cast<size_t>(t.side) * t.side;
+}
+
 size_t level_start(int level) {
   return ((size_t{1} << (2 * level)) - 1) / 3;
 }
@@ -374,7 +383,7 @@ void terrain_lod_clear(TerrainLod& lod) {
 }
 
 void terrain_lod_mark_changed(TerrainLod& lod, float x0, float z0, float x1, float z1) {
-  if (!lod.terrain) return;
+  if (!usable(lod)) return;
   const Terrain& t = *lod.terrain;
   const float last = static_cast<float>(t.side - 1);
   float c0 = std::floor(x0 / t.spacing), c1 = std::ceil(x1 / t.spacing);
@@ -386,13 +395,13 @@ void terrain_lod_mark_changed(TerrainLod& lod, float x0, float z0, float x1, flo
 }
 
 void terrain_mark_dirty(TerrainLod& lod) {
-  if (!lod.terrain) return;
+  if (!usable(lod)) return;
   lod.pending = {0, 0, lod.terrain->side - 1, lod.terrain->side - 1};
 }
 
 int64_t terrain_lod_update(TerrainLod& lod, int64_t budget) {
   int64_t used = 0;
-  if (!lod.terrain) return used;
+  if (!usable(lod)) return used;
   while (used < budget) {
     if (!lod.pass.active) {
       if (lod.pending.empty()) break;
@@ -421,7 +430,7 @@ float terrain_lod_radius2(const TerrainLod& lod, int level, int x, int z) {
 }
 
 void terrain_lod_mark(TerrainLod& lod, float eye_x, float eye_z) {
-  if (!lod.terrain) return;
+  if (!usable(lod)) return;
   std::fill(lod.subdivided.begin(), lod.subdivided.end(), 0);
   force_camera_blocks(lod, eye_x, eye_z);
   mark_walk(lod, 0, 0, 0, eye_x, eye_z);
@@ -436,7 +445,7 @@ void terrain_lod_fans(const TerrainLod& lod, float eye_x, float eye_z, TerrainFa
   out.samples.clear();
   out.fans.clear();
   out.triangles = 0;
-  if (!lod.terrain) return;
+  if (!usable(lod)) return;
   fan_walk(lod, 0, 0, 0, eye_x, eye_z, out);
 }
 

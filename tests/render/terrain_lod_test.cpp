@@ -269,6 +269,16 @@ TEST(TerrainLod, RefusesGridsItCannotSplitAndNonsenseScales) {
   terrain_lod_fans(lod, 0, 0, fans);
   EXPECT_TRUE(fans.fans.empty());
   EXPECT_EQ(terrain_lod_update(lod, kTerrainLodFrameBudget), 0);
+  // Ground freed under a built tree: nothing is read from it.
+  Terrain gone = bumpy_terrain(3, 1.0f);
+  ASSERT_TRUE(terrain_lod_build(lod, gone, 0.01));
+  gone.heights.clear();
+  gone.side = 0;
+  terrain_lod_mark_changed(lod, 0, 0, 5, 5);
+  EXPECT_EQ(terrain_lod_update(lod, kTerrainLodUnlimited), 0);
+  terrain_lod_mark(lod, 0, 0);
+  terrain_lod_fans(lod, 0, 0, fans);
+  EXPECT_TRUE(fans.fans.empty());
   // --detail 0 or below: the most detail, never a division by zero.
   Terrain ok = bumpy_terrain(3, 1.0f);
   for (double scale : {0.0, -1.0, std::nan("")}) {
