@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "render/terrain_lod.h"
 #include "shell/main_loop.h"
 
 namespace {
@@ -16,7 +17,8 @@ struct FakeClock {
   double t = 100.0;
   double slept = 0.0;
   br::LoopClock loop_clock() {
-    return {[this] { return t; }, [this](double s) {
+    return {[this] { return t; },
+            [this](double s) {
               slept += s;
               t += s;
             }};
@@ -99,10 +101,10 @@ TEST_F(FrameLoopTest, EventsLandOnTheStepWhoseDeadlineTheyPrecede) {
   // A frame of four steps, due a quarter, a half, three quarters and all of the way through.
   double frame_start = clock.t;
   std::deque<kota::Event> queue = {
-      {1, true, kota::clock_from_seconds(frame_start + 0.009)},   // step 2
-      {2, true, kota::clock_from_seconds(frame_start + 0.02)},    // step 3
-      {3, true, kota::clock_from_seconds(frame_start + 0.031)},   // step 4
-      {4, true, kota::clock_from_seconds(frame_start + 0.05)},    // late, yet due now
+      {1, true, kota::clock_from_seconds(frame_start + 0.009)},  // step 2
+      {2, true, kota::clock_from_seconds(frame_start + 0.02)},   // step 3
+      {3, true, kota::clock_from_seconds(frame_start + 0.031)},  // step 4
+      {4, true, kota::clock_from_seconds(frame_start + 0.05)},   // late, yet due now
   };
   int step = 0;
   double last_deadline = -1;
@@ -212,6 +214,26 @@ TEST_F(FrameLoopTest, QuitAfterEndsTheMainLoopAfterThatManyFrames) {
   hooks.quit_after_frames = 5;
   br::main_loop(g_world, hooks);
   EXPECT_EQ(drawn, 5);
+}
+
+TEST_F(FrameLoopTest, EachFrameBringsTheTerrainDetailUpToDateUnderItsBudget) {
+  br::Terrain& t = g_world.track.terrain;
+  br::terrain_set_size(t, 5, 2.0f);  // 65 x 65 samples: a full pass takes a few frames
+  t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
+  for (size_t i = 0; i < t.heights.size(); i += 7) t.heights[i] = 1.0f;
+  ASSERT_TRUE(br::terrain_lod_build(g_world.track.lod, t, 0.01));
+  br::terrain_mark_dirty(g_world.track.lod);
+  br::MainLoopHooks hooks;
+  hooks.clock = clock.loop_clock();
+  hooks.events = no_events();
+  hooks.draw_frame = [](br::World&) { return true; };
+  hooks.quit_after_frames = 1;
+  br::main_loop(g_world, hooks);
+  EXPECT_TRUE(br::terrain_lod_busy(g_world.track.lod));  // one frame's budget is not enough
+  g_world.loop.quit_requested = false;
+  hooks.quit_after_frames = 20;
+  br::main_loop(g_world, hooks);
+  EXPECT_FALSE(br::terrain_lod_busy(g_world.track.lod));
 }
 
 TEST(FrameHistogram, BinsDoubleWithEachStep) {
