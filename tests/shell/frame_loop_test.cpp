@@ -17,8 +17,7 @@ struct FakeClock {
   double t = 100.0;
   double slept = 0.0;
   br::LoopClock loop_clock() {
-    return {[this] { return t; },
-            [this](double s) {
+    return {[this] { return t; }, [this](double s) {
               slept += s;
               t += s;
             }};
@@ -101,10 +100,10 @@ TEST_F(FrameLoopTest, EventsLandOnTheStepWhoseDeadlineTheyPrecede) {
   // A frame of four steps, due a quarter, a half, three quarters and all of the way through.
   double frame_start = clock.t;
   std::deque<kota::Event> queue = {
-      {1, true, kota::clock_from_seconds(frame_start + 0.009)},  // step 2
-      {2, true, kota::clock_from_seconds(frame_start + 0.02)},   // step 3
-      {3, true, kota::clock_from_seconds(frame_start + 0.031)},  // step 4
-      {4, true, kota::clock_from_seconds(frame_start + 0.05)},   // late, yet due now
+      {1, true, kota::clock_from_seconds(frame_start + 0.009)},   // step 2
+      {2, true, kota::clock_from_seconds(frame_start + 0.02)},    // step 3
+      {3, true, kota::clock_from_seconds(frame_start + 0.031)},   // step 4
+      {4, true, kota::clock_from_seconds(frame_start + 0.05)},    // late, yet due now
   };
   int step = 0;
   double last_deadline = -1;
