@@ -1,8 +1,8 @@
 #include "shell/main_loop.h"
 
+#include "shell/controls.h"
 #include "files/messages.h"
 #include "render/terrain_lod.h"
-#include "shell/controls.h"
 
 namespace br {
 
