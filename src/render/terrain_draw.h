@@ -11,4 +11,8 @@ namespace br {
 // (translated by minus the eye) and enabled depth testing; the GL state is left as found.
 void terrain_draw(const float eye[3], TerrainLod& lod);
 
+// Deletes the textures made for tiles kept as pictures. Call before those pictures are freed
+// (texture_delete_all) and while the context is current.
+void terrain_gl_release();
+
 }  // namespace br

@@ -14,15 +14,68 @@ namespace {
 // The vertex arrays of one frame's fans, kept between frames to avoid reallocating.
 struct GroundArrays {
   TerrainFans fans;
-  std::vector<float> positions;     // x, y, z feet
-  std::vector<float> texcoords;     // one unit per tile
-  std::vector<uint8_t> colours;     // r, g, b, a
-  std::vector<TextureId> textures;  // per fan
+  std::vector<float> positions;  // x, y, z feet
+  std::vector<float> texcoords;  // one unit per tile
+  std::vector<uint8_t> colours;  // r, g, b, a
+  std::vector<GLuint> textures;  // per fan
 };
 
 GroundArrays& ground_arrays() {
   static GroundArrays arrays;
   return arrays;
+}
+
+// Tiles kept as pictures (ground composed in software) get a repeating texture of their own
+// the first time they are drawn.
+struct PictureTexture {
+  const Image* image;
+  GLuint id;
+};
+
+std::vector<PictureTexture>& picture_textures() {
+  static std::vector<PictureTexture> textures;
+  return textures;
+}
+
+GLuint upload_picture(const Image& image) {
+  static constexpr GLenum kFormats[5] = {0, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA};
+  if (image.components < 1 || image.components > 4 || image.width < 1 || image.height < 1) {
+    return 0;
+  }
+  const GLenum format = kFormats[image.components];
+  GLuint id = 0;
+  glGenTextures(1, &id);
+  glBindTexture(GL_TEXTURE_2D, id);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (int level = 0; level < image.levels; ++level) {
+    if (level_offset(image, level) + level_bytes(image, level) > image.pixels.size()) break;
+    glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(format),
+                 mip_dimension(image.width, level), mip_dimension(image.height, level), 0, format,
+                 GL_UNSIGNED_BYTE, image.pixels.data() + level_offset(image, level));
+  }
+  glPopClientAttrib();
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, image.levels - 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                  image.levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  return id;
+}
+
+GLuint picture_texture(const Image* image) {
+  if (!image) return 0;
+  for (const PictureTexture& p : picture_textures()) {
+    if (p.image == image) return p.id;
+  }
+  GLuint id = upload_picture(*image);
+  picture_textures().push_back({image, id});
+  return id;
+}
+
+GLuint tile_texture(const TileType& tile) {
+  return tile.texture ? tile.texture : picture_texture(tile.image);
 }
 
 // Shadows darken the baked shading but never to black, so shadowed ground keeps its texture.
@@ -60,14 +113,15 @@ void fill_arrays(const Terrain& t, GroundArrays& a) {
         static_cast<float>(t.side - 1) / static_cast<float>(1 << fan.level) * t.spacing;
     float cx = (static_cast<float>(fan.x) + 0.5f) * side;
     float cz = (static_cast<float>(fan.z) + 0.5f) * side;
-    // Ground composed in software has no texture of its own yet: drawn in colour only.
-    a.textures[f] = t.tiles.empty()
-                        ? 0
-                        : t.tiles[std::min<size_t>(tile_at(t, cx, cz), t.tiles.size() - 1)].texture;
+    if (t.tiles.empty()) {
+      a.textures[f] = 0;
+      continue;
+    }
+    a.textures[f] = tile_texture(t.tiles[std::min<size_t>(tile_at(t, cx, cz), t.tiles.size() - 1)]);
   }
 }
 
-void bind_ground(TextureId id, TextureId& bound) {
+void bind_ground(GLuint id, GLuint& bound) {
   if (id == bound) return;
   if (id) {
     glEnable(GL_TEXTURE_2D);
@@ -87,9 +141,9 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
   GroundArrays& a = ground_arrays();
   terrain_lod_mark(lod, eye[0], eye[2]);
   terrain_lod_fans(lod, eye[0], eye[2], a.fans);
-  fill_arrays(t, a);
-
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+  fill_arrays(t, a);  // may upload tile pictures
+
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_BLEND);
@@ -113,7 +167,7 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
     glTexCoordPointer(2, GL_FLOAT, 0, a.texcoords.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, a.colours.data());
   }
-  TextureId bound = ~0u;
+  GLuint bound = ~0u;
   for (size_t f = 0; f < a.fans.fans.size(); ++f) {
     const TerrainFan& fan = a.fans.fans[f];
     bind_ground(a.textures[f], bound);
@@ -132,6 +186,11 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
   render_stats().ground_polygons.value += static_cast<int>(a.fans.triangles);
   glPopClientAttrib();
   glPopAttrib();
+}
+
+void terrain_gl_release() {
+  for (const PictureTexture& p : picture_textures()) glDeleteTextures(1, &p.id);
+  picture_textures().clear();
 }
 
 }  // namespace br
