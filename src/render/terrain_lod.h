@@ -6,7 +6,8 @@
 //
 // Levels: level 0 is the whole terrain; level i has 2^i x 2^i nodes; the finest level L has one
 // grid cell per node, so the grid has 2^L cells per side. Node (i, x, z) is numbered
-// (4^i - 1) / 3 + x + z * 2^i. Radii are kept for the levels that can be subdivided (0..L-1).
+// (4^i - 1) / 3 + x + z * 2^i. Radii are kept for levels L-5 to L-1: coarser levels are always
+// subdivided and the finest never is.
 #pragma once
 
 #include <array>
