@@ -2,6 +2,7 @@
 
 #include "shell/controls.h"
 #include "files/messages.h"
+#include "render/terrain_lod.h"
 
 namespace br {
 
@@ -27,7 +28,11 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     double now = frame_advance(w, hooks.clock);
     read_mouse_axes(w);
     step_loop(w, now, hooks.events);
-    if (w.view_mode != kViewTitle) expire_messages(w);
+    if (w.view_mode != kViewTitle) {
+      // Ruts dug this frame reach the terrain's detail a few frames later, never in one hitch.
+      terrain_lod_update(w.track.lod, kTerrainLodFrameBudget);
+      expire_messages(w);
+    }
   }
 }
 

@@ -26,6 +26,7 @@
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
+#include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
@@ -88,6 +89,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   close_control_axes(w);
   if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
+  terrain_gl_release();
   texture_delete_all();
   model_delete_all();
   game_fonts() = GameFonts{};

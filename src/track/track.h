@@ -11,6 +11,7 @@
 #include "files/digest.h"
 #include "race/timing_gates.h"
 #include "track/scenery.h"
+#include "render/terrain_lod.h"
 #include "track/terrain.h"
 
 namespace br {
@@ -39,6 +40,7 @@ struct TrackState {
   Terrain terrain;
   Scenery scenery;     // what stands on the ground, the lighting and the cameras
   TrackTiming timing;  // start positions, timing gates and lap lists
+  TerrainLod lod;  // the renderer's detail tree over `terrain`
 };
 
 }  // namespace br

@@ -64,6 +64,8 @@ bool load_track(const std::string& dir) {
     return false;
   }
   log_texture_memory("hf");
+  // The whole radius table before the first frame, so nothing is drawn coarse.
+  terrain_lod_build(track.lod, track.terrain, g_world.detail.terrain_error_scale);
 
   digest.feed_file(path + "/timing_gates");
   run(steps.read_timing_gates, path);
@@ -96,6 +98,7 @@ void free_track() {
   TrackState& track = g_world.track;
   kota::log_printf("Deallocating track\n");
   if (track_steps().free_scenery) track_steps().free_scenery();
+  terrain_lod_clear(track.lod);
   free_height_field(track.terrain);
   track.loaded = false;
   track.dir.clear();

@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "render/terrain_lod.h"
 #include "shell/main_loop.h"
 
 namespace {
@@ -212,6 +213,26 @@ TEST_F(FrameLoopTest, QuitAfterEndsTheMainLoopAfterThatManyFrames) {
   hooks.quit_after_frames = 5;
   br::main_loop(g_world, hooks);
   EXPECT_EQ(drawn, 5);
+}
+
+TEST_F(FrameLoopTest, EachFrameBringsTheTerrainDetailUpToDateUnderItsBudget) {
+  br::Terrain& t = g_world.track.terrain;
+  br::terrain_set_size(t, 5, 2.0f);  // 65 x 65 samples: a full pass takes a few frames
+  t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
+  for (size_t i = 0; i < t.heights.size(); i += 7) t.heights[i] = 1.0f;
+  ASSERT_TRUE(br::terrain_lod_build(g_world.track.lod, t, 0.01));
+  br::terrain_mark_dirty(g_world.track.lod);
+  br::MainLoopHooks hooks;
+  hooks.clock = clock.loop_clock();
+  hooks.events = no_events();
+  hooks.draw_frame = [](br::World&) { return true; };
+  hooks.quit_after_frames = 1;
+  br::main_loop(g_world, hooks);
+  EXPECT_TRUE(br::terrain_lod_busy(g_world.track.lod));  // one frame's budget is not enough
+  g_world.loop.quit_requested = false;
+  hooks.quit_after_frames = 20;
+  br::main_loop(g_world, hooks);
+  EXPECT_FALSE(br::terrain_lod_busy(g_world.track.lod));
 }
 
 TEST(FrameHistogram, BinsDoubleWithEachStep) {

@@ -1,0 +1,196 @@
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "render/render_settings.h"
+#include "render/render_stats.h"
+#include "render/terrain_draw.h"
+#include "track/terrain_queries.h"
+
+namespace br {
+namespace {
+
+// The vertex arrays of one frame's fans, kept between frames to avoid reallocating.
+struct GroundArrays {
+  TerrainFans fans;
+  std::vector<float> positions;  // x, y, z feet
+  std::vector<float> texcoords;  // one unit per tile
+  std::vector<uint8_t> colours;  // r, g, b, a
+  std::vector<GLuint> textures;  // per fan
+};
+
+GroundArrays& ground_arrays() {
+  static GroundArrays arrays;
+  return arrays;
+}
+
+// Tiles kept as pictures (ground composed in software) get a repeating texture of their own
+// the first time they are drawn.
+struct PictureTexture {
+  const Image* image;
+  GLuint id;
+};
+
+std::vector<PictureTexture>& picture_textures() {
+  static std::vector<PictureTexture> textures;
+  return textures;
+}
+
+GLuint upload_picture(const Image& image) {
+  static constexpr GLenum kFormats[5] = {0, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA};
+  if (image.components < 1 || image.components > 4 || image.width < 1 || image.height < 1) {
+    return 0;
+  }
+  const GLenum format = kFormats[image.components];
+  GLuint id = 0;
+  glGenTextures(1, &id);
+  glBindTexture(GL_TEXTURE_2D, id);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (int level = 0; level < image.levels; ++level) {
+    if (level_offset(image, level) + level_bytes(image, level) > image.pixels.size()) break;
+    glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(format),
+                 mip_dimension(image.width, level), mip_dimension(image.height, level), 0, format,
+                 GL_UNSIGNED_BYTE, image.pixels.data() + level_offset(image, level));
+  }
+  glPopClientAttrib();
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, image.levels - 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                  image.levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  return id;
+}
+
+GLuint picture_texture(const Image* image) {
+  if (!image) return 0;
+  for (const PictureTexture& p : picture_textures()) {
+    if (p.image == image) return p.id;
+  }
+  GLuint id = upload_picture(*image);
+  picture_textures().push_back({image, id});
+  return id;
+}
+
+GLuint tile_texture(const TileType& tile) {
+  return tile.texture ? tile.texture : picture_texture(tile.image);
+}
+
+// Shadows darken the baked shading but never to black, so shadowed ground keeps its texture.
+constexpr float kShadowStrength = 0.6f;
+
+void fill_arrays(const Terrain& t, GroundArrays& a) {
+  const size_t n = a.fans.samples.size();
+  a.positions.resize(n * 3);
+  a.texcoords.resize(n * 2);
+  a.colours.resize(n * 4);
+  const bool shaded = t.shading.size() == t.heights.size() * 3;
+  const bool shadowed = t.shadows.size() == t.heights.size();
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t s = a.fans.samples[i];
+    const int c = static_cast<int>(s % static_cast<uint32_t>(t.side));
+    const int r = static_cast<int>(s / static_cast<uint32_t>(t.side));
+    const float x = static_cast<float>(c) * t.spacing, z = static_cast<float>(r) * t.spacing;
+    a.positions[3 * i] = x;
+    a.positions[3 * i + 1] = t.heights[s];
+    a.positions[3 * i + 2] = z;
+    a.texcoords[2 * i] = x / t.tile_size;
+    a.texcoords[2 * i + 1] = z / t.tile_size;
+    float light =
+        shadowed ? 1.0f - kShadowStrength * static_cast<float>(t.shadows[s]) / 255.0f : 1.0f;
+    for (int k = 0; k < 3; ++k) {
+      float base = shaded ? static_cast<float>(t.shading[3 * static_cast<size_t>(s) + k]) : 128.0f;
+      a.colours[4 * i + k] = static_cast<uint8_t>(std::clamp(base * light, 0.0f, 255.0f));
+    }
+    a.colours[4 * i + 3] = 255;
+  }
+  a.textures.resize(a.fans.fans.size());
+  for (size_t f = 0; f < a.fans.fans.size(); ++f) {
+    const TerrainFan& fan = a.fans.fans[f];
+    const float side =
+        static_cast<float>(t.side - 1) / static_cast<float>(1 << fan.level) * t.spacing;
+    float cx = (static_cast<float>(fan.x) + 0.5f) * side;
+    float cz = (static_cast<float>(fan.z) + 0.5f) * side;
+    if (t.tiles.empty()) {
+      a.textures[f] = 0;
+      continue;
+    }
+    a.textures[f] = tile_texture(t.tiles[std::min<size_t>(tile_at(t, cx, cz), t.tiles.size() - 1)]);
+  }
+}
+
+void bind_ground(GLuint id, GLuint& bound) {
+  if (id == bound) return;
+  if (id) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, id);
+  } else {
+    glDisable(GL_TEXTURE_2D);
+  }
+  bound = id;
+  render_stats().texture_changes.value += 1;
+}
+
+}  // namespace
+
+void terrain_draw(const float eye[3], TerrainLod& lod) {
+  if (!lod.terrain) return;
+  const Terrain& t = *lod.terrain;
+  GroundArrays& a = ground_arrays();
+  terrain_lod_mark(lod, eye[0], eye[2]);
+  terrain_lod_fans(lod, eye[0], eye[2], a.fans);
+  glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+  fill_arrays(t, a);  // may upload tile pictures
+
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
+  // The shading is stored at half intensity: texture x colour x 2 restores it and lets lit
+  // ground be brighter than its texture.
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PRIMARY_COLOR);
+  glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, 2.0f);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
+
+  const bool arrays = render_settings().vertex_arrays;
+  if (arrays) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, a.positions.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, a.texcoords.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, a.colours.data());
+  }
+  GLuint bound = ~0u;
+  for (size_t f = 0; f < a.fans.fans.size(); ++f) {
+    const TerrainFan& fan = a.fans.fans[f];
+    bind_ground(a.textures[f], bound);
+    if (arrays) {
+      glDrawArrays(GL_TRIANGLE_FAN, static_cast<GLint>(fan.first), static_cast<GLsizei>(fan.count));
+      continue;
+    }
+    glBegin(GL_TRIANGLE_FAN);
+    for (uint32_t i = fan.first; i < fan.first + fan.count; ++i) {
+      glColor4ubv(&a.colours[4 * i]);
+      glTexCoord2fv(&a.texcoords[2 * i]);
+      glVertex3fv(&a.positions[3 * i]);
+    }
+    glEnd();
+  }
+  render_stats().ground_polygons.value += static_cast<int>(a.fans.triangles);
+  glPopClientAttrib();
+  glPopAttrib();
+}
+
+void terrain_gl_release() {
+  for (const PictureTexture& p : picture_textures()) glDeleteTextures(1, &p.id);
+  picture_textures().clear();
+}
+
+}  // namespace br

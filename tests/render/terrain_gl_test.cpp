@@ -1,0 +1,140 @@
+// The ground drawn through a real OpenGL context from a fixed camera (Mesa under Xvfb).
+#include <SDL.h>
+#include <epoxy/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "png_writer.h"
+#include "render/render_gl.h"
+#include "render/render_settings.h"
+#include "render/render_stats.h"
+#include "render/terrain_draw.h"
+#include "render/texture_cache.h"
+#include "support/data_dirs.h"
+#include "support/temp_dir.h"
+
+namespace br {
+namespace {
+
+constexpr int kSize = 64;
+
+class TerrainGlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || SDL_Init(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no display";
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    window_ =
+        SDL_CreateWindow("terrain test", 0, 0, kSize, kSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window_) context_ = SDL_GL_CreateContext(window_);
+    if (!context_) GTEST_SKIP() << "no OpenGL context: " << SDL_GetError();
+    br_test::use_data_directory(dir.path().string());
+    render_settings() = RenderSettings{};
+    render_gl_install();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+  }
+  void TearDown() override {
+    if (context_) {
+      terrain_gl_release();
+      texture_delete_all();
+      render_gl_uninstall();
+      SDL_GL_DeleteContext(context_);
+    }
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_Quit();
+    br_test::restore_data_directories();
+    render_settings() = RenderSettings{};
+  }
+  SDL_Window* window_ = nullptr;
+  SDL_GLContext context_ = nullptr;
+  br_test::TempDir dir;
+};
+
+// 512 ft square of rolling ground, one orange tile, evenly lit.
+Terrain orange_ground(TextureId texture) {
+  Terrain t;
+  terrain_set_size(t, 5, 8.0f);
+  const size_t n = static_cast<size_t>(t.side) * t.side;
+  t.heights.resize(n);
+  for (int r = 0; r < t.side; ++r) {
+    for (int c = 0; c < t.side; ++c) {
+      t.heights[c + static_cast<size_t>(t.side) * r] =
+          3.0f * std::sin(c * 0.4f) * std::cos(r * 0.3f);
+    }
+  }
+  t.shading.assign(n * 3, 100);  // half intensity: shown at 200
+  t.shadows.assign(n, 0);
+  t.tilemap.assign(static_cast<size_t>(t.tile_side) * t.tile_side, 0);
+  t.tiles.push_back(default_tile());
+  t.tiles[0].texture = texture;
+  return t;
+}
+
+TEST_F(TerrainGlTest, GroundFillsTheLowerHalfSeenFromItsEdge) {
+  std::vector<uint8_t> rgb(8 * 8 * 3);
+  for (size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 220, rgb[i + 1] = 130, rgb[i + 2] = 30;
+  br_test::write_file(dir.file("ground-repeat.png"), br_test::encode_png_pixels(8, 8, 3, rgb));
+  TextureId texture = texture_load("@ground-repeat.png");
+  ASSERT_NE(texture, 0u);
+  // The same picture kept in memory, as ground composed in software keeps its tiles.
+  Image picture = make_image(8, 8, 3);
+  picture.pixels = rgb;
+  Terrain t = orange_ground(texture);
+  TerrainLod lod;
+  ASSERT_TRUE(terrain_lod_build(lod, t, 0.125 / 70));
+
+  for (int pass = 0; pass < 3; ++pass) {
+    const bool arrays = pass != 1;
+    render_settings().vertex_arrays = arrays;
+    if (pass == 2) {
+      t.tiles[0].texture = 0;
+      t.tiles[0].image = &picture;
+    }
+    glViewport(0, 0, kSize, kSize);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 1000.0);  // 90 degrees each way
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // Standing just beyond the south edge, 12 ft up, looking north (negative z) level.
+    const float eye[3] = {256.0f, 12.0f, 520.0f};
+    glTranslatef(-eye[0], -eye[1], -eye[2]);
+    render_stats_begin_frame();
+    terrain_draw(eye, lod);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_GT(render_stats().ground_polygons.value, 100);
+    glFinish();
+
+    std::vector<uint8_t> pixels(kSize * kSize * 4);
+    glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    int ground_below = 0, sky_above = 0, lit_orange = 0;
+    for (int y = 0; y < kSize; ++y) {
+      for (int x = 0; x < kSize; ++x) {
+        const uint8_t* p = &pixels[4 * (x + kSize * y)];
+        bool sky = p[0] == 0 && p[1] == 0 && p[2] == 255;
+        if (y < kSize / 2 - 4 && !sky) ++ground_below;
+        if (y >= kSize / 2 + 2 && sky) ++sky_above;
+        // Texture x shading x 2: about 220 x 200 / 255.
+        if (!sky && p[0] > 150 && p[0] < 200 && p[0] > p[1] && p[1] > p[2]) ++lit_orange;
+      }
+    }
+    EXPECT_EQ(ground_below, kSize * (kSize / 2 - 4)) << "pass " << pass;
+    EXPECT_EQ(sky_above, kSize * (kSize / 2 - 2)) << "pass " << pass;
+    EXPECT_GT(lit_orange, kSize * kSize / 4) << "pass " << pass;
+    // The state is left as the scene had it.
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
+  }
+}
+
+}  // namespace
+}  // namespace br
