@@ -46,26 +46,36 @@ DisplayMode mode_of(const SDL_DisplayMode& m) {
   return {m.w, m.h, static_cast<int>(SDL_BITSPERPIXEL(m.format)), m.refresh_rate};
 }
 
+// Starts SDL's video with a driver that shows something, or fails. A display that is set but
+// refuses the first connection (a busy X server) is tried again before giving up.
 bool init_video() {
   // The game handles its own stop signals so that shutdown still writes its files.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::string why = std::string("No display available: ") + SDL_GetError();
-    set_error(why.c_str());
-    return false;
-  }
-  // Without a screen SDL falls back to drivers that draw nowhere; a game window nobody can
-  // see is no window, unless the player asked for such a driver by name.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  bool invisible =
-      driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-  if (invisible && !std::getenv("SDL_VIDEODRIVER")) {
+  constexpr int kDisplayTries = 5;
+  constexpr int64_t kDisplayRetryMicroseconds = 200000;
+  const char* display = std::getenv("DISPLAY");
+  for (int attempt = 1;; ++attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      std::string why = std::string("No display available: ") + SDL_GetError();
+      set_error(why.c_str());
+      return false;
+    }
+    // Without a screen SDL falls back to drivers that draw nowhere; a game window nobody can
+    // see is no window, unless the player asked for such a driver by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool invisible =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (!invisible || std::getenv("SDL_VIDEODRIVER")) {
+      log_printf("Video driver %s\n", driver ? driver : "?");
+      return true;
+    }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    set_error("No display available (DISPLAY is not set or the display cannot be reached)");
-    return false;
+    if (!display || !*display || attempt == kDisplayTries) break;
+    log_printf("Display %s did not answer; trying again\n", display);
+    sleep_for(0, kDisplayRetryMicroseconds);
   }
-  log_printf("Video driver %s\n", driver ? driver : "?");
-  return true;
+  set_error("No display available (DISPLAY is not set or the display cannot be reached)");
+  return false;
 }
 
 // Stamps an SDL event on our clock: SDL's stamp is in whole milliseconds since its start, so

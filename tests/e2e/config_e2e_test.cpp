@@ -20,7 +20,8 @@ namespace {
 int run_game(const std::string& data_home, const std::string& log, std::vector<std::string> args) {
   setenv("XDG_DATA_HOME", data_home.c_str(), 1);
   setenv("KOTA_LOGFILE", log.c_str(), 1);
-  setenv("KOTA_OPTIONS", "[quit-after:3]", 1);
+  // Dialogs are off: a message box on the test's display would wait for a click forever.
+  setenv("KOTA_OPTIONS", "[quit-after:3][dialogs:off]", 1);
   args.insert(args.begin(), BR_GAME_EXE);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
