@@ -228,9 +228,6 @@ bool body_shape_contacts(World& w, Bike& bike) {
     const CollisionShape* shape = bike.parts.shapes[kShapeOf[part]];
     if (!shape) continue;
     dBodyID body = bike.bodies[part];
-    // A shape well clear of the highest ground cannot touch it.
-    const dReal* at = dBodyGetPosition(body);
-    if (at[1] - shape->bounding_radius > t.max_height) continue;
     for (const ShapeSphere& s : shape->spheres) {
       dVector3 c;
       dBodyGetRelPointPos(body, s.x, s.y, s.z, c);
