@@ -133,6 +133,10 @@ TorusContact torus_contact(const Terrain& t, const Vec3d& centre, const Vec3d& a
                            double ring_radius, double tube_radius) {
   TorusContact best;
   if (!t.loaded() || t.side < 2) return best;
+  // A body already blown up by the solver must not feed its NaNs back through a contact.
+  for (int i = 0; i < 3; ++i) {
+    if (!std::isfinite(centre[i]) || !std::isfinite(axle[i])) return best;
+  }
   double reach = ring_radius + tube_radius;
   int last = t.side - 2;  // cells per side minus one
   auto cell = [&](double v) {

@@ -53,6 +53,8 @@ TEST(TyreGround, TorusOnFlatGroundReachesDownByItsLowestPoint) {
   // A wheel sunk below its tube still reports how deep its ring went.
   c = torus_contact(t, {40, 50 + ring - 0.1, 40}, {1, 0, 0}, ring, tube);
   EXPECT_NEAR(c.depth, tube + 0.1, 1e-5);
+  // A body gone to NaN gets no contact, rather than one with a NaN depth.
+  EXPECT_EQ(torus_contact(t, {NAN, 50, 40}, {1, 0, 0}, ring, tube).depth, 0);
 }
 
 TEST(TyreGround, TorusOnASlopeTakesTheSlopesNormal) {
