@@ -1,6 +1,8 @@
 // The cost of a world tick with N bikes on the default track, against the physics engine
 // alone stepping the same bodies and joints with one plain ground contact per tyre.
 //   bench_world_tick [bikes=40] [seconds=10] [data directory]
+#include "shell/world_tick.h"
+
 #include <ode/ode.h>
 
 #include <chrono>
@@ -15,7 +17,6 @@
 #include "bike/physics_world.h"
 #include "files/data_index.h"
 #include "shell/world.h"
-#include "shell/world_tick.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
 
@@ -123,10 +124,11 @@ int main(int argc, char** argv) {
   double us_per_tick = game * 1e6 / ticks;
   double us_per_bike = us_per_tick / bikes;
   double ref_per_bike = bare * 1e6 / ticks / bikes;
-  std::printf("world_tick bikes=%d us_per_tick=%.1f us_per_bike=%.2f ode_ref_us_per_bike=%.2f "
-              "ratio=%.2f realtime_x=%.2f\n",
-              bikes, us_per_tick, us_per_bike, ref_per_bike, us_per_bike / ref_per_bike,
-              br::kSimStep * 1e6 / us_per_tick);
+  std::printf(
+      "world_tick bikes=%d us_per_tick=%.1f us_per_bike=%.2f ode_ref_us_per_bike=%.2f "
+      "ratio=%.2f realtime_x=%.2f\n",
+      bikes, us_per_tick, us_per_bike, ref_per_bike, us_per_bike / ref_per_bike,
+      br::kSimStep * 1e6 / us_per_tick);
   br::physics_world_close(*ref);
   br::physics_world_close(w);
   br::free_track();

@@ -30,8 +30,7 @@ double square(const V3& v) {
 
 V3 statue_point(const Statue& st, const ShapeSphere& s) {
   const auto& r = st.orientation;
-  return {r[0] * s.x + r[1] * s.y + r[2] * s.z + st.x,
-          r[3] * s.x + r[4] * s.y + r[5] * s.z + st.y,
+  return {r[0] * s.x + r[1] * s.y + r[2] * s.z + st.x, r[3] * s.x + r[4] * s.y + r[5] * s.z + st.y,
           r[6] * s.x + r[7] * s.y + r[8] * s.z + st.z};
 }
 
@@ -83,12 +82,13 @@ int object_contacts(World& w, Bike& bike) {
     if (!shape) continue;
     dBodyID body = bike.bodies[part];
     const dReal* at = dBodyGetPosition(body);
-    statues_near(static_cast<float>(at[0]), static_cast<float>(at[1]),
-                 static_cast<float>(at[2]), shape->bounding_radius, nearby);
+    statues_near(static_cast<float>(at[0]), static_cast<float>(at[1]), static_cast<float>(at[2]),
+                 shape->bounding_radius, nearby);
     for (int index : nearby) {
       const Statue& st = scenery.statues[static_cast<size_t>(index)];
       if (st.shape < 0 || st.shape >= static_cast<int>(scenery.shapes.size())) continue;
-      int touched = touch_statue(w, body, *shape, st, scenery.shapes[static_cast<size_t>(st.shape)]);
+      int touched =
+          touch_statue(w, body, *shape, st, scenery.shapes[static_cast<size_t>(st.shape)]);
       made += touched;
       if (touched == 0 || part != kBodyRider) continue;
       const dReal* v = dBodyGetLinearVel(body);

@@ -12,9 +12,9 @@
 namespace br {
 namespace {
 
-constexpr double kBodySpring = 2500;  // lb/ft, body shapes on the ground
-constexpr double kBodyDamper = 250;   // lb per ft/s
-constexpr double kHeadFirst = 5 * 5;  // (ft/s)^2: an upside-down landing faster throws him
+constexpr double kBodySpring = 2500;          // lb/ft, body shapes on the ground
+constexpr double kBodyDamper = 250;           // lb per ft/s
+constexpr double kHeadFirst = 5 * 5;          // (ft/s)^2: an upside-down landing faster throws him
 constexpr double kMinDirection = 1.0 / 1024;  // squared length of a usable friction direction
 
 constexpr PartFile kShapeOf[kBodyCount] = {kFrameShape,     kFrontWheelShape, kRearWheelShape,
@@ -67,8 +67,8 @@ Vec3d closest_on_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const 
 
 // The torus against one triangle: the point of the tyre's centre ring nearest the ground
 // plane stands in for the tyre, a sphere of the tube's radius there.
-void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d& axle,
-                    double ring, double tube, TorusContact& best) {
+void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d& axle, double ring,
+                    double tube, TorusContact& best) {
   Vec3d a = to_v3(tri.corner[0]), b = to_v3(tri.corner[1]), c = to_v3(tri.corner[2]);
   Vec3d n = cross(sub(b, a), sub(c, a));
   double length = std::sqrt(dot(n, n));
@@ -204,8 +204,8 @@ void tyre_contact(World& w, Bike& bike, int wheel) {
   const TileType& tile =
       t.tiles[static_cast<size_t>(std::clamp<int>(tile_index, 0, int(t.tiles.size()) - 1))];
   double slip = std::sqrt(dot(wc.velocity, wc.velocity));
-  double mu = interpolate_friction(tile, slip) *
-              grip_factor(bike.setup.arcade_physics, frame_lean(bike));
+  double mu =
+      interpolate_friction(tile, slip) * grip_factor(bike.setup.arcade_physics, frame_lean(bike));
 
   TyreSpring spring = tyre_spring(hit.depth, wc.tube_radius);
 
@@ -219,8 +219,7 @@ void tyre_contact(World& w, Bike& bike, int wheel) {
                       has_direction ? &d : nullptr, &wc.feedback);
 
   double fraction = wc.tube_radius > 0 ? std::min(1.0, hit.depth / wc.tube_radius) : 1.0;
-  Vec3d drag =
-      rolling_resistance(tile, to_v3(dBodyGetLinearVel(wc.body)), n, fraction);
+  Vec3d drag = rolling_resistance(tile, to_v3(dBodyGetLinearVel(wc.body)), n, fraction);
   dBodyAddForce(wc.body, drag[0], drag[1], drag[2]);
 }
 

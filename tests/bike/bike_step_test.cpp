@@ -1,12 +1,13 @@
 // A bike's own step and its contacts with statues and with the ground when it lands on its
 // rider's head.
+#include "bike/bike_step.h"
+
 #include <gtest/gtest.h>
 #include <ode/ode.h>
 
 #include <cmath>
 
 #include "bike/bike.h"
-#include "bike/bike_step.h"
 #include "bike/crash.h"
 #include "bike/object_contacts.h"
 #include "bike/physics_world.h"
