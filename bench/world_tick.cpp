@@ -1,0 +1,137 @@
+// The cost of a world tick with N bikes on the default track, against the physics engine
+// alone stepping the same bodies and joints with one plain ground contact per tyre.
+//   bench_world_tick [bikes=40] [seconds=10] [data directory]
+#include "shell/world_tick.h"
+
+#include <ode/ode.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bike/bike.h"
+#include "bike/physics_world.h"
+#include "files/data_index.h"
+#include "shell/world.h"
+#include "track/terrain_queries.h"
+#include "track/track_loader.h"
+
+namespace {
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Sets the bike upright at (x, z) with its tyres just clear of the ground.
+void set_down(br::Bike& bike, const br::Terrain& t, double x, double z) {
+  dMatrix3 upright;
+  dRSetIdentity(upright);
+  place_bike(bike, {x, 0, z}, upright, {0, 0, 0});
+  double low = 1e9;
+  for (const br::WheelContact& w : bike.wheels) {
+    const dReal* c = dBodyGetPosition(w.body);
+    double ground = br::terrain_height(t, static_cast<float>(c[0]), static_cast<float>(c[2]));
+    low = std::min(low, c[1] - w.ring_radius - w.tube_radius - ground);
+  }
+  place_bike(bike, {x, 0.05 - low, z}, upright, {0, 0, 0});
+}
+
+// The engine alone: one contact per tyre against the level of the ground under it.
+void bare_step(br::World& ref, const br::Terrain& t) {
+  for (br::RiderSlot& slot : ref.slots) {
+    if (!slot.bike) continue;
+    for (const br::WheelContact& w : slot.bike->wheels) {
+      const dReal* c = dBodyGetPosition(w.body);
+      double ground = br::terrain_height(t, static_cast<float>(c[0]), static_cast<float>(c[2]));
+      double depth = ground - (c[1] - w.ring_radius - w.tube_radius);
+      if (depth <= 0) continue;
+      dContact contact{};
+      contact.surface.mode = dContactApprox1 | dContactSoftERP | dContactSoftCFM;
+      contact.surface.mu = 1;
+      br::SoftContact soft = br::soft_contact(5000, 500);
+      contact.surface.soft_erp = soft.erp;
+      contact.surface.soft_cfm = soft.cfm;
+      contact.geom.pos[0] = c[0];
+      contact.geom.pos[1] = ground;
+      contact.geom.pos[2] = c[2];
+      contact.geom.normal[1] = 1;
+      contact.geom.depth = depth;
+      dJointID j = dJointCreateContact(ref.physics.world, ref.physics.contacts, &contact);
+      dJointAttach(j, w.body, nullptr);
+    }
+  }
+  br::step_physics(ref);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int bikes = argc > 1 ? std::atoi(argv[1]) : 40;
+  double seconds = argc > 2 ? std::atof(argv[2]) : 10;
+  std::string data = argc > 3 ? argv[3] : "";
+#ifdef BR_DEFAULT_DATA_DIR
+  if (data.empty()) data = BR_DEFAULT_DATA_DIR;
+#endif
+  if (data.empty() || bikes < 1 || bikes > br::kRiderSlots || !(seconds > 0)) {
+    std::fprintf(stderr, "usage: bench_world_tick [bikes 1-160] [seconds] [data directory]\n");
+    return 1;
+  }
+  // A throw-away home, so the benchmark never touches the player's own.
+  std::string pattern = (std::filesystem::temp_directory_path() / "brbench-XXXXXX").string();
+  std::string home = mkdtemp(pattern.data());
+  setenv("XDG_DATA_HOME", home.c_str(), 1);
+  setenv("BR_HOME", data.c_str(), 1);
+  br::data_files_reset();
+  br::world_reset();
+  if (!br::load_track("rabbithill")) {
+    std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
+    return 1;
+  }
+  br::World& w = br::g_world;
+  const br::Terrain& t = w.track.terrain;
+  br::physics_world_open(w);
+  auto ref = std::make_unique<br::World>();
+  br::physics_world_open(*ref);
+
+  // A grid of bikes across the middle of the track, 12 ft apart.
+  int per_row = static_cast<int>(std::ceil(std::sqrt(bikes)));
+  for (int i = 0; i < bikes; ++i) {
+    double x = t.extent * 0.3 + 12.0 * (i % per_row), z = t.extent * 0.3 + 12.0 * (i / per_row);
+    for (br::World* target : {&w, ref.get()}) {
+      br::RiderSlot& slot = target->slots[i];
+      slot.bike = br::build_bike(*target, "crf450(2013)", 0, std::to_string(i), "", "", "", "");
+      if (!slot.bike) {
+        std::fprintf(stderr, "the bike cannot be built\n");
+        return 1;
+      }
+      slot.control = br::kControlLocal;
+      set_down(*slot.bike, t, x, z);
+    }
+  }
+
+  int ticks = static_cast<int>(seconds / br::kSimStep);
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < ticks; ++i) br::world_tick(w);
+  double game = seconds_since(start);
+  start = std::chrono::steady_clock::now();
+  for (int i = 0; i < ticks; ++i) bare_step(*ref, t);
+  double bare = seconds_since(start);
+
+  double us_per_tick = game * 1e6 / ticks;
+  double us_per_bike = us_per_tick / bikes;
+  double ref_per_bike = bare * 1e6 / ticks / bikes;
+  std::printf(
+      "world_tick bikes=%d us_per_tick=%.1f us_per_bike=%.2f ode_ref_us_per_bike=%.2f "
+      "ratio=%.2f realtime_x=%.2f\n",
+      bikes, us_per_tick, us_per_bike, ref_per_bike, us_per_bike / ref_per_bike,
+      br::kSimStep * 1e6 / us_per_tick);
+  br::physics_world_close(*ref);
+  br::physics_world_close(w);
+  br::free_track();
+  std::filesystem::remove_all(home);
+  return 0;
+}

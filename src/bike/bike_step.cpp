@@ -1,0 +1,76 @@
+#include "bike/bike_step.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "bike/bike_contacts.h"
+#include "bike/crash.h"
+#include "bike/object_contacts.h"
+#include "bike/rider_springs.h"
+#include "bike/suspension.h"
+#include "bike/terrain_contacts.h"
+
+namespace br {
+namespace {
+
+constexpr float kBarelyPresent = 0.25f;
+
+double frame_speed_squared(const Bike& bike) {
+  const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
+  return v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
+}
+
+double distance_squared_from_origin(const Bike& bike) {
+  const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  return p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
+}
+
+}  // namespace
+
+void make_bike_contacts(World& w) {
+  if (!w.physics.world) return;
+  std::vector<Bike*> bikes;
+  for (RiderSlot& slot : w.slots) {
+    if (!slot.bike || slot.control == kControlPlayedBack) continue;
+    Bike& bike = *slot.bike;
+    if (bike.state.presence <= kBarelyPresent) continue;  // its bodies are switched off
+    terrain_contacts(w, bike);
+    object_contacts(w, bike);
+    bikes.push_back(&bike);
+  }
+  std::sort(bikes.begin(), bikes.end(), [](const Bike* a, const Bike* b) {
+    return distance_squared_from_origin(*a) > distance_squared_from_origin(*b);
+  });
+  for (size_t i = 0; i < bikes.size(); ++i) {
+    for (size_t j = i + 1; j < bikes.size(); ++j) {
+      BikeHits hits = bike_contacts(w, *bikes[i], *bikes[j]);
+      apply_contact_rules(w, *bikes[i], *bikes[j], hits);
+    }
+  }
+}
+
+void step_bike(World& w, Bike& bike) {
+  BikeWorkingState& s = bike.state;
+  if (s.presence <= kBarelyPresent) {
+    track_velocities(w, bike);
+    return;
+  }
+  if (!s.stopped_after_start && w.frame - w.race_start_frame >= kStartGraceTicks &&
+      frame_speed_squared(bike) < kStoppedSpeed * kStoppedSpeed) {
+    s.stopped_after_start = true;
+  }
+  if (s.collision_cooldown > 0) s.collision_cooldown -= 1;
+  if (s.collision_cooldown < 0) s.collision_cooldown += 1;
+
+  if (rider_thrown(w, bike)) crash_rider(w, bike);
+  step_crashed_rider(w, bike);
+
+  // Until the controls arrive the rider sits centred with his weight on the seat. A thrown
+  // rider hangs on the ropes, not on the springs that seat him.
+  if (s.crash_timer == 0) drive_rider_springs(w, bike, 0.0, 0.0);
+  drive_suspension(bike);
+  if (s.crash_timer == 0) cancel_drift(bike);
+  track_velocities(w, bike);
+}
+
+}  // namespace br

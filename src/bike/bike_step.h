@@ -1,0 +1,25 @@
+// One simulation step of the bikes: the contacts a world step will use, made at the start of
+// the tick, and each bike's own step after the world step, which sets the motors, forces and
+// soft contacts for the next one.
+#pragma once
+
+#include "bike/bike.h"
+
+namespace br {
+
+// The frame moving slower than this (ft/s) two seconds after the start marks the bike as
+// stopped after the start.
+constexpr double kStoppedSpeed = 5.0;
+constexpr int kStartGraceTicks = 256;  // two seconds
+
+// Contacts of every slot with a bike that is simulated here (kind not 1): its tyres and
+// shapes with the ground, its shapes with the statues, and every pair of such bikes with one
+// another, farthest from the world's origin first.
+void make_bike_contacts(World& w);
+
+// The bike's step after the world step: start flag, collision cooldown, crashes, rider
+// springs, suspension, drift cancellation and velocity tracking, in that order. A bike that
+// is barely present only tracks its velocities.
+void step_bike(World& w, Bike& bike);
+
+}  // namespace br
