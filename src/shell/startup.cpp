@@ -143,8 +143,8 @@ int run_game(int argc, char** argv) {
   // The player's stored settings; a missing file keeps the defaults.
   if (!config_path.empty()) config_read_file(w, config_path);
 
-  // Every rider slot starts empty: the world record was just reset.
-
+  // Every rider slot starts empty: the world record was just reset. The renderer's detail
+  // follows from the settings.
   w.detail = derive_render_detail(w.settings);
 
   // The command line, after the configuration so that an option wins over a stored setting.
@@ -152,8 +152,10 @@ int run_game(int argc, char** argv) {
   ParseOutcome outcome = parse_command_line(args, w.options, out, err);
   std::fputs(out.c_str(), stdout);
   std::fputs(err.c_str(), stderr);
-  if (outcome == ParseOutcome::kExitBad) return 1;
-  if (outcome == ParseOutcome::kExitOk) return 0;
+  if (outcome != ParseOutcome::kRun) {
+    kota::log_printf(nullptr);
+    return outcome == ParseOutcome::kExitBad ? 1 : 0;
+  }
   if (w.options.open_home) {
     open_home_directory();
     kota::log_printf(nullptr);
