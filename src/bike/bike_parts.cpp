@@ -64,14 +64,14 @@ Model* load_model_for(const std::string& model, const std::string& texture, bool
   return m;
 }
 
-// The first of "<stem>_<kind>.seq", ".png" and ".ppm" that loads, for the texture in use
+// The first of "<stem><suffix>.seq", ".png" and ".ppm" that loads, for the texture in use
 // and then for the default.
-TextureId find_map(const std::string& texture, const std::string& fallback, const char* kind) {
+TextureId find_map(const std::string& texture, const std::string& fallback, const char* suffix) {
   for (const std::string* name : {&texture, &fallback}) {
     size_t dot = name->rfind('.');
     std::string stem = dot == std::string::npos ? *name : name->substr(0, dot);
     for (const char* ext : {".seq", ".png", ".ppm"}) {
-      if (TextureId id = texture_load(stem + "_" + kind + ext)) return id;
+      if (TextureId id = texture_load(stem + suffix + ext)) return id;
     }
   }
   return 0;
@@ -165,8 +165,8 @@ BikeParts load_bike_parts(const BikeEntry& entry, const std::string& number,
     if (!id) id = texture_load(fallback);
     parts.textures[t] = id;
     if (shaders) {
-      parts.normal_maps[t] = find_map(parts.texture_names[t], fallback, "norm");
-      parts.specular_maps[t] = find_map(parts.texture_names[t], fallback, "spec");
+      parts.normal_maps[t] = find_map(parts.texture_names[t], fallback, "_norm");
+      parts.specular_maps[t] = find_map(parts.texture_names[t], fallback, "_spec");
     }
   }
   for (const ModelSlot& slot : kModelSlots) {
