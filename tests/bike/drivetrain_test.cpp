@@ -251,6 +251,54 @@ TEST_F(Drivetrain, ViewedRidersChannelsReachTheBike) {
   EXPECT_FLOAT_EQ(bike.controls.clutch, 4 * kSimStep);
 }
 
+// Runs world ticks with the rider holding `throttle` and `back`.
+void ride(Bike& bike, int ticks, float throttle, float back = 0) {
+  for (int i = 0; i < ticks; ++i) {
+    set_throttle(bike, throttle);
+    set_back_up(bike, back);
+    world_tick(g_world);
+  }
+}
+
+double forward_speed(const Bike& bike) {
+  return -dBodyGetLinearVel(bike.bodies[kBodyFrame])[2];
+}
+
+TEST_F(Drivetrain, AFootDownHoldsTheStoppedBikeAndTheRidersOwnControlsComeBack) {
+  Bike& bike = build("crf450(2013)");
+  BikeSetup setup;
+  ASSERT_TRUE(apply_bike_setup(bike, setup, 0));
+  place(bike, {512, 0.1, 1000}, 3.0);
+  ride(bike, 256, 0);
+  EXPECT_LT(std::fabs(forward_speed(bike)), 0.5);
+  // The dab and the brakes were the step's own; the rider never touched them.
+  EXPECT_EQ(bike.controls.dab, 0);
+  EXPECT_EQ(bike.controls.front_brake, 0);
+  EXPECT_EQ(bike.controls.rear_brake, 0);
+}
+
+TEST_F(Drivetrain, BackingUpPaddlesTheBikeBackwards) {
+  Bike& bike = build("crf450(2013)");
+  BikeSetup setup;
+  ASSERT_TRUE(apply_bike_setup(bike, setup, 0));
+  place(bike, {512, 0.1, 1000}, 0);
+  ride(bike, 128, 0);
+  double z = dBodyGetPosition(bike.bodies[kBodyFrame])[2];
+  ride(bike, 256, 0, 1);
+  EXPECT_GT(dBodyGetPosition(bike.bodies[kBodyFrame])[2] - z, 2.0);
+  EXPECT_LT(forward_speed(bike), 0.5);
+}
+
+TEST_F(Drivetrain, APulledClutchRevsTheEngineWithoutMovingTheBike) {
+  Bike& bike = build("crf450(2013)");
+  place(bike, {512, 0.1, 1000}, 0);
+  set_clutch(bike, 0);
+  ride(bike, 256, 1);
+  EXPECT_LT(std::fabs(forward_speed(bike)), 0.5);
+  // Free of load it settles where the open-throttle torque runs out, at the limiter.
+  EXPECT_NEAR(engine_rpm(bike), rev_limit_rpm(bike), 100);
+}
+
 // Full throttle from standstill with automatic shifting, on a long level straight. The
 // automatic clutch lets the engine rev up before it pulls away; the rear wheel spins in first
 // gear, and the gearbox shifts up once the tyre grips again.
