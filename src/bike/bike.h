@@ -11,6 +11,7 @@
 
 #include "bike/bike_parts.h"
 #include "bike/catalogue.h"
+#include "bike/control_values.h"
 #include "bike/setup_block.h"
 #include "shell/world.h"
 
@@ -72,6 +73,8 @@ struct BikeWorkingState {
   int32_t first_hit_tick = kLongAgo;  // the first, kept once set
   std::array<std::array<double, 3>, 2> grip_positions{}, grip_velocities{};
   std::array<std::array<double, 3>, 2> crash_grips{};  // where the hands let go
+  double engine_speed = 0;                             // rad/s at the crankshaft
+  double drive_angle = 0;  // engine side of the drivetrain at the rear wheel, rad in [-pi, pi]
 };
 
 struct Bike {
@@ -81,6 +84,8 @@ struct Bike {
   std::array<dJointFeedback, kJointCount> feedback{};  // filled by each world step
   std::array<WheelContact, kWheelCount> wheels;
   SetupBlock setup;
+  BikeControls controls;
+  double setup_refused_at = -1e9;  // seconds; the latest setup refused while rolling
   BikeParts parts;
   std::string number;     // up to 7 characters
   double total_mass = 0;  // slugs, all seven bodies

@@ -4,9 +4,12 @@
 #include <vector>
 
 #include "bike/bike_contacts.h"
+#include "bike/controls.h"
 #include "bike/crash.h"
+#include "bike/drivetrain.h"
 #include "bike/object_contacts.h"
 #include "bike/rider_springs.h"
+#include "bike/slow_speed.h"
 #include "bike/suspension.h"
 #include "bike/terrain_contacts.h"
 
@@ -65,11 +68,20 @@ void step_bike(World& w, Bike& bike) {
   if (rider_thrown(w, bike)) crash_rider(w, bike);
   step_crashed_rider(w, bike);
 
-  // Until the controls arrive the rider sits centred with his weight on the seat. A thrown
-  // rider hangs on the ropes, not on the springs that seat him.
-  if (s.crash_timer == 0) drive_rider_springs(w, bike, 0.0, 0.0);
+  // Putting a foot down or holding the bike overrides the rider's own brakes and dab for
+  // this step only.
+  BikeControls own = bike.controls;
+  slow_speed_actions(w, bike);
+  // A thrown rider hangs on the ropes, not on the springs that seat him.
+  if (s.crash_timer == 0) drive_rider_springs(w, bike, dab(bike), lean(bike));
   drive_suspension(bike);
+  auto_shift(w, bike);
+  drive_rear_wheel(bike, w.step);
+  apply_brakes(bike);
   if (s.crash_timer == 0) cancel_drift(bike);
+  bike.controls.front_brake = own.front_brake;
+  bike.controls.rear_brake = own.rear_brake;
+  bike.controls.dab = own.dab;
   track_velocities(w, bike);
 }
 

@@ -17,8 +17,9 @@ constexpr int kStartGraceTicks = 256;  // two seconds
 // another, farthest from the world's origin first.
 void make_bike_contacts(World& w);
 
-// The bike's step after the world step: start flag, collision cooldown, crashes, rider
-// springs, suspension, drift cancellation and velocity tracking, in that order. A bike that
+// The bike's step after the world step: start flag, collision cooldown, crashes, slow-speed
+// actions, rider springs, suspension, gears, drive, brakes, drift cancellation and velocity
+// tracking, in that order. A bike that
 // is barely present only tracks its velocities.
 void step_bike(World& w, Bike& bike);
 

@@ -43,12 +43,22 @@ struct SetupBlock {
   float restricted_lock_speed = 50;
   float restricted_lock = 0.0873f;  // rad, 5 degrees
 
-  bool front_brake_mode = true;
-  int stop_wheelies = 2;
+  bool front_brake_mode = true;  // front antilock
+  bool rear_antilock = false;
+  int stop_wheelies = 2;  // 0 none, 1 wheelie cut and stoppie release, 2 stoppie release only
+  bool auto_shift = false;
+  bool auto_dab = false;
   bool auto_align = true;
   bool arcade_physics = false;
   bool out_of_range = false;  // a setting was applied far outside its range
 };
+
+inline bool wheelie_cut(const SetupBlock& s) {
+  return s.stop_wheelies == 1;
+}
+inline bool stoppie_release(const SetupBlock& s) {
+  return s.stop_wheelies == 1 || s.stop_wheelies == 2;
+}
 
 SetupBlock default_setup(const BikeEntry& entry);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bike/controls.h"
 #include "platform/devices.h"
 #include "platform/log.h"
 #include "shell/world_tick.h"
@@ -122,6 +123,23 @@ float sit_dab_value(World& w, bool sticky) {
   return w.sit_dab_latched ? 1.0f : 0.0f;
 }
 
+void apply_controls(World& w, Bike& bike) {
+  const Channels& ch = w.channels;
+  const BikeSetup& setup = w.settings.setup;
+  float steering = ch[kChanSteering];
+  if (setup.reverse_steering.text() == "Yes") steering = -steering;
+  set_steering(bike, steering);
+  set_front_brake(bike, ch[kChanFrontBrake]);
+  set_rear_brake(bike, ch[kChanRearBrake]);
+  set_throttle(bike, ch[kChanThrottle]);
+  set_dab(bike, sit_dab_value(w, setup.sticky_dab.text() == "Yes"));
+  set_back_up(bike, ch[kChanBackUp]);
+  set_lean(bike, ch[kChanLean]);
+  set_clutch(bike, clutch_engagement(ch[kChanClutch], bike.controls.clutch, w.step));
+  float shift = ch[kChanShift];
+  request_shift(bike, shift > 0.5f ? 1 : shift < -0.5f ? -1 : 0);
+}
+
 void update_channels(World& w) {
   for (BindingRow& row : w.binding_rows) {
     const Binding& b = w.bindings[row.binding];
@@ -225,6 +243,11 @@ void step_loop(World& w, double now, const EventSource& events) {
     bool menu_freezes = w.menu != kNoMenu && offline(w) &&
                         w.slots[w.viewed_slot].control == kControlLocal;
     if (menu_freezes) continue;
+    RiderSlot& viewed = w.slots[w.viewed_slot];
+    if (w.menu == kNoMenu && w.view_mode != kViewTitle && viewed.control == kControlLocal &&
+        viewed.bike) {
+      apply_controls(w, *viewed.bike);
+    }
     if (w.connected) w.paused = false;
     if (!w.session.loaded) w.view_mode = kViewTitle;
     bool server_heard = !w.connected || w.last_server_frame > 0;

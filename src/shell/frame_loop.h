@@ -52,6 +52,9 @@ void update_channels(World& w);
 // most 4 per second from the bike's current value.
 float clutch_engagement(float lever, float current, double step);
 
+// Sets the bike's controls from this step's channels, as the viewed local rider asks.
+void apply_controls(World& w, Bike& bike);
+
 // The sit/dab value to apply: with the sticky option a rising edge of the channel toggles a
 // latched value, otherwise the channel itself.
 float sit_dab_value(World& w, bool sticky);
