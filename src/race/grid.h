@@ -10,10 +10,10 @@
 
 namespace br {
 
-constexpr double kGridRowSpacing = 10.0;   // feet between rows
-constexpr double kGridFirstRow = 0.0625;   // rows; the front row waits 0.625 ft behind the gate
-constexpr double kGridNoGateSpacing = 5.0; // feet between bikes on a track without gates
-constexpr double kPlacementRaise = 0.25;   // feet per try while the bike touches the ground
+constexpr double kGridRowSpacing = 10.0;    // feet between rows
+constexpr double kGridFirstRow = 0.0625;    // rows; the front row waits 0.625 ft behind the gate
+constexpr double kGridNoGateSpacing = 5.0;  // feet between bikes on a track without gates
+constexpr double kPlacementRaise = 0.25;    // feet per try while the bike touches the ground
 
 struct GridSpot {
   double x = 0, z = 0;

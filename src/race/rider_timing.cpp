@@ -24,7 +24,8 @@ void rebuild_rider_order(World& w) {
     int p = std::min<int>(t.gates_passed, static_cast<int>(t.gate_times.size()));
     return p > 0 ? t.gate_times[static_cast<size_t>(p - 1)] : 0;
   };
-  for (RiderOrderEntry& e : w.order) e.progress = w.slots[static_cast<size_t>(e.slot)].timing.gates_passed;
+  for (RiderOrderEntry& e : w.order)
+    e.progress = w.slots[static_cast<size_t>(e.slot)].timing.gates_passed;
   std::stable_sort(w.order.begin(), w.order.end(),
                    [&](const RiderOrderEntry& a, const RiderOrderEntry& b) {
                      if (a.progress != b.progress) return a.progress > b.progress;

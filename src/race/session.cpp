@@ -191,7 +191,9 @@ bool start_session(World& w, const SessionStart& start) {
   bool debug = w.options.debug_level >= 1;
 
   // 1. Every set-up line reaches the disk at once.
-  kota::log_printf("\x13" "FLUSH");
+  kota::log_printf(
+      "\x13"
+      "FLUSH");
   // The points series records the event that ends here once series are built.
 
   // 2.-3.
@@ -242,7 +244,7 @@ bool start_session(World& w, const SessionStart& start) {
 
   // 11.-12. The demo's or the server's track once those exist; otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
-                                                             : w.settings.track_choice.text();
+                                                            : w.settings.track_choice.text();
   if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
@@ -335,7 +337,9 @@ bool start_session(World& w, const SessionStart& start) {
 
   // 28.-29.
   set_working_set();
-  kota::log_printf("\x13" "NOFLUSH");
+  kota::log_printf(
+      "\x13"
+      "NOFLUSH");
   return true;
 }
 

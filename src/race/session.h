@@ -30,10 +30,10 @@ struct SessionStart {
   const Lineup* lineup = nullptr;  // none: a time trial
   bool network = false;            // the line-up is the game server's
   bool playback = false;
-  bool record = false;             // record a demo of the session
-  int32_t duration_frames = 0;     // 0 = no time limit
+  bool record = false;          // record a demo of the session
+  int32_t duration_frames = 0;  // 0 = no time limit
   int laps = kStartupLaps;
-  int skill = 0;                   // 0 Novice, 1 Amateur, 2 Expert
+  int skill = 0;  // 0 Novice, 1 Amateur, 2 Expert
 };
 
 // False only when the track cannot be loaded; the world then has no track and no bikes.

@@ -1,0 +1,262 @@
+// Whole sessions set up on small flat tracks: who gets a bike where, and how a session that
+// cannot load its track ends.
+#include "race/session.h"
+
+#include <gtest/gtest.h>
+#include <ode/ode.h>
+
+#include <cmath>
+#include <set>
+
+#include "bike/bike.h"
+#include "race/grid.h"
+#include "race/robot_roster.h"
+#include "race/session_fixture.h"
+#include "track/terrain_queries.h"
+
+namespace br {
+namespace {
+
+using br_test::SessionTest;
+
+std::array<double, 3> frame_position(const Bike& bike) {
+  const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  return {p[0], p[1], p[2]};
+}
+
+int bikes() {
+  int n = 0;
+  for (const RiderSlot& s : g_world.slots) n += s.bike != nullptr;
+  return n;
+}
+
+TEST_F(SessionTest, OnlyTheFirstHumanRidesAndTheViewFollowsHim) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[1] = kLineupRobot;
+  lineup[2] = kLineupHuman;
+  lineup[5] = kLineupHuman;
+  ASSERT_TRUE(start(&lineup));
+  EXPECT_EQ(g_world.viewed_slot, 2);
+  EXPECT_EQ(g_world.slots[2].control, kControlLocal);
+  ASSERT_TRUE(g_world.slots[2].bike);
+  EXPECT_EQ(g_world.slots[2].identity.number, "999");
+  EXPECT_EQ(g_world.slots[2].bike->opacity, 1.0f);
+  EXPECT_FALSE(g_world.slots[5].bike);
+  EXPECT_EQ(g_world.slots[5].control, kControlPlayedBack);
+  EXPECT_EQ(g_world.slots[1].control, kControlRobot);
+  EXPECT_EQ(g_world.slots[1].identity.name, "Roborider");
+  EXPECT_EQ(bikes(), 2);
+  EXPECT_EQ(g_world.order.size(), 2u);
+  // The local rider's start is remembered for the false-start test.
+  auto p = frame_position(*g_world.slots[2].bike);
+  EXPECT_DOUBLE_EQ(g_world.session.local_start[0], p[0]);
+  EXPECT_DOUBLE_EQ(g_world.session.local_start[2], p[2]);
+}
+
+TEST_F(SessionTest, AnEmptyLineupGetsOneRobotAndTheGateDropsThirteenToFifteenSecondsIn) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  ASSERT_TRUE(start(&lineup, "flat", 0, 5));
+  EXPECT_EQ(bikes(), 1);
+  EXPECT_EQ(g_world.viewed_slot, 0);
+  ASSERT_TRUE(g_world.slots[0].bike);
+  EXPECT_EQ(g_world.slots[0].control, kControlRobot);
+  EXPECT_GE(g_world.slots[0].bike->personality, 1);
+  EXPECT_EQ(g_world.frame, 0);
+  EXPECT_GE(g_world.race_start_frame, 13 * 128);
+  EXPECT_LE(g_world.race_start_frame, 15 * 128);
+  EXPECT_EQ(g_world.session.settle_frame, 640);
+  EXPECT_FALSE(g_world.session.time_trial);
+  // A lap race knows its length; a timed one learns it as it goes.
+  EXPECT_EQ(g_world.session.total_laps, 5);
+  EXPECT_EQ(g_world.session.halfway_lap, 3);
+  ASSERT_TRUE(start(&lineup, "flat", 128 * 600, 5));
+  EXPECT_EQ(g_world.session.total_laps, kUnlimitedLaps);
+  EXPECT_EQ(g_world.session.halfway_lap, kUnlimitedLaps);
+  // The last session's bike went; the track stayed loaded.
+  EXPECT_EQ(bikes(), 1);
+  EXPECT_EQ(g_world.track.load_generation, 1);
+}
+
+TEST_F(SessionTest, ANumberedCodeFieldsThatRobotOnTheAliasedModel) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[0] = kLineupRobotNumber + 42;
+  ASSERT_TRUE(start(&lineup));
+  const RiderSlot& s = g_world.slots[0];
+  ASSERT_TRUE(s.bike);
+  EXPECT_EQ(s.identity.number, "42");
+  EXPECT_EQ(s.identity.bike_model, "crf250");
+  EXPECT_EQ(s.bike->entry.name, "crf250(2008)");
+  EXPECT_EQ(s.bike->personality, personality_index("rider_alpha"));
+  EXPECT_EQ(s.bike->number, "42");
+}
+
+TEST_F(SessionTest, TwoStrokeCodesTakeThe125sUntilNoneAreLeft) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  for (int i = 0; i < 21; ++i) lineup[static_cast<size_t>(i)] = kLineupRobot125;
+  ASSERT_TRUE(start(&lineup));
+  std::set<std::string> numbers;
+  for (int i = 0; i < 20; ++i) {
+    const RiderSlot& s = g_world.slots[static_cast<size_t>(i)];
+    ASSERT_TRUE(s.bike);
+    EXPECT_NE(s.identity.bike_model.find("125"), std::string::npos) << i;
+    numbers.insert(s.identity.number);
+  }
+  EXPECT_EQ(numbers.size(), 20u);  // each robot once
+  // The twenty 125s are all out: the next robot of the deal rides whatever it has.
+  ASSERT_TRUE(g_world.slots[20].bike);
+  EXPECT_EQ(g_world.slots[20].identity.bike_model.find("125"), std::string::npos);
+}
+
+TEST_F(SessionTest, RowsStandTenFeetApartBehindTheGates) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[9] = kLineupRobot;
+  ASSERT_TRUE(start(&lineup));
+  const std::vector<StartGate>& starts = g_world.track.timing.starts;
+  ASSERT_EQ(starts.size(), 4u);
+  GridSpot spot = grid_spot(9, starts, g_world.track.terrain.extent);
+  EXPECT_FLOAT_EQ(static_cast<float>(spot.x), 30.0f);  // gate 1
+  EXPECT_FLOAT_EQ(static_cast<float>(spot.z - 20.0), 20.625f);
+  // The bike stands there as built, just clear of the ground.
+  const Bike& bike = *g_world.slots[9].bike;
+  auto p = frame_position(bike);
+  EXPECT_NEAR(p[0], 30.0 + bike.entry.frame_position.x, 1e-4);
+  EXPECT_NEAR(p[2], 40.625 + bike.entry.frame_position.z, 1e-4);
+  double origin_y = p[1] - bike.entry.frame_position.y;
+  EXPECT_GE(origin_y, 0.0);
+  EXPECT_LT(origin_y, 0.5);
+  // Gates stand up at the start.
+  for (const StartGate& g : starts) EXPECT_EQ(g.drop, 1.0f);
+
+  // A gate turned a quarter right puts its rows along x.
+  std::vector<StartGate> turned(1);
+  turned[0].position.x = 50;
+  turned[0].position.z = 50;
+  turned[0].position.yaw = static_cast<float>(M_PI / 2);
+  GridSpot side = grid_spot(2, turned, 128);
+  EXPECT_NEAR(side.x, 70.625, 1e-4);
+  EXPECT_NEAR(side.z, 50.0, 1e-4);
+  // Without gates the bikes line up across the middle.
+  GridSpot middle = grid_spot(3, {}, 128);
+  EXPECT_DOUBLE_EQ(middle.x, 64 + 15);
+  EXPECT_DOUBLE_EQ(middle.z, 64);
+  EXPECT_DOUBLE_EQ(middle.heading, 0);
+}
+
+TEST_F(SessionTest, ATimeTrialStartsLongAfterTheGateTwoGatesBeforeTheLapLine) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[3] = kLineupRobot;
+  ASSERT_TRUE(start(&lineup));
+  g_world.session.best_lap_frames = 900;
+  ASSERT_TRUE(start(nullptr));
+  EXPECT_TRUE(g_world.session.time_trial);
+  EXPECT_EQ(g_world.frame, 300 * 128);
+  EXPECT_LT(g_world.race_start_frame, g_world.frame);
+  EXPECT_EQ(g_world.session.best_lap_frames, 0);
+  EXPECT_EQ(bikes(), 1);
+  const RiderSlot& s = g_world.slots[0];
+  ASSERT_TRUE(s.bike);
+  EXPECT_EQ(s.control, kControlLocal);
+  // First lap 1 2 0: position 1 is gate 2 at (60, 90), ridden towards -x.
+  EXPECT_EQ(s.timing.gates_passed, 1);
+  auto p = frame_position(*s.bike);
+  const BikeEntry& e = s.bike->entry;
+  EXPECT_NEAR(p[0], 60 + e.frame_position.z, 1e-3);
+  EXPECT_NEAR(p[2], 90 - e.frame_position.x, 1e-3);
+  dVector3 ahead;
+  dBodyVectorToWorld(s.bike->bodies[kBodyFrame], 0, 0, -1, ahead);
+  EXPECT_NEAR(ahead[0], -1.0, 1e-6);
+
+  // Another attempt: back to the same spot, crossings cut back, a robot slot emptied.
+  RiderSlot& r = g_world.slots[0];
+  r.timing.gates_passed = 4;
+  r.timing.gate_times = {10, 20, 30, 40};
+  r.timing.finished = true;
+  g_world.slots[7].bike = build_bike(g_world, "rm125", 7, "7", "", "", "", "");
+  g_world.slots[7].control = kControlRobot;
+  g_world.session.last_lap_frames = 500;
+  restart_attempt(g_world);
+  EXPECT_FALSE(g_world.slots[7].bike);
+  EXPECT_EQ(g_world.slots[7].control, kControlPlayedBack);
+  EXPECT_EQ(r.timing.gates_passed, 1);
+  EXPECT_EQ(r.timing.gate_times, std::vector<int32_t>{10});
+  EXPECT_FALSE(r.timing.finished);
+  EXPECT_EQ(g_world.session.last_lap_frames, 0);
+  p = frame_position(*r.bike);
+  EXPECT_NEAR(p[0], 60 + e.frame_position.z, 1e-3);
+}
+
+TEST_F(SessionTest, ATrackThatDoesNotLoadEndsTheSessionWithNothingLeft) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[0] = kLineupRobot;
+  lineup[1] = kLineupRobot;
+  ASSERT_TRUE(start(&lineup));
+  EXPECT_EQ(bikes(), 2);
+  EXPECT_TRUE(g_world.session.loaded);
+  EXPECT_FALSE(start(&lineup, "nowhere"));
+  EXPECT_EQ(bikes(), 0);
+  EXPECT_TRUE(g_world.order.empty());
+  EXPECT_FALSE(g_world.track.loaded);
+  EXPECT_FALSE(g_world.session.loaded);
+  // The next session loads a good track again.
+  EXPECT_TRUE(start(&lineup));
+  EXPECT_EQ(bikes(), 2);
+}
+
+TEST_F(SessionTest, TheSkillsLineFileFillsTheDatabaseWhenItFitsTheTrack) {
+  write_track("flat", 4);
+  // Three sections: the first lap's three gates; the normal lap repeats them.
+  std::string file =
+      "ct03 6\n1\n2 100 200 5 90 190 450 950 1\n[1 2 3] 4 0.5\n[5 6 7] -8 0\n"
+      "0\n0\n0\n0\n0\n";
+  br_test::DataDirs::put(dirs.game("flat/lines_amateur"), file);
+  Lineup lineup{};
+  br::SessionStart s;
+  s.lineup = &lineup;
+  s.skill = 1;
+  g_world.settings.track.value = "flat";
+  ASSERT_TRUE(start_session(g_world, s));
+  ASSERT_EQ(g_world.lines.sections.size(), 6u);
+  const LineRecord& line = g_world.lines.sections[0][0];
+  ASSERT_EQ(line.points.size(), 2u);
+  EXPECT_EQ(line.sum_pair, 950);
+  EXPECT_EQ(line.last_picked, -1000000);
+  EXPECT_EQ(g_world.session.loaded_line_set, 1);
+  // The novice file is missing: nothing to ride on.
+  s.skill = 0;
+  ASSERT_TRUE(start_session(g_world, s));
+  ASSERT_EQ(g_world.lines.sections.size(), 6u);
+  EXPECT_TRUE(g_world.lines.sections[0][0].points.empty());
+}
+
+TEST_F(SessionTest, RoostParticlesAreAllFreeAfterTheSetUp) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  ASSERT_TRUE(start(&lineup));
+  RoostPool& pool = g_world.track.roost;
+  ASSERT_EQ(pool.particles.size(), size_t(kRoostParticles));
+  // Some dirt in the air, its billboard showing.
+  pool.free_list = 5;
+  pool.active_list = 0;
+  pool.particles[0].next = -1;
+  Billboard& b = g_world.track.scenery.billboards[size_t(pool.particles[0].billboard)];
+  b.texture = 7;
+  ASSERT_TRUE(start(&lineup));
+  EXPECT_EQ(pool.active_list, -1);
+  EXPECT_EQ(pool.free_list, 0);
+  EXPECT_EQ(b.texture, 0u);
+  int free = 0;
+  for (int i = pool.free_list; i >= 0; i = pool.particles[size_t(i)].next) ++free;
+  EXPECT_EQ(free, kRoostParticles);
+  // Reserved billboards never go into the track's billboards file.
+  EXPECT_TRUE(billboard_entries(g_world.track.scenery).empty());
+}
+
+}  // namespace
+}  // namespace br
