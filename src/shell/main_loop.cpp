@@ -1,5 +1,6 @@
 #include "shell/main_loop.h"
 
+#include "race/flagger_race.h"
 #include "shell/controls.h"
 #include "files/messages.h"
 #include "render/terrain_lod.h"
@@ -20,6 +21,8 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
   for (;;) {
     if (w.loop.quit_requested) break;
     settle_view_mode(w);
+    // The marshals change their flags before the frame shows them.
+    update_session_flaggers(w);
     if (hooks.draw_frame && !hooks.draw_frame(w)) break;
     w.loop.frames_drawn += 1;
     if (hooks.quit_after_frames > 0 && w.loop.frames_drawn >= hooks.quit_after_frames) {

@@ -9,7 +9,9 @@
 #include <set>
 
 #include "bike/bike.h"
+#include "race/flagger_race.h"
 #include "race/grid.h"
+#include "race/rider_timing.h"
 #include "race/robot_roster.h"
 #include "race/session_fixture.h"
 #include "track/terrain_queries.h"
@@ -256,6 +258,39 @@ TEST_F(SessionTest, RoostParticlesAreAllFreeAfterTheSetUp) {
   EXPECT_EQ(free, kRoostParticles);
   // Reserved billboards never go into the track's billboards file.
   EXPECT_TRUE(billboard_entries(g_world.track.scenery).empty());
+}
+
+TEST_F(SessionTest, MarshalsWatchTheLeaderAndTheFallenRidersNextGates) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[0] = lineup[1] = lineup[2] = kLineupRobot;
+  ASSERT_TRUE(start(&lineup, "flat", 0, 4));
+  g_world.frame = 3000;
+  RiderTiming& a = g_world.slots[0].timing;
+  RiderTiming& b = g_world.slots[1].timing;
+  RiderTiming& c = g_world.slots[2].timing;
+  a.gates_passed = 1;  // down before gate 2 (first lap 1 2 0)
+  a.gate_times = {400};
+  a.crashed = true;
+  b.gates_passed = 5;  // leads; crashed but finished, so nobody waves for him
+  b.gate_times = {300, 500, 700, 900, 1100};
+  b.crashed = b.finished = true;
+  c.gates_passed = 3;  // fell before the lap's first gate, gate 1
+  c.gate_times = {350, 550, 750};
+  c.crashed = true;
+  rebuild_rider_order(g_world);
+  ASSERT_EQ(g_world.order.front().slot, 1);
+  FlaggerRace race = flagger_race(g_world);
+  EXPECT_EQ(race.leader_gates_passed, 5);
+  EXPECT_EQ(race.first_lap, 3);
+  EXPECT_EQ(race.normal_lap, 3);
+  EXPECT_EQ(race.total_laps, 4);
+  EXPECT_EQ(race.halfway_lap, 2);
+  EXPECT_EQ(race.now_step, 3000);
+  EXPECT_EQ(race.start_step, g_world.race_start_frame);
+  EXPECT_TRUE(race.gate_alert[2]);
+  EXPECT_TRUE(race.gate_alert[1]);
+  EXPECT_FALSE(race.gate_alert[0]);
 }
 
 }  // namespace
