@@ -43,4 +43,10 @@ int sequence_gate(const TrackTiming& timing, int s) {
   return r % kGateNotLearnedFlag;
 }
 
+int laps_completed(const TrackTiming& timing, int gates_passed) {
+  int f = static_cast<int>(timing.first_lap.size()), n = static_cast<int>(timing.normal_lap.size());
+  if (f == 0 || n == 0 || gates_passed < f) return 0;
+  return (gates_passed - f) / n + 1;
+}
+
 }  // namespace br

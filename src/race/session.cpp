@@ -279,14 +279,26 @@ bool start_session(World& w, const SessionStart& start) {
   // 17.
   show_progress_text("Loading bikes...");
   const std::vector<StartGate>& starts = w.track.timing.starts;
+  std::vector<int> grid_at(kLineupSize);
+  for (int i = 0; i < kLineupSize; ++i) grid_at[static_cast<size_t>(i)] = i;
+  if (session.network) {
+    std::vector<bool> server(kLineupSize);
+    int local = -1;
+    for (int i = 0; i < kLineupSize; ++i) {
+      int code = lineup[static_cast<size_t>(i)];
+      server[static_cast<size_t>(i)] = code == kLineupServer;
+      if (code == kLineupHuman && local < 0) local = i;
+    }
+    grid_at = network_grid(server, local, session.race_position, static_cast<int>(starts.size()));
+  }
   for (int i = 0; i < kLineupSize; ++i) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     RiderIdentity received = session.network ? slot.identity : RiderIdentity{};
     slot.control = kControlPlayedBack;
-    // The server's grid order takes over here once the network client is built.
     Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
     if (!rider.present) continue;
-    build_rider(w, i, rider, grid_spot(i, starts, w.track.terrain.extent), deal);
+    int at = std::max(grid_at[static_cast<size_t>(i)], 0);
+    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent), deal);
   }
 
   // 18. Histories are emptied again, and recording starts, once those exist.
@@ -366,6 +378,24 @@ void restart_attempt(World& w) {
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
+}
+
+bool warp_restart(World& w) {
+  if (!w.options.warp || w.online || !w.session.loaded || w.session.time_trial || w.order.empty()) {
+    return false;
+  }
+  int leader = w.slots[static_cast<size_t>(w.order.front().slot)].timing.gates_passed;
+  // At least one lap, so a race of no laps does not restart on every frame.
+  if (laps_completed(w.track.timing, leader) < std::max(w.session.total_laps, 1)) return false;
+  std::rotate(w.lineup.rbegin(), w.lineup.rbegin() + 1, w.lineup.rend());
+  SessionStart next;
+  next.lineup = &w.lineup;
+  next.record = w.settings.record.index == 1;
+  next.duration_frames = seconds_to_frames(w, w.settings.minutes.value * 60);
+  next.laps = static_cast<int>(w.settings.laps.value);
+  next.skill = w.settings.skill.index;
+  start_session(w, next);
+  return true;
 }
 
 }  // namespace br

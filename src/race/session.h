@@ -42,6 +42,10 @@ bool start_session(World& w, const SessionStart& start);
 // Time trial: the rider back two gates before the lap line, everyone else gone.
 void restart_attempt(World& w);
 
+// With --warp, offline: once the leader has run the race's laps, the line-up moves round by
+// one position and the next race starts from the settings. True when it restarted.
+bool warp_restart(World& w);
+
 // The start of the first session: all positions empty and played back, one robot unless a
 // demo is to be played.
 void prepare_first_lineup(World& w, bool demo_named);

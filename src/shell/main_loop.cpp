@@ -1,9 +1,10 @@
 #include "shell/main_loop.h"
 
-#include "race/flagger_race.h"
-#include "shell/controls.h"
 #include "files/messages.h"
+#include "race/flagger_race.h"
+#include "race/session.h"
 #include "render/terrain_lod.h"
+#include "shell/controls.h"
 
 namespace br {
 
@@ -32,6 +33,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     read_mouse_axes(w);
     step_loop(w, now, hooks.events);
     if (w.view_mode != kViewTitle) {
+      warp_restart(w);
       // Ruts dug this frame reach the terrain's detail a few frames later, never in one hitch.
       terrain_lod_update(w.track.lod, kTerrainLodFrameBudget);
       expire_messages(w);

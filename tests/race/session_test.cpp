@@ -293,5 +293,70 @@ TEST_F(SessionTest, MarshalsWatchTheLeaderAndTheFallenRidersNextGates) {
   EXPECT_FALSE(race.gate_alert[0]);
 }
 
+TEST_F(SessionTest, AServersRidersAreGhostsBehindTheFrontRow) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[0] = kLineupServer;
+  lineup[1] = kLineupHuman;
+  lineup[2] = kLineupServer;
+  for (int i : {0, 2}) {
+    g_world.slots[size_t(i)].identity.bike_model = "kx125";
+    g_world.slots[size_t(i)].identity.number = std::to_string(60 + i);
+  }
+  g_world.race_start_frame = 4321;  // the server's
+  SessionStart s;
+  s.lineup = &lineup;
+  s.network = true;
+  g_world.settings.track.value = "flat";
+  ASSERT_TRUE(start_session(g_world, s));
+  EXPECT_EQ(g_world.race_start_frame, 4321);
+  EXPECT_EQ(g_world.viewed_slot, 1);
+  const Bike& ghost = *g_world.slots[0].bike;
+  EXPECT_EQ(g_world.slots[0].control, kControlPlayedBack);
+  EXPECT_EQ(g_world.slots[0].identity.number, "60");
+  EXPECT_EQ(ghost.opacity, 0.0f);
+  EXPECT_EQ(ghost.playback.position_gain, 100.0f);
+  EXPECT_EQ(ghost.playback.velocity_gain, 5.0f);
+  EXPECT_EQ(ghost.playback.rotation_gain, 50.0f);
+  EXPECT_FLOAT_EQ(ghost.playback.angle_tolerance, 2.5f * float(M_PI) / 180);
+  EXPECT_EQ(g_world.slots[1].bike->opacity, 1.0f);
+  // The local rider has no race position yet: the front of gate 0. The server's riders take
+  // the second row in slot order.
+  const std::vector<StartGate>& starts = g_world.track.timing.starts;
+  auto at = [&](int slot) { return frame_position(*g_world.slots[size_t(slot)].bike); };
+  double fz = g_world.slots[1].bike->entry.frame_position.z;
+  EXPECT_NEAR(at(1)[0], starts[0].position.x, 1e-3);
+  EXPECT_NEAR(at(1)[2], 20.625 + fz, 1e-3);
+  EXPECT_NEAR(at(0)[0], 20.0, 1e-3);
+  EXPECT_NEAR(at(2)[0], 30.0, 1e-3);
+  EXPECT_NEAR(at(2)[2] - at(0)[2], 0.0, 1e-3);
+
+  // With a race position the local rider stands there and the others step around it.
+  std::vector<bool> server = {true, false, true, true};
+  EXPECT_EQ(network_grid(server, 1, 5, 4), (std::vector<int>{4, 5, 6, 7}));
+  EXPECT_EQ(network_grid(server, 1, 4, 4), (std::vector<int>{5, 4, 6, 7}));
+  EXPECT_EQ(network_grid(server, -1, 160, 2), (std::vector<int>{2, -1, 3, 4}));
+}
+
+TEST_F(SessionTest, WarpStartsTheNextRaceWithTheLineupMovedRound) {
+  write_track("flat", 4);
+  g_world.lineup = Lineup{};
+  g_world.lineup[0] = kLineupRobot;
+  g_world.lineup[kLineupSize - 1] = kLineupRobotNumber + 50;
+  g_world.options.warp = true;
+  g_world.settings.laps.value = 2;
+  ASSERT_TRUE(start(&g_world.lineup, "flat", 0, 1));
+  EXPECT_FALSE(warp_restart(g_world));  // nobody has done a lap
+  // First lap 3 gates, normal lap 3: 3 positions end lap 1.
+  g_world.slots[0].timing.gates_passed = 3;
+  rebuild_rider_order(g_world);
+  EXPECT_TRUE(warp_restart(g_world));
+  EXPECT_EQ(g_world.lineup[0], kLineupRobotNumber + 50);
+  EXPECT_EQ(g_world.lineup[1], kLineupRobot);
+  EXPECT_EQ(g_world.slots[0].identity.number, "50");
+  EXPECT_EQ(g_world.session.total_laps, 2);
+  EXPECT_EQ(g_world.slots[0].timing.gates_passed, 0);
+}
+
 }  // namespace
 }  // namespace br
