@@ -113,6 +113,19 @@ TEST_F(SessionTest, TwoStrokeCodesTakeThe125sUntilNoneAreLeft) {
   EXPECT_EQ(g_world.slots[20].identity.bike_model.find("125"), std::string::npos);
 }
 
+TEST_F(SessionTest, MoreRobotsThanTheRosterHoldsLeaveTheRestOfTheGridEmpty) {
+  write_track("flat", 4);
+  Lineup lineup;
+  lineup.fill(kLineupRobot);
+  ASSERT_TRUE(start(&lineup));
+  EXPECT_EQ(bikes(), kRosterSize);
+  std::set<std::string> numbers;
+  for (int i = 0; i < kRosterSize; ++i) numbers.insert(g_world.slots[size_t(i)].identity.number);
+  EXPECT_EQ(numbers.size(), size_t(kRosterSize));
+  EXPECT_FALSE(g_world.slots[kRosterSize].bike);
+  EXPECT_EQ(g_world.slots[kRosterSize].control, kControlPlayedBack);
+}
+
 TEST_F(SessionTest, RowsStandTenFeetApartBehindTheGates) {
   write_track("flat", 4);
   Lineup lineup{};
