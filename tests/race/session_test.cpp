@@ -9,6 +9,7 @@
 #include <set>
 
 #include "bike/bike.h"
+#include "bike/crash.h"
 #include "race/flagger_race.h"
 #include "race/grid.h"
 #include "race/rider_timing.h"
@@ -284,7 +285,8 @@ TEST_F(SessionTest, MarshalsWatchTheLeaderAndTheFallenRidersNextGates) {
   RiderTiming& c = g_world.slots[2].timing;
   a.gates_passed = 1;  // down before gate 2 (first lap 1 2 0)
   a.gate_times = {400};
-  a.crashed = true;
+  crash_rider(g_world, *g_world.slots[0].bike);
+  EXPECT_TRUE(a.crashed);
   b.gates_passed = 5;  // leads; crashed but finished, so nobody waves for him
   b.gate_times = {300, 500, 700, 900, 1100};
   b.crashed = b.finished = true;
