@@ -57,11 +57,13 @@ class SessionTest : public ::testing::Test {
 
   // A flat track with `gates` starting gates in a row across x (facing -z) and a lap of three
   // timing gates.
-  void write_track(const std::string& dir, int gates) {
+  // With `gate_objects` each gate stands as the stock start-gate statue.
+  void write_track(const std::string& dir, int gates, bool gate_objects = false) {
     write_small_track(dirs, dir, flat_track());
     std::string text = "startinggate:\n";
     for (int i = 0; i < gates; ++i) {
-      text += "[" + std::to_string(20 + 10 * i) + " 0 20] 0 null null null\n";
+      text += "[" + std::to_string(20 + 10 * i) + " 0 20] 0" +
+              (gate_objects ? "\n" : " null null null\n");
     }
     text +=
         "checkpoints:\n"

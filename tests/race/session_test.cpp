@@ -15,6 +15,7 @@
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
 #include "race/session_fixture.h"
+#include "shell/world_tick.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -161,6 +162,23 @@ TEST_F(SessionTest, RowsStandTenFeetApartBehindTheGates) {
   EXPECT_DOUBLE_EQ(middle.x, 64 + 15);
   EXPECT_DOUBLE_EQ(middle.z, 64);
   EXPECT_DOUBLE_EQ(middle.heading, 0);
+}
+
+TEST_F(SessionTest, TheFrontRowWaitsAtItsGatesWithoutBeingPushed) {
+  write_track("flat", 4, true);
+  Lineup lineup{};
+  for (int i = 0; i < 4; ++i) lineup[size_t(i)] = kLineupRobot;
+  ASSERT_TRUE(start(&lineup));
+  ASSERT_EQ(g_world.track.scenery.statues.size(), 4u);
+  std::array<std::array<double, 3>, 4> before;
+  for (int i = 0; i < 4; ++i) before[size_t(i)] = frame_position(*g_world.slots[size_t(i)].bike);
+  for (int t = 0; t < 256; ++t) world_tick(g_world);
+  for (int i = 0; i < 4; ++i) {
+    auto p = frame_position(*g_world.slots[size_t(i)].bike);
+    EXPECT_NEAR(p[0], before[size_t(i)][0], 0.1) << i;
+    EXPECT_NEAR(p[2], before[size_t(i)][2], 0.25) << i;
+    EXPECT_EQ(g_world.slots[size_t(i)].bike->state.crash_timer, 0) << i;
+  }
 }
 
 TEST_F(SessionTest, ATimeTrialStartsLongAfterTheGateTwoGatesBeforeTheLapLine) {
