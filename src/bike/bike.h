@@ -75,6 +75,8 @@ struct BikeWorkingState {
   std::array<std::array<double, 3>, 2> crash_grips{};  // where the hands let go
   double engine_speed = 0;                             // rad/s at the crankshaft
   double drive_angle = 0;  // engine side of the drivetrain at the rear wheel, rad in [-pi, pi]
+  double landing_multiplier = 1;  // roll damping boost after the front wheel lands
+  double lock_factor = 0;         // 0..1, how far the bars are turned into the lean
 };
 
 struct Bike {
@@ -91,6 +93,8 @@ struct Bike {
   double total_mass = 0;  // slugs, all seven bodies
   int mode = 0;           // the builder's mode value
   int crash_count = 0;    // crashes since the bike was built
+  // Bit 0: the rider's steering still turns the bars while the front wheel is in the air.
+  int option_bits = 1;
   BikeWorkingState state;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "bike/assists.h"
 #include "bike/bike_contacts.h"
 #include "bike/controls.h"
 #include "bike/crash.h"
@@ -75,10 +76,14 @@ void step_bike(World& w, Bike& bike) {
   // A thrown rider hangs on the ropes, not on the springs that seat him.
   if (s.crash_timer == 0) drive_rider_springs(w, bike, dab(bike), lean(bike));
   drive_suspension(bike);
+  steer(w, bike);
+  roll_support(bike);
   auto_shift(w, bike);
   drive_rear_wheel(bike, w.step);
   apply_brakes(bike);
+  damp_steering(bike);
   if (s.crash_timer == 0) cancel_drift(bike);
+  handle_fall(w, bike);
   bike.controls.front_brake = own.front_brake;
   bike.controls.rear_brake = own.rear_brake;
   bike.controls.dab = own.dab;
