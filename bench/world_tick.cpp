@@ -13,9 +13,12 @@
 #include <memory>
 #include <string>
 
+#include "bike/apply_setup.h"
 #include "bike/bike.h"
+#include "bike/bike_step.h"
 #include "bike/physics_world.h"
 #include "files/data_index.h"
+#include "shell/stability.h"
 #include "shell/world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
@@ -109,6 +112,10 @@ int main(int argc, char** argv) {
         return 1;
       }
       slot.control = br::kControlLocal;
+      // The rider's own default settings, foot down when stopped among them.
+      br::BikeSetup setup;
+      br::apply_stability(setup, 100);
+      br::apply_bike_setup(*slot.bike, setup, 0);
       set_down(*slot.bike, t, x, z);
     }
   }
@@ -121,6 +128,24 @@ int main(int argc, char** argv) {
   for (int i = 0; i < ticks; ++i) bare_step(*ref, t);
   double bare = seconds_since(start);
 
+  if (getenv("BR_BENCH_DIAG")) {
+    br::make_bike_contacts(w);
+    for (int i = 0; i < 3; ++i) {
+      br::Bike& b = *w.slots[i].bike;
+      int joints = 0, contacts = 0;
+      for (dBodyID body : b.bodies) {
+        for (int k = 0; k < dBodyGetNumJoints(body); ++k) {
+          ++joints;
+          if (dJointGetType(dBodyGetJoint(body, k)) == dJointTypeContact) ++contacts;
+        }
+      }
+      dVector3 up;
+      dBodyVectorToWorld(b.bodies[0], 0, 1, 0, up);
+      std::printf("bike %d joint ends %d contact ends %d up_y %.2f crash %d\n", i, joints, contacts,
+                  up[1], b.state.crash_timer);
+    }
+    dJointGroupEmpty(w.physics.contacts);
+  }
   double us_per_tick = game * 1e6 / ticks;
   double us_per_bike = us_per_tick / bikes;
   double ref_per_bike = bare * 1e6 / ticks / bikes;

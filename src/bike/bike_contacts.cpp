@@ -92,6 +92,25 @@ bool hit_hard(dBodyID rider, dBodyID other) {
 
 }  // namespace
 
+BikeBound bike_bound(const Bike& bike) {
+  const dReal* frame = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  BikeBound out{{frame[0], frame[1], frame[2]}, 0};
+  for (int i = 0; i < kBodyCount; ++i) {
+    const CollisionShape* shape = bike.parts.shapes[kShapeOf[i]];
+    if (!shape) continue;
+    V3 p = to_v3(dBodyGetPosition(bike.bodies[i]));
+    V3 d = {p[0] - out.centre[0], p[1] - out.centre[1], p[2] - out.centre[2]};
+    out.radius = std::max(out.radius, std::sqrt(square(d)) + shape->bounding_radius);
+  }
+  return out;
+}
+
+bool bounds_apart(const BikeBound& a, const BikeBound& b) {
+  V3 d = {a.centre[0] - b.centre[0], a.centre[1] - b.centre[1], a.centre[2] - b.centre[2]};
+  double reach = a.radius + b.radius;
+  return !(square(d) <= reach * reach);  // NaN positions count as apart
+}
+
 BikeHits bike_contacts(World& w, Bike& a, Bike& b) {
   BikeHits hits;
   for (int i = 0; i < kBodyCount; ++i) {

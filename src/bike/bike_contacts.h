@@ -15,6 +15,15 @@ struct BikeHits {
   bool rider_b_hard = false;
 };
 
+// A sphere around every shape of a bike, centred on its frame (ft, world).
+struct BikeBound {
+  std::array<double, 3> centre{};
+  double radius = 0;
+};
+BikeBound bike_bound(const Bike& bike);
+// True when nothing of one bike can reach the other.
+bool bounds_apart(const BikeBound& a, const BikeBound& b);
+
 // Makes this step's contacts between `a` and `b` in the world's contact group and reports
 // what was hit. Nothing is made between bikes whose bounding spheres are apart.
 BikeHits bike_contacts(World& w, Bike& a, Bike& b);

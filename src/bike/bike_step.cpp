@@ -33,7 +33,11 @@ double distance_squared_from_origin(const Bike& bike) {
 
 void make_bike_contacts(World& w) {
   if (!w.physics.world) return;
-  std::vector<Bike*> bikes;
+  // Kept from tick to tick so that no step allocates; the simulation is single-threaded.
+  static std::vector<Bike*> bikes;
+  static std::vector<BikeBound> bounds;
+  bikes.clear();
+  bounds.clear();
   for (RiderSlot& slot : w.slots) {
     if (!slot.bike || slot.control == kControlPlayedBack) continue;
     Bike& bike = *slot.bike;
@@ -45,8 +49,11 @@ void make_bike_contacts(World& w) {
   std::sort(bikes.begin(), bikes.end(), [](const Bike* a, const Bike* b) {
     return distance_squared_from_origin(*a) > distance_squared_from_origin(*b);
   });
+  // Most pairs are far apart: one test of the whole bikes spares their 49 pairs of bodies.
+  for (const Bike* bike : bikes) bounds.push_back(bike_bound(*bike));
   for (size_t i = 0; i < bikes.size(); ++i) {
     for (size_t j = i + 1; j < bikes.size(); ++j) {
+      if (bounds_apart(bounds[i], bounds[j])) continue;
       BikeHits hits = bike_contacts(w, *bikes[i], *bikes[j]);
       apply_contact_rules(w, *bikes[i], *bikes[j], hits);
     }

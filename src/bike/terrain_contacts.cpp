@@ -127,6 +127,24 @@ void make_ground_contact(World& w, dBodyID body, const Vec3d& point, const Vec3d
   if (feedback) dJointSetFeedback(j, feedback);
 }
 
+// The highest height sample of the grid cells under the square of half-size `reach` around
+// (x, z). Every triangle there lies at or below it, so a body wholly above cannot touch.
+double highest_ground(const Terrain& t, double x, double z, double reach) {
+  auto index = [&](double v) {
+    double c = std::floor(v / t.spacing);
+    if (!std::isfinite(c)) return 0;
+    return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(t.side - 1)));
+  };
+  int c0 = index(x - reach), c1 = std::min(index(x + reach) + 1, t.side - 1);
+  int r0 = index(z - reach), r1 = std::min(index(z + reach) + 1, t.side - 1);
+  float top = -1e30f;
+  for (int r = r0; r <= r1; ++r) {
+    const float* row = &t.heights[static_cast<size_t>(t.side) * r];
+    for (int c = c0; c <= c1; ++c) top = std::max(top, row[c]);
+  }
+  return top;
+}
+
 }  // namespace
 
 TorusContact torus_contact(const Terrain& t, const Vec3d& centre, const Vec3d& axle,
@@ -231,6 +249,13 @@ bool body_shape_contacts(World& w, Bike& bike) {
     const CollisionShape* shape = bike.parts.shapes[kShapeOf[part]];
     if (!shape) continue;
     dBodyID body = bike.bodies[part];
+    // Most bodies ride well clear of the ground: one look at the heights under the whole
+    // shape spares testing each of its spheres.
+    const dReal* at = dBodyGetPosition(body);
+    if (std::isfinite(at[1]) &&
+        at[1] - shape->bounding_radius > highest_ground(t, at[0], at[2], shape->bounding_radius)) {
+      continue;
+    }
     for (const ShapeSphere& s : shape->spheres) {
       dVector3 c;
       dBodyGetRelPointPos(body, s.x, s.y, s.z, c);
