@@ -147,6 +147,33 @@ double ride_circle(Bike& bike, double speed, float steering) {
   return std::remainder(yaw(bike) - start, 2 * kPi);
 }
 
+// The assist's own handling, leaning the bike through the steering torque: a steady input
+// settles into a steady turn, the same rate of turn in each of the last two seconds-pairs.
+TEST_F(Assists, SteadySteeringHoldsACircle) {
+  for (double stability : {100.0, 0.0}) {
+    for (double speed : {20.0, 35.0}) {
+      SCOPED_TRACE(testing::Message() << "stability " << stability << ", " << speed << " ft/s");
+      Bike& bike = build(stability);
+      place(bike, {512, 0.1, 900}, speed);
+      double yaw_at[3] = {};
+      for (int i = 0; i < 128 * 10; ++i) {
+        if (i % 256 == 0 && i >= 128 * 6) yaw_at[(i - 128 * 6) / 256] = yaw(bike);
+        const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
+        set_throttle(bike, std::hypot(v[0], v[2]) < speed ? 0.6f : 0.0f);
+        set_steering(bike, i > 128 ? 0.1f : 0.0f);
+        world_tick(g_world);
+      }
+      double first = std::remainder(yaw_at[1] - yaw_at[0], 2 * kPi);
+      double second = std::remainder(yaw(bike) - yaw_at[1], 2 * kPi);
+      EXPECT_EQ(bike.state.crash_timer, 0);
+      EXPECT_GT(first, 0.3);  // turning, toward the side steered
+      EXPECT_NEAR(second / first, 1, 0.25);
+      EXPECT_LT(std::fabs(frame_roll(bike)), kPi / 3);
+      g_world.slots[0].bike.reset();
+    }
+  }
+}
+
 TEST_F(Assists, SteadySteeringHoldsACircleInArcadeHandling) {
   for (double stability : {100.0, 0.0}) {
     for (double speed : {20.0, 35.0}) {
