@@ -174,6 +174,44 @@ TEST_F(Assists, SteadySteeringHoldsACircle) {
   }
 }
 
+// Full throttle to 40 mph, then both brakes hard: a dirt bike stops in some 60 to 80 ft,
+// straight and upright, whether the brakes lock or the antilock lets them go.
+TEST_F(Assists, FullBrakingFrom40MphStopsStraight) {
+  constexpr double k40Mph = 40 * 5280.0 / 3600;  // ft/s
+  for (bool antilock : {false, true}) {
+    SCOPED_TRACE(antilock ? "antilock" : "plain brakes");
+    Bike& bike = build(100);
+    BikeSetup setup;
+    apply_stability(setup, 100);
+    setup.front_brake.select(antilock ? "Antilock" : "Normal");
+    setup.rear_brake.select(antilock ? "Antilock" : "Normal");
+    ASSERT_TRUE(apply_bike_setup(bike, setup, 0));
+    place(bike, {512, 0.1, 1000}, 0);
+    auto forward = [&] { return -dBodyGetLinearVel(bike.bodies[kBodyFrame])[2]; };
+    for (int i = 0; i < 128 * 10 && forward() < k40Mph; ++i) {
+      set_throttle(bike, 1);
+      world_tick(g_world);
+    }
+    ASSERT_GE(forward(), k40Mph);
+    double from = dBodyGetPosition(bike.bodies[kBodyFrame])[2];
+    int ticks = 0;
+    for (; ticks < 128 * 6 && forward() > 0.5; ++ticks) {
+      set_throttle(bike, 0);
+      set_front_brake(bike, 1);
+      set_rear_brake(bike, 1);
+      world_tick(g_world);
+      ASSERT_EQ(bike.state.crash_timer, 0) << "after " << ticks << " ticks";
+    }
+    double distance = from - dBodyGetPosition(bike.bodies[kBodyFrame])[2];
+    EXPECT_LT(ticks * kSimStep, 4.0);
+    EXPECT_GT(distance, 45);
+    EXPECT_LT(distance, 110);
+    EXPECT_NEAR(dBodyGetPosition(bike.bodies[kBodyFrame])[0], 512, 3);
+    EXPECT_LT(std::fabs(frame_roll(bike)), 0.3);
+    g_world.slots[0].bike.reset();
+  }
+}
+
 TEST_F(Assists, SteadySteeringHoldsACircleInArcadeHandling) {
   for (double stability : {100.0, 0.0}) {
     for (double speed : {20.0, 35.0}) {
