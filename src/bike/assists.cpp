@@ -6,6 +6,7 @@
 
 #include "bike/controls.h"
 #include "bike/crash.h"
+#include "bike/physics_world.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -19,6 +20,7 @@ constexpr double kWalkingSpeed = 5;     // ft/s
 constexpr double kCruiseSpeed = 15;     // ft/s
 constexpr double kCooldownDabSpeed = 75;  // ft/s
 constexpr int kCooldownDab = -512;
+constexpr int kStandUpTicks = 320;  // crash timer below which a fallen bike is stood up
 
 double dot(const V3& a, const V3& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
@@ -185,6 +187,72 @@ void steering_assist(World& w, Bike& bike) {
   update_lock_factor(bike, v_f, lock, roll, angle, heading);
 }
 
+double bike_mass(const Bike& bike) {
+  double total = 0;
+  for (dBodyID b : bike.bodies) {
+    dMass m;
+    dBodyGetMass(b, &m);
+    total += m.mass;
+  }
+  return total;
+}
+
+// Stands a fallen bike up, the way a rider lifts one: by its top (the bars and seat, 4 ft up
+// the frame's own up axis), straight up. The pegs sit almost on the line the lying bike pivots
+// about and give no leverage, so the lift acts where a hand would. It is a servo on the roll
+// rate: it aims at 1 rad/s toward upright, easing off in the last 22 degrees so that the
+// bike comes up without overshooting, and lifts with up to 1.5 times the weight of the bike
+// and rider while the bike rights itself slower than that aim. Above the top point lies
+// nothing to push against, so an upturned bike is lifted at full strength until it tips to a
+// side.
+void stand_up(Bike& bike) {
+  constexpr double kAim = 1;          // rad/s toward upright
+  constexpr double kEaseFrom = kPi / 8;
+  constexpr double kStrength = 1.5;   // times the weight of bike and rider
+  dBodyID frame = bike.bodies[kBodyFrame];
+  double roll = frame_roll(bike);
+  V3 up = to_world(frame, 0, 1, 0);
+  double size = up[1] < 0 ? kPi / 2 : std::fabs(roll);
+  double toward = roll >= 0 ? -1 : 1;  // the sign of a roll rate toward upright
+  double aim = kAim * std::min(1.0, size / kEaseFrom);
+  double shortfall = up[1] < 0 ? 1 : (aim - roll_rate(bike) * toward) / kAim;
+  double weight = bike_mass(bike) * -kGravity;
+  double force = std::clamp(shortfall, 0.0, 1.0) * kStrength * weight *
+                 std::min(1.0, size / (kPi / 16));
+  if (force <= 0) return;
+  V3 top = point_on(frame, 0, 4, 0);
+  dBodyAddForceAtPos(frame, 0, force, 0, top[0], top[1], top[2]);
+}
+
+// Turns a bike that lies on its side back onto the line its rider was riding: a yaw servo
+// about the world's up axis aiming at up to 1 rad/s toward the line's heading, with at most
+// 800 lb-ft, enough to slide the tyres round on dirt.
+void realign(Bike& bike) {
+  constexpr double kMaxTorque = 800;  // lb-ft
+  constexpr double kTurnRate = 1;     // rad/s at most
+  const auto& line = bike.state.line_heading;
+  if (line[0] == 0 && line[1] == 0) return;
+  dBodyID frame = bike.bodies[kBodyFrame];
+  V3 f = to_world(frame, 0, 0, -1);
+  if (f[0] * f[0] + f[2] * f[2] < 1e-6) return;
+  // Yaw measured about +y: positive turns -z toward -x.
+  double error = std::remainder(std::atan2(-line[0], -line[1]) - std::atan2(-f[0], -f[2]),
+                                2 * kPi);
+  double target = std::clamp(2 * error, -kTurnRate, kTurnRate);
+  double spin = dBodyGetAngularVel(frame)[1];
+  double torque = std::clamp(kMaxTorque * (target - spin), -kMaxTorque, kMaxTorque);
+  dBodyAddTorque(frame, 0, torque, 0);
+}
+
+void note_line_heading(Bike& bike) {
+  constexpr double kRiding = 10 * 10;  // (ft/s)^2
+  const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
+  double s2 = v[0] * v[0] + v[2] * v[2];
+  if (s2 < kRiding) return;
+  double s = std::sqrt(s2);
+  bike.state.line_heading = {v[0] / s, v[2] / s};
+}
+
 // The points of the frame and the rider body the seat ropes join, in their own frames.
 struct SeatRope {
   Vec3f on_frame, on_rider;
@@ -293,6 +361,7 @@ void damp_steering(Bike& bike) {
 
 void handle_fall(World& w, Bike& bike) {
   BikeWorkingState& st = bike.state;
+  if (st.crash_timer == 0) note_line_heading(bike);
   if (st.crash_timer <= 0 || st.crash_timer > kRealignTicks) return;
   const BikeEntry& e = bike.entry;
   dBodyID frame = bike.bodies[kBodyFrame];
@@ -306,6 +375,11 @@ void handle_fall(World& w, Bike& bike) {
   };
   double length = 5 * std::clamp((st.crash_timer - 128) / 384.0, 0.0, 1.0);
   for (const SeatRope& r : ropes) tie_rope(w, frame, r.on_frame, rider, r.on_rider, length);
+  if (st.crash_timer < kStandUpTicks) stand_up(bike);
+  if (!bike.setup.auto_align || bike.controls.back_up > 0.125) return;
+  double roll = std::fabs(frame_roll(bike));
+  bool slow = bike.wheels[kFrontWheel].depth <= 0 || frame_speed(bike) < kCruiseSpeed;
+  if (roll >= kPi / 8 && roll <= 0.35 * kPi && slow) realign(bike);
 }
 
 void roll_support(Bike& bike) {

@@ -77,6 +77,9 @@ struct BikeWorkingState {
   double drive_angle = 0;  // engine side of the drivetrain at the rear wheel, rad in [-pi, pi]
   double landing_multiplier = 1;  // roll damping boost after the front wheel lands
   double lock_factor = 0;         // 0..1, how far the bars are turned into the lean
+  // Horizontal unit direction (x, z) the rider was last riding along; zero until known. The
+  // realignment after a fall turns the bike back onto it.
+  std::array<double, 2> line_heading{};
 };
 
 struct Bike {

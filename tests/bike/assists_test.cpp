@@ -10,6 +10,7 @@
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "bike/controls.h"
+#include "bike/crash.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
 #include "render/model_cache.h"
@@ -208,6 +209,42 @@ TEST_F(Assists, FullBrakingFrom40MphStopsStraight) {
     EXPECT_LT(distance, 110);
     EXPECT_NEAR(dBodyGetPosition(bike.bodies[kBodyFrame])[0], 512, 3);
     EXPECT_LT(std::fabs(frame_roll(bike)), 0.3);
+    g_world.slots[0].bike.reset();
+  }
+}
+
+// A bike lying on either side, turned off the line its rider was riding, after the crash
+// clock has run: it comes up without being flung about, turns back toward the line on the
+// way, and stands on the rider's foot once he is back on.
+TEST_F(Assists, AFallenBikeIsStoodUpAgain) {
+  for (double side : {-1.0, 1.0}) {
+    SCOPED_TRACE(side < 0 ? "lying on its right" : "lying on its left");
+    Bike& bike = build(100);
+    dMatrix3 lying, turned, pose;
+    dRFromAxisAndAngle(lying, 0, 0, 1, 1.4 * side);
+    dRFromAxisAndAngle(turned, 0, 1, 0, 0.6);
+    dMultiply0(pose, turned, lying, 3, 3, 3);
+    place_bike(bike, {512, 1.0, 512}, pose, {0, 0, 0});
+    bike.state.line_heading = {0, -1};
+    crash_rider(g_world, bike);
+    double fastest_roll = 0, highest = 0;
+    int ticks = 0;
+    for (; ticks < 128 * 12 && bike.state.crash_timer > 0; ++ticks) {
+      world_tick(g_world);
+      dVector3 spin;
+      dBodyVectorFromWorld(bike.bodies[kBodyFrame], dBodyGetAngularVel(bike.bodies[kBodyFrame])[0],
+                           dBodyGetAngularVel(bike.bodies[kBodyFrame])[1],
+                           dBodyGetAngularVel(bike.bodies[kBodyFrame])[2], spin);
+      fastest_roll = std::max(fastest_roll, std::fabs(spin[2]));
+      highest = std::max(highest, dBodyGetPosition(bike.bodies[kBodyFrame])[1]);
+    }
+    ASSERT_EQ(bike.state.crash_timer, 0) << "still down after " << ticks << " ticks";
+    for (int i = 0; i < 128 * 2; ++i) world_tick(g_world);
+    EXPECT_EQ(bike.state.crash_timer, 0);
+    EXPECT_LT(std::fabs(frame_roll(bike)), 0.1);
+    EXPECT_LT(fastest_roll, 3);
+    EXPECT_LT(highest, 2.5);  // the frame stands some 1.75 ft up
+    EXPECT_GT(yaw(bike), -0.5);  // from -0.6 toward 0
     g_world.slots[0].bike.reset();
   }
 }
