@@ -89,6 +89,13 @@ void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d&
   double distance = std::sqrt(dot(gap, gap));
   double depth;
   if (height <= 0) {
+    // The ring under this triangle's plane counts only where it lies over the triangle
+    // itself: beside it, the plane of a neighbouring slope reaches over the wheel (at the crest
+    // of a jump, the down slope's plane lies above the flat top) and would report a deep
+    // contact with a normal the ground there does not have. The neighbour answers instead.
+    Vec3d over = add_scaled(ring_point, n, -height);
+    Vec3d off = sub(over, q);
+    if (dot(off, off) > 1e-8) return;
     depth = tube - height;  // the ring itself is under the surface
   } else {
     if (distance >= tube) return;
