@@ -249,6 +249,40 @@ TEST_F(Assists, AFallenBikeIsStoodUpAgain) {
   }
 }
 
+// Dropped flat onto level ground: a 12 ft drop is a hard landing the rider rides out; from
+// 32 ft his body is slammed harder than 43 g and he is thrown, by that alone.
+TEST_F(Assists, ALandingHarderThan43GThrowsTheRider) {
+  constexpr double k43G = 1376;  // ft/s^2
+  for (double height : {12.0, 32.0}) {
+    SCOPED_TRACE(testing::Message() << "dropped from " << height << " ft");
+    Bike& bike = build(100);
+    place(bike, {512, height, 512}, 0);
+    std::array<std::array<double, 3>, 4> ring{};
+    double hardest = 0;
+    for (int i = 0; i < 128 * 4 && bike.state.crash_timer == 0; ++i) {
+      world_tick(g_world);
+      const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyRider]);
+      std::array<double, 3>& before = ring[i % 4];
+      if (i >= 4) {
+        double span = 4 * kSimStep;
+        hardest = std::max(hardest, std::hypot((v[0] - before[0]) / span,
+                                               (v[1] - before[1]) / span + 32,
+                                               (v[2] - before[2]) / span));
+      }
+      before = {v[0], v[1], v[2]};
+    }
+    if (height < 20) {
+      EXPECT_EQ(bike.state.crash_timer, 0);
+      EXPECT_GT(hardest, 10 * 32);  // a real jolt all the same
+      EXPECT_LT(hardest, k43G);
+    } else {
+      EXPECT_GT(bike.state.crash_timer, 0);
+      EXPECT_GT(hardest, k43G);
+    }
+    g_world.slots[0].bike.reset();
+  }
+}
+
 TEST_F(Assists, SteadySteeringHoldsACircleInArcadeHandling) {
   for (double stability : {100.0, 0.0}) {
     for (double speed : {20.0, 35.0}) {
