@@ -266,6 +266,7 @@ bool body_shape_contacts(World& w, Bike& bike) {
     for (const ShapeSphere& s : shape->spheres) {
       dVector3 c;
       dBodyGetRelPointPos(body, s.x, s.y, s.z, c);
+      if (c[1] - s.radius > highest_ground(t, c[0], c[2], s.radius)) continue;
       SphereContact hit = sphere_contact(
           t, {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2])},
           s.radius);
