@@ -259,14 +259,15 @@ bool body_shape_contacts(World& w, Bike& bike) {
     // Most bodies ride well clear of the ground: one look at the heights under the whole
     // shape spares testing each of its spheres.
     const dReal* at = dBodyGetPosition(body);
-    if (std::isfinite(at[1]) &&
-        at[1] - shape->bounding_radius > highest_ground(t, at[0], at[2], shape->bounding_radius)) {
-      continue;
-    }
+    double top = highest_ground(t, at[0], at[2], shape->bounding_radius);
+    if (std::isfinite(at[1]) && at[1] - shape->bounding_radius > top) continue;
     for (const ShapeSphere& s : shape->spheres) {
       dVector3 c;
       dBodyGetRelPointPos(body, s.x, s.y, s.z, c);
-      if (c[1] - s.radius > highest_ground(t, c[0], c[2], s.radius)) continue;
+      // The same look for each sphere: first against the whole shape's ground, then its own.
+      if (c[1] - s.radius > top || c[1] - s.radius > highest_ground(t, c[0], c[2], s.radius)) {
+        continue;
+      }
       SphereContact hit = sphere_contact(
           t, {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2])},
           s.radius);
