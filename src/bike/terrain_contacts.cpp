@@ -65,6 +65,18 @@ Vec3d closest_on_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const 
   return add_scaled(add_scaled(a, ab, vb * denom), ac, vc * denom);
 }
 
+// Whether p lies straight above or below triangle (a, b, c), its edges included.
+bool over_footprint(const Vec3d& p, const Vec3d& a, const Vec3d& b, const Vec3d& c) {
+  auto side = [](const Vec3d& from, const Vec3d& to, const Vec3d& q) {
+    return (to[0] - from[0]) * (q[2] - from[2]) - (to[2] - from[2]) * (q[0] - from[0]);
+  };
+  constexpr double kEdge = 1e-9;  // ft^2: a point on a shared edge belongs to both
+  double d0 = side(a, b, p), d1 = side(b, c, p), d2 = side(c, a, p);
+  bool any_negative = d0 < -kEdge || d1 < -kEdge || d2 < -kEdge;
+  bool any_positive = d0 > kEdge || d1 > kEdge || d2 > kEdge;
+  return !(any_negative && any_positive);
+}
+
 // The torus against one triangle: the point of the tyre's centre ring nearest the ground
 // plane stands in for the tyre, a sphere of the tube's radius there.
 void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d& axle, double ring,
@@ -89,13 +101,13 @@ void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d&
   double distance = std::sqrt(dot(gap, gap));
   double depth;
   if (height <= 0) {
-    // The ring under this triangle's plane counts only where it lies over the triangle
-    // itself: beside it, the plane of a neighbouring slope reaches over the wheel (at the crest
-    // of a jump, the down slope's plane lies above the flat top) and would report a deep
-    // contact with a normal the ground there does not have. The neighbour answers instead.
-    Vec3d over = add_scaled(ring_point, n, -height);
-    Vec3d off = sub(over, q);
-    if (dot(off, off) > 1e-8) return;
+    // The ring under this triangle's plane counts only where the triangle lies straight
+    // above it: beside it, the plane of a neighbouring slope reaches over the wheel (at the
+    // crest of a jump, the down slope's plane lies above the flat top) and would report a deep
+    // contact with a normal the ground there does not have. The triangles of the height field
+    // cover the ground without gaps seen from above, so exactly one answers for a sunk ring,
+    // even in the crease of a valley.
+    if (!over_footprint(ring_point, a, b, c)) return;
     depth = tube - height;  // the ring itself is under the surface
   } else {
     if (distance >= tube) return;
