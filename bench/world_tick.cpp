@@ -1,6 +1,8 @@
-// The cost of a world tick with N bikes on the default track, against the physics engine
-// alone stepping the same bodies and joints with one plain ground contact per tyre.
+// The cost of a world tick with N bikes standing on the default track, against the physics
+// engine alone stepping the same bodies, joints and motors with the rider's two spring
+// contacts and one plain ground contact per tyre. Times are this thread's processor time.
 //   bench_world_tick [bikes=40] [seconds=10] [data directory]
+// With BR_BENCH_DIAG set in the environment it also prints the state of the first bikes.
 #include "shell/world_tick.h"
 
 #include <ode/ode.h>
@@ -110,6 +112,28 @@ void bare_step(br::World& ref, const br::Terrain& t) {
   br::step_physics(ref);
 }
 
+// What the first bikes stand on and how: their joints and this step's contacts (each counted
+// at both its bodies), whether they are upright, whether they have crashed. A bike lying
+// down costs more than one standing, and the figures above mean little then.
+void print_bike_states(br::World& w) {
+  br::make_bike_contacts(w);
+  for (int i = 0; i < 3 && w.slots[i].bike; ++i) {
+    br::Bike& b = *w.slots[i].bike;
+    int joints = 0, contacts = 0;
+    for (dBodyID body : b.bodies) {
+      for (int k = 0; k < dBodyGetNumJoints(body); ++k) {
+        ++joints;
+        if (dJointGetType(dBodyGetJoint(body, k)) == dJointTypeContact) ++contacts;
+      }
+    }
+    dVector3 up;
+    dBodyVectorToWorld(b.bodies[br::kBodyFrame], 0, 1, 0, up);
+    std::printf("bike %d joint ends %d contact ends %d up_y %.2f crash %d\n", i, joints, contacts,
+                up[1], b.state.crash_timer);
+  }
+  dJointGroupEmpty(w.physics.contacts);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,24 +200,7 @@ int main(int argc, char** argv) {
     bare += cpu_seconds() - start;
   }
 
-  if (getenv("BR_BENCH_DIAG")) {
-    br::make_bike_contacts(w);
-    for (int i = 0; i < 3; ++i) {
-      br::Bike& b = *w.slots[i].bike;
-      int joints = 0, contacts = 0;
-      for (dBodyID body : b.bodies) {
-        for (int k = 0; k < dBodyGetNumJoints(body); ++k) {
-          ++joints;
-          if (dJointGetType(dBodyGetJoint(body, k)) == dJointTypeContact) ++contacts;
-        }
-      }
-      dVector3 up;
-      dBodyVectorToWorld(b.bodies[0], 0, 1, 0, up);
-      std::printf("bike %d joint ends %d contact ends %d up_y %.2f crash %d\n", i, joints, contacts,
-                  up[1], b.state.crash_timer);
-    }
-    dJointGroupEmpty(w.physics.contacts);
-  }
+  if (std::getenv("BR_BENCH_DIAG")) print_bike_states(w);
   double us_per_tick = game * 1e6 / ticks;
   double us_per_bike = us_per_tick / bikes;
   double ref_per_bike = bare * 1e6 / ticks / bikes;
