@@ -29,10 +29,58 @@ double distance_squared_from_origin(const Bike& bike) {
   return p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
 }
 
+void sort_farthest_first(std::vector<Bike*>& bikes) {
+  std::sort(bikes.begin(), bikes.end(), [](const Bike* a, const Bike* b) {
+    return distance_squared_from_origin(*a) > distance_squared_from_origin(*b);
+  });
+}
+
 }  // namespace
+
+void make_connected_contacts(World& w) {
+  if (!w.physics.world) return;
+  int local = w.local_slot;
+  Bike* mine = local >= 0 && local < kRiderSlots ? w.slots[local].bike.get() : nullptr;
+  if (!mine) return;
+  static std::vector<Bike*> remote;
+  remote.clear();
+  for (int i = 0; i < kRiderSlots; ++i) {
+    RiderSlot& slot = w.slots[i];
+    if (i == local || !slot.bike || slot.control != kControlPlayedBack) continue;
+    if (w.frame - slot.last_server_frame >= kStaleServerTicks) continue;
+    remote.push_back(slot.bike.get());
+  }
+  if (mine->state.presence > kBarelyPresent) {
+    terrain_contacts(w, *mine);
+    object_contacts(w, *mine);
+  }
+  if (w.race_position == kNoRacePosition) return;  // warming up: riders pass through
+  sort_farthest_first(remote);
+  BikeBound near = bike_bound(*mine);
+  for (Bike* other : remote) {
+    bool solid = other->state.presence > kBarelyPresent;
+    if (!bounds_apart(near, bike_bound(*other))) {
+      BikeHits hits = bike_contacts(w, *mine, *other, solid);
+      if (solid) {
+        apply_contact_rules(w, *mine, *other, hits);
+      } else if (hits.contacts > 0) {
+        note_touch(w, *mine);
+        note_touch(w, *other);
+      }
+    }
+    if (solid) {
+      terrain_contacts(w, *other);
+      object_contacts(w, *other);
+    }
+  }
+}
 
 void make_bike_contacts(World& w) {
   if (!w.physics.world) return;
+  if (w.connected) {
+    make_connected_contacts(w);
+    return;
+  }
   // Kept from tick to tick so that no step allocates; the simulation is single-threaded.
   static std::vector<Bike*> bikes;
   static std::vector<BikeBound> bounds;
@@ -46,9 +94,7 @@ void make_bike_contacts(World& w) {
     object_contacts(w, bike);
     bikes.push_back(&bike);
   }
-  std::sort(bikes.begin(), bikes.end(), [](const Bike* a, const Bike* b) {
-    return distance_squared_from_origin(*a) > distance_squared_from_origin(*b);
-  });
+  sort_farthest_first(bikes);
   // Most pairs are far apart: one test of the whole bikes spares their 49 pairs of bodies.
   for (const Bike* bike : bikes) bounds.push_back(bike_bound(*bike));
   for (size_t i = 0; i < bikes.size(); ++i) {

@@ -156,7 +156,9 @@ TEST_F(Rides, FullBrakingFrom40MphOnTheStartStraightStopsShort) {
     EXPECT_GT(distance, 45);
     EXPECT_LT(distance, 110);
     // Locked tyres cannot steer, and the bike slews as it slides; rolling ones hold the line.
-    if (antilock) EXPECT_LT(std::fabs(std::remainder(line - heading(bike), 2 * kPi)), 0.2);
+    if (antilock) {
+      EXPECT_LT(std::fabs(std::remainder(line - heading(bike), 2 * kPi)), 0.2);
+    }
     EXPECT_LT(std::fabs(frame_roll(bike)), 0.4);
     g_world.slots[0].bike.reset();
   }
