@@ -187,16 +187,6 @@ void steering_assist(World& w, Bike& bike) {
   update_lock_factor(bike, v_f, lock, roll, angle, heading);
 }
 
-double bike_mass(const Bike& bike) {
-  double total = 0;
-  for (dBodyID b : bike.bodies) {
-    dMass m;
-    dBodyGetMass(b, &m);
-    total += m.mass;
-  }
-  return total;
-}
-
 // Stands a fallen bike up, the way a rider lifts one: by its top (the bars and seat, 4 ft up
 // the frame's own up axis), straight up. The pegs sit almost on the line the lying bike pivots
 // about and give no leverage, so the lift acts where a hand would. It is a servo on the roll
@@ -216,7 +206,7 @@ void stand_up(Bike& bike) {
   double toward = roll >= 0 ? -1 : 1;  // the sign of a roll rate toward upright
   double aim = kAim * std::min(1.0, size / kEaseFrom);
   double shortfall = up[1] < 0 ? 1 : (aim - roll_rate(bike) * toward) / kAim;
-  double weight = bike_mass(bike) * -kGravity;
+  double weight = bike.total_mass * -kGravity;
   double force = std::clamp(shortfall, 0.0, 1.0) * kStrength * weight *
                  std::min(1.0, size / (kPi / 16));
   if (force <= 0) return;
