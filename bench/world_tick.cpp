@@ -11,10 +11,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <ctime>
 
 #include "bike/apply_setup.h"
 #include "bike/bike.h"

@@ -14,10 +14,10 @@ namespace {
 
 using V3 = std::array<double, 3>;
 constexpr double kPi = std::numbers::pi;
-constexpr double kFullLock = kPi / 4;  // rad
-constexpr double kSupportForce = 400;   // lb
-constexpr double kWalkingSpeed = 5;     // ft/s
-constexpr double kCruiseSpeed = 15;     // ft/s
+constexpr double kFullLock = kPi / 4;     // rad
+constexpr double kSupportForce = 400;     // lb
+constexpr double kWalkingSpeed = 5;       // ft/s
+constexpr double kCruiseSpeed = 15;       // ft/s
 constexpr double kCooldownDabSpeed = 75;  // ft/s
 constexpr int kCooldownDab = -512;
 constexpr int kStandUpTicks = 320;  // crash timer below which a fallen bike is stood up
@@ -62,7 +62,8 @@ double front_ground_speed(const Bike& bike) {
 double front_clearance(const World& w, const Bike& bike) {
   const dReal* c = dBodyGetPosition(bike.bodies[kBodyFrontWheel]);
   const WheelContact& f = bike.wheels[kFrontWheel];
-  float ground = terrain_height(w.track.terrain, static_cast<float>(c[0]), static_cast<float>(c[2]));
+  float ground =
+      terrain_height(w.track.terrain, static_cast<float>(c[0]), static_cast<float>(c[2]));
   return c[1] - ground - f.ring_radius - f.tube_radius;
 }
 double front_friction(const World& w, const Bike& bike) {
@@ -157,8 +158,8 @@ void steering_assist(World& w, Bike& bike) {
       st.landing_multiplier =
           s.land_damping_falloff <= 0
               ? 1
-              : std::max(1.0, st.landing_multiplier - (s.land_damping_factor - 1) * w.step /
-                                                          s.land_damping_falloff);
+              : std::max(1.0, st.landing_multiplier -
+                                  (s.land_damping_factor - 1) * w.step / s.land_damping_falloff);
     }
     double leveling = roll * s.leveling;
     if (speed < s.slow_damping_speed) {
@@ -196,9 +197,9 @@ void steering_assist(World& w, Bike& bike) {
 // nothing to push against, so an upturned bike is lifted at full strength until it tips to a
 // side.
 void stand_up(Bike& bike) {
-  constexpr double kAim = 1;          // rad/s toward upright
+  constexpr double kAim = 1;  // rad/s toward upright
   constexpr double kEaseFrom = kPi / 8;
-  constexpr double kStrength = 1.5;   // times the weight of bike and rider
+  constexpr double kStrength = 1.5;  // times the weight of bike and rider
   dBodyID frame = bike.bodies[kBodyFrame];
   double roll = frame_roll(bike);
   V3 up = to_world(frame, 0, 1, 0);
@@ -207,8 +208,8 @@ void stand_up(Bike& bike) {
   double aim = kAim * std::min(1.0, size / kEaseFrom);
   double shortfall = up[1] < 0 ? 1 : (aim - roll_rate(bike) * toward) / kAim;
   double weight = bike.total_mass * -kGravity;
-  double force = std::clamp(shortfall, 0.0, 1.0) * kStrength * weight *
-                 std::min(1.0, size / (kPi / 16));
+  double force =
+      std::clamp(shortfall, 0.0, 1.0) * kStrength * weight * std::min(1.0, size / (kPi / 16));
   if (force <= 0) return;
   V3 top = point_on(frame, 0, 4, 0);
   dBodyAddForceAtPos(frame, 0, force, 0, top[0], top[1], top[2]);
@@ -226,8 +227,7 @@ void realign(Bike& bike) {
   V3 f = to_world(frame, 0, 0, -1);
   if (f[0] * f[0] + f[2] * f[2] < 1e-6) return;
   // Yaw measured about +y: positive turns -z toward -x.
-  double error = std::remainder(std::atan2(-line[0], -line[1]) - std::atan2(-f[0], -f[2]),
-                                2 * kPi);
+  double error = std::remainder(std::atan2(-line[0], -line[1]) - std::atan2(-f[0], -f[2]), 2 * kPi);
   double target = std::clamp(2 * error, -kTurnRate, kTurnRate);
   double spin = dBodyGetAngularVel(frame)[1];
   double torque = std::clamp(kMaxTorque * (target - spin), -kMaxTorque, kMaxTorque);
@@ -258,9 +258,12 @@ double steering_servo(double target, double angle, double rate, double strength)
     d = -1.75 - rate;
   } else {
     e = std::min(e, 0.25);
-    if (e >= kBand) d = 8 * (e - kBand) - rate;
-    else if (e <= -kBand) d = 8 * (e + kBand) - rate;
-    else d = -rate;
+    if (e >= kBand)
+      d = 8 * (e - kBand) - rate;
+    else if (e <= -kBand)
+      d = 8 * (e + kBand) - rate;
+    else
+      d = -rate;
   }
   constexpr double kFine = 1.0 / 2400;
   d = d > kFine ? d - kFine : d < -kFine ? d + kFine : 0;
@@ -292,8 +295,8 @@ double lean_gain(double speed, double dab_speed, double roll_limit_angle) {
     double f = 1 - std::clamp(s2 / (dab_speed * dab_speed), 0.0, 1.0);
     return (1 - f * f * f * f) * roll_limit_angle;
   }
-  return roll_limit_angle +
-         (2 * kPi - roll_limit_angle) * std::clamp((s2 - 225) / (dab_speed * dab_speed - 225), 0.0, 1.0);
+  return roll_limit_angle + (2 * kPi - roll_limit_angle) *
+                                std::clamp((s2 - 225) / (dab_speed * dab_speed - 225), 0.0, 1.0);
 }
 
 double frame_roll(const Bike& bike) {

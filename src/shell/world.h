@@ -136,8 +136,8 @@ struct World {
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;
   bool connected = false;
-  int local_slot = -1;                    // the slot the game server gave this client; -1 = none
-  int race_position = kNoRacePosition;    // given by the game server
+  int local_slot = -1;                  // the slot the game server gave this client; -1 = none
+  int race_position = kNoRacePosition;  // given by the game server
 
   // Main-loop state.
   bool paused = false;

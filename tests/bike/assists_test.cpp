@@ -243,7 +243,7 @@ TEST_F(Assists, AFallenBikeIsStoodUpAgain) {
     EXPECT_EQ(bike.state.crash_timer, 0);
     EXPECT_LT(std::fabs(frame_roll(bike)), 0.1);
     EXPECT_LT(fastest_roll, 3);
-    EXPECT_LT(highest, 2.5);  // the frame stands some 1.75 ft up
+    EXPECT_LT(highest, 2.5);     // the frame stands some 1.75 ft up
     EXPECT_GT(yaw(bike), -0.5);  // from -0.6 toward 0
     g_world.slots[0].bike.reset();
   }
@@ -265,9 +265,9 @@ TEST_F(Assists, ALandingHarderThan43GThrowsTheRider) {
       std::array<double, 3>& before = ring[i % 4];
       if (i >= 4) {
         double span = 4 * kSimStep;
-        hardest = std::max(hardest, std::hypot((v[0] - before[0]) / span,
-                                               (v[1] - before[1]) / span + 32,
-                                               (v[2] - before[2]) / span));
+        hardest =
+            std::max(hardest, std::hypot((v[0] - before[0]) / span, (v[1] - before[1]) / span + 32,
+                                         (v[2] - before[2]) / span));
       }
       before = {v[0], v[1], v[2]};
     }

@@ -58,8 +58,8 @@ class Rides : public ::testing::Test {
   void put(Bike& bike, double x, double z, double yaw) {
     dMatrix3 r;
     dRFromAxisAndAngle(r, 0, 1, 0, yaw);
-    float ground = terrain_height(g_world.track.terrain, static_cast<float>(x),
-                                  static_cast<float>(z));
+    float ground =
+        terrain_height(g_world.track.terrain, static_cast<float>(x), static_cast<float>(z));
     place_bike(bike, {x, ground + 0.3, z}, r, {0, 0, 0});
   }
 };
@@ -95,8 +95,8 @@ TEST_F(Rides, TheFirstTabletopIsJumpedAndLandedAtSpeed) {
       bool flying = bike.wheels[kFrontWheel].depth <= 0 && bike.wheels[kRearWheel].depth <= 0;
       airborne = flying ? airborne + 1 : 0;
       longest_flight = std::max(longest_flight, airborne);
-      float ground = terrain_height(g_world.track.terrain, static_cast<float>(p[0]),
-                                    static_cast<float>(p[2]));
+      float ground =
+          terrain_height(g_world.track.terrain, static_cast<float>(p[0]), static_cast<float>(p[2]));
       highest = std::max(highest, p[1] - ground);
       passed = p[0];
     }
