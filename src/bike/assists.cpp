@@ -411,8 +411,11 @@ void roll_support(Bike& bike) {
     dBodyAddForceAtPos(frame, 0, force, 0, top[0], top[1], top[2]);
     return;
   }
-  // Upright enough: a sideways push at the top of the frame toward upright and the opposite
-  // push at its centre, a couple that rights the bike without sliding it along the ground.
+  // Upright enough: a horizontal push at the top of the frame (4 ft up its own up axis)
+  // toward upright and the opposite push at the frame's centre. The pair adds no net force,
+  // so the bike is not slid along the ground or lifted off its tyres; it only turns the
+  // frame, with up to 400 lb x 4 ft = 1600 lb-ft, which holds a stopped bike with its rider
+  // on a foot out to the 45 degrees where the lift above takes over.
   V3 f = to_world(frame, 0, 0, -1);
   double h = std::sqrt(f[0] * f[0] + f[2] * f[2]);
   if (h <= 0) return;
