@@ -1,29 +1,39 @@
-// The cost of a world tick with N bikes on the default track, against the physics engine
-// alone stepping the same bodies and joints with one plain ground contact per tyre.
+// The cost of a world tick with N bikes standing on the default track, against the physics
+// engine alone stepping the same bodies, joints and motors with the rider's two spring
+// contacts and one plain ground contact per tyre. Times are this thread's processor time.
 //   bench_world_tick [bikes=40] [seconds=10] [data directory]
+// With BR_BENCH_DIAG set in the environment it also prints the state of the first bikes.
 #include "shell/world_tick.h"
 
 #include <ode/ode.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bike/apply_setup.h"
 #include "bike/bike.h"
+#include "bike/bike_step.h"
 #include "bike/physics_world.h"
 #include "files/data_index.h"
+#include "shell/stability.h"
 #include "shell/world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
 
 namespace {
 
-double seconds_since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// The processor time this thread has used (s): the figures are for one core, and other work
+// on the machine then does not count against the simulation.
+double cpu_seconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec + ts.tv_nsec * 1e-9;
 }
 
 // Sets the bike upright at (x, z) with its tyres just clear of the ground.
@@ -40,10 +50,45 @@ void set_down(br::Bike& bike, const br::Terrain& t, double x, double z) {
   place_bike(bike, {x, 0.05 - low, z}, upright, {0, 0, 0});
 }
 
-// The engine alone: one contact per tyre against the level of the ground under it.
+// The joints' motors as a riding bike uses them: the fork and shock pushing, the brakes or
+// the drive holding the wheels. Each is one more row for the engine to solve.
+void engage_motors(br::Bike& bike) {
+  dJointSetSliderParam(bike.joints[br::kJointForkSlider], dParamVel, 0);
+  dJointSetSliderParam(bike.joints[br::kJointForkSlider], dParamFMax, 300);
+  for (br::BikeJoint j : {br::kJointSwingarmPivot, br::kJointFrontAxle, br::kJointRearAxle}) {
+    dJointSetHingeParam(bike.joints[j], dParamVel, 0);
+    dJointSetHingeParam(bike.joints[j], dParamFMax, 300);
+  }
+}
+
+// A soft contact between the rider body and the frame along the frame's own `axis`, as the
+// rider's springs make two of each step.
+void rider_spring(br::World& ref, br::Bike& bike, int axis) {
+  dBodyID rider = bike.bodies[br::kBodyRider], frame = bike.bodies[br::kBodyFrame];
+  dVector3 n;
+  dBodyVectorToWorld(frame, axis == 0, axis == 1, axis == 2, n);
+  const dReal* at = dBodyGetPosition(rider);
+  dContact contact{};
+  contact.surface.mode = dContactSoftERP | dContactSoftCFM;
+  br::SoftContact soft = br::soft_contact(500, 50);
+  contact.surface.soft_erp = soft.erp;
+  contact.surface.soft_cfm = soft.cfm;
+  for (int i = 0; i < 3; ++i) {
+    contact.geom.pos[i] = at[i];
+    contact.geom.normal[i] = n[i];
+  }
+  contact.geom.depth = 0.01;
+  dJointID j = dJointCreateContact(ref.physics.world, ref.physics.contacts, &contact);
+  dJointAttach(j, rider, frame);
+}
+
+// The engine alone: the same bodies, joints and motors, the rider's two spring contacts, and
+// one plain contact per tyre against the level of the ground under it.
 void bare_step(br::World& ref, const br::Terrain& t) {
   for (br::RiderSlot& slot : ref.slots) {
     if (!slot.bike) continue;
+    rider_spring(ref, *slot.bike, 1);
+    rider_spring(ref, *slot.bike, 2);
     for (const br::WheelContact& w : slot.bike->wheels) {
       const dReal* c = dBodyGetPosition(w.body);
       double ground = br::terrain_height(t, static_cast<float>(c[0]), static_cast<float>(c[2]));
@@ -65,6 +110,28 @@ void bare_step(br::World& ref, const br::Terrain& t) {
     }
   }
   br::step_physics(ref);
+}
+
+// What the first bikes stand on and how: their joints and this step's contacts (each counted
+// at both its bodies), whether they are upright, whether they have crashed. A bike lying
+// down costs more than one standing, and the figures above mean little then.
+void print_bike_states(br::World& w) {
+  br::make_bike_contacts(w);
+  for (int i = 0; i < 3 && w.slots[i].bike; ++i) {
+    br::Bike& b = *w.slots[i].bike;
+    int joints = 0, contacts = 0;
+    for (dBodyID body : b.bodies) {
+      for (int k = 0; k < dBodyGetNumJoints(body); ++k) {
+        ++joints;
+        if (dJointGetType(dBodyGetJoint(body, k)) == dJointTypeContact) ++contacts;
+      }
+    }
+    dVector3 up;
+    dBodyVectorToWorld(b.bodies[br::kBodyFrame], 0, 1, 0, up);
+    std::printf("bike %d joint ends %d contact ends %d up_y %.2f crash %d\n", i, joints, contacts,
+                up[1], b.state.crash_timer);
+  }
+  dJointGroupEmpty(w.physics.contacts);
 }
 
 }  // namespace
@@ -109,18 +176,31 @@ int main(int argc, char** argv) {
         return 1;
       }
       slot.control = br::kControlLocal;
+      // The rider's own default settings, foot down when stopped among them.
+      br::BikeSetup setup;
+      br::apply_stability(setup, 100);
+      br::apply_bike_setup(*slot.bike, setup, 0);
       set_down(*slot.bike, t, x, z);
+      if (target == ref.get()) engage_motors(*slot.bike);
     }
   }
 
+  // The two worlds take turns a second at a time, so that other work on the machine weighs on
+  // both alike.
   int ticks = static_cast<int>(seconds / br::kSimStep);
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < ticks; ++i) br::world_tick(w);
-  double game = seconds_since(start);
-  start = std::chrono::steady_clock::now();
-  for (int i = 0; i < ticks; ++i) bare_step(*ref, t);
-  double bare = seconds_since(start);
+  constexpr int kTurn = 128;
+  double game = 0, bare = 0;
+  for (int done = 0; done < ticks; done += kTurn) {
+    int n = std::min(kTurn, ticks - done);
+    double start = cpu_seconds();
+    for (int i = 0; i < n; ++i) br::world_tick(w);
+    game += cpu_seconds() - start;
+    start = cpu_seconds();
+    for (int i = 0; i < n; ++i) bare_step(*ref, t);
+    bare += cpu_seconds() - start;
+  }
 
+  if (std::getenv("BR_BENCH_DIAG")) print_bike_states(w);
   double us_per_tick = game * 1e6 / ticks;
   double us_per_bike = us_per_tick / bikes;
   double ref_per_bike = bare * 1e6 / ticks / bikes;

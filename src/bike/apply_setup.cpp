@@ -89,6 +89,23 @@ bool apply_bike_setup(Bike& bike, const BikeSetup& in, double now) {
   s.rider_z_damping = clamp_setting(in.rider_zdamping.value * 0.01, 0, 1, far);
   double share = clamp_setting(in.rider_mass_distribution.value, 0.33, 0.5, far);
 
+  constexpr double kDegrees = 0.017453292519943295;
+  s.leveling = clamp_setting(in.leveling.value, 0, 100, far);
+  s.roll_damping = clamp_setting(in.roll_damping.value, 0, 100, far);
+  s.roll_limit_angle = clamp_setting(in.roll_limit_angle.value * kDegrees, 0, M_PI, far);
+  s.roll_limit_factor = clamp_setting(in.roll_limit_factor.value, 0, 64, far);
+  s.steering_damping = clamp_setting(in.steering_damping.value, 0, 100, far);
+  s.steering_strength = clamp_setting(in.steering_strength.value, 0, 100, far);
+  s.max_steering_force = clamp_setting(in.max_steering_force.value, 0, 1000, far);
+  s.direct_steering = clamp_setting(in.direct_steering.value, 0, 1, far);
+  s.slow_damping_speed = clamp_setting(in.slow_damping_speed.value, 0, 100, far);
+  s.slow_damping_factor = clamp_setting(in.slow_damping_factor.value, 1, 10, far);
+  s.land_damping_falloff = clamp_setting(in.land_damping_falloff.value, 0, 0.5, far);
+  s.land_damping_factor = clamp_setting(in.land_damping_factor.value, 1, 3, far);
+  s.full_lock_speed = clamp_setting(in.full_lock_speed.value, 1, 100, far);
+  s.restricted_lock_speed = clamp_setting(in.restricted_lock_speed.value, 1, 100, far);
+  s.restricted_lock = clamp_setting(in.restricted_lock.value * kDegrees, 0, M_PI / 4, far);
+
   s.brake_torque = clamp_setting(in.brake_torque.value, 0, 500, far);
   s.rear_brake_torque = clamp_setting(in.rear_brake_torque.value, 0, 500, far);
   s.auto_clutch_rpm = clamp_setting(in.auto_clutch_rpms.value, 0, 5000, far);

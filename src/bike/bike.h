@@ -75,6 +75,11 @@ struct BikeWorkingState {
   std::array<std::array<double, 3>, 2> crash_grips{};  // where the hands let go
   double engine_speed = 0;                             // rad/s at the crankshaft
   double drive_angle = 0;  // engine side of the drivetrain at the rear wheel, rad in [-pi, pi]
+  double landing_multiplier = 1;  // roll damping boost after the front wheel lands
+  double lock_factor = 0;         // 0..1, how far the bars are turned into the lean
+  // Horizontal unit direction (x, z) the rider was last riding along; zero until known. The
+  // realignment after a fall turns the bike back onto it.
+  std::array<double, 2> line_heading{};
 };
 
 // How a bike driven from recorded or received states follows them; zero for a bike the
@@ -100,6 +105,8 @@ struct Bike {
   double total_mass = 0;  // slugs, all seven bodies
   int mode = 0;           // the builder's mode value
   int crash_count = 0;    // crashes since the bike was built
+  // Bit 0: the rider's steering still turns the bars while the front wheel is in the air.
+  int option_bits = 1;
   BikeWorkingState state;
   int personality = 0;   // robot riding style; 0 = ridden by a person
   float opacity = 1.0f;  // 0 for a ghost: drawn faded and passed through

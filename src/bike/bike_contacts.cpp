@@ -42,7 +42,7 @@ V3 sphere_centre(dBodyID body, const ShapeSphere& s) {
 
 // The spheres of one body of `a` against one body of `b`.
 int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_b,
-          const CollisionShape& shape_b) {
+          const CollisionShape& shape_b, bool solid) {
   V3 pa = to_v3(dBodyGetPosition(body_a));
   V3 pb = to_v3(dBodyGetPosition(body_b));
   V3 apart = {pa[0] - pb[0], pa[1] - pb[1], pa[2] - pb[2]};
@@ -58,6 +58,10 @@ int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_
       double sum = sa.radius + sb.radius;
       double dist2 = square(d);
       if (dist2 >= sum * sum) continue;
+      if (!solid) {
+        ++made;
+        continue;
+      }
       double dist = std::sqrt(dist2);
       V3 n = dist > 1e-9 ? V3{d[0] / dist, d[1] / dist, d[2] / dist} : V3{0, 1, 0};
       double depth = sum - dist;
@@ -92,7 +96,26 @@ bool hit_hard(dBodyID rider, dBodyID other) {
 
 }  // namespace
 
-BikeHits bike_contacts(World& w, Bike& a, Bike& b) {
+BikeBound bike_bound(const Bike& bike) {
+  const dReal* frame = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  BikeBound out{{frame[0], frame[1], frame[2]}, 0};
+  for (int i = 0; i < kBodyCount; ++i) {
+    const CollisionShape* shape = bike.parts.shapes[kShapeOf[i]];
+    if (!shape) continue;
+    V3 p = to_v3(dBodyGetPosition(bike.bodies[i]));
+    V3 d = {p[0] - out.centre[0], p[1] - out.centre[1], p[2] - out.centre[2]};
+    out.radius = std::max(out.radius, std::sqrt(square(d)) + shape->bounding_radius);
+  }
+  return out;
+}
+
+bool bounds_apart(const BikeBound& a, const BikeBound& b) {
+  V3 d = {a.centre[0] - b.centre[0], a.centre[1] - b.centre[1], a.centre[2] - b.centre[2]};
+  double reach = a.radius + b.radius;
+  return !(square(d) <= reach * reach);  // NaN positions count as apart
+}
+
+BikeHits bike_contacts(World& w, Bike& a, Bike& b, bool solid) {
   BikeHits hits;
   for (int i = 0; i < kBodyCount; ++i) {
     const CollisionShape* shape_a = a.parts.shapes[kShapeOf[i]];
@@ -100,11 +123,12 @@ BikeHits bike_contacts(World& w, Bike& a, Bike& b) {
     for (int j = 0; j < kBodyCount; ++j) {
       const CollisionShape* shape_b = b.parts.shapes[kShapeOf[j]];
       if (!shape_b) continue;
-      int made = touch(w, a.bodies[i], *shape_a, b.bodies[j], *shape_b);
+      int made = touch(w, a.bodies[i], *shape_a, b.bodies[j], *shape_b, solid);
       if (made == 0) continue;
       hits.contacts += made;
       hits.parts_a |= 1u << i;
       hits.parts_b |= 1u << j;
+      if (!solid) continue;  // nothing strikes a ghost
       if (i == kBodyRider && hit_hard(a.bodies[i], b.bodies[j])) hits.rider_a_hard = true;
       if (j == kBodyRider && hit_hard(b.bodies[j], a.bodies[i])) hits.rider_b_hard = true;
     }
@@ -136,15 +160,18 @@ void apply_contact_rules(World& w, Bike& a, Bike& b, const BikeHits& hits) {
     if (a_hit_with_wheel) rammed(a, b);
     if (b_hit_with_wheel) rammed(b, a);
   }
-  for (Bike* bike : {&a, &b}) {
-    if (bike->state.first_hit_tick == kLongAgo) bike->state.first_hit_tick = w.frame;
-    bike->state.last_hit_tick = w.frame;
-  }
+  note_touch(w, a);
+  note_touch(w, b);
   // A rider's body flung into the other bike throws him, unless he is protected.
   if (hits.rider_a_hard && a.state.crash_timer == 0 && a.state.collision_cooldown >= 0)
     crash_rider(w, a);
   if (hits.rider_b_hard && b.state.crash_timer == 0 && b.state.collision_cooldown >= 0)
     crash_rider(w, b);
+}
+
+void note_touch(const World& w, Bike& bike) {
+  if (bike.state.first_hit_tick == kLongAgo) bike.state.first_hit_tick = w.frame;
+  bike.state.last_hit_tick = w.frame;
 }
 
 bool in_contact(const World& w, const Bike& bike) {

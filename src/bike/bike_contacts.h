@@ -15,14 +15,26 @@ struct BikeHits {
   bool rider_b_hard = false;
 };
 
+// A sphere around every shape of a bike, centred on its frame (ft, world).
+struct BikeBound {
+  std::array<double, 3> centre{};
+  double radius = 0;
+};
+BikeBound bike_bound(const Bike& bike);
+// True when nothing of one bike can reach the other.
+bool bounds_apart(const BikeBound& a, const BikeBound& b);
+
 // Makes this step's contacts between `a` and `b` in the world's contact group and reports
-// what was hit. Nothing is made between bikes whose bounding spheres are apart.
-BikeHits bike_contacts(World& w, Bike& a, Bike& b);
+// what was hit. With `solid` false the touch is only reported: a ghost is passed through.
+BikeHits bike_contacts(World& w, Bike& a, Bike& b, bool solid = true);
 
 // The collision cooldown rules after a contact: wheel to wheel, both moving, neither rider
 // may be thrown for a while; a wheel driven into a riding bike protects the one who hit,
 // and takes any protection from the one hit. Also notes the tick of the contact.
 void apply_contact_rules(World& w, Bike& a, Bike& b, const BikeHits& hits);
+
+// Notes a touch in this tick: the tick of the bike's latest contact, and of its first.
+void note_touch(const World& w, Bike& bike);
 
 // True when the two bikes touched in this tick or the one before.
 bool in_contact(const World& w, const Bike& bike);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "bike/assists.h"
 #include "bike/bike_contacts.h"
 #include "bike/controls.h"
 #include "bike/crash.h"
@@ -28,11 +29,63 @@ double distance_squared_from_origin(const Bike& bike) {
   return p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
 }
 
+void sort_farthest_first(std::vector<Bike*>& bikes) {
+  std::sort(bikes.begin(), bikes.end(), [](const Bike* a, const Bike* b) {
+    return distance_squared_from_origin(*a) > distance_squared_from_origin(*b);
+  });
+}
+
 }  // namespace
+
+void make_connected_contacts(World& w) {
+  if (!w.physics.world) return;
+  int local = w.local_slot;
+  Bike* mine = local >= 0 && local < kRiderSlots ? w.slots[local].bike.get() : nullptr;
+  if (!mine) return;
+  static std::vector<Bike*> remote;
+  remote.clear();
+  for (int i = 0; i < kRiderSlots; ++i) {
+    RiderSlot& slot = w.slots[i];
+    if (i == local || !slot.bike || slot.control != kControlPlayedBack) continue;
+    if (w.frame - slot.last_server_frame >= kStaleServerTicks) continue;
+    remote.push_back(slot.bike.get());
+  }
+  if (mine->state.presence > kBarelyPresent) {
+    terrain_contacts(w, *mine);
+    object_contacts(w, *mine);
+  }
+  if (w.race_position == kNoRacePosition) return;  // warming up: riders pass through
+  sort_farthest_first(remote);
+  BikeBound near = bike_bound(*mine);
+  for (Bike* other : remote) {
+    bool solid = other->state.presence > kBarelyPresent;
+    if (!bounds_apart(near, bike_bound(*other))) {
+      BikeHits hits = bike_contacts(w, *mine, *other, solid);
+      if (solid) {
+        apply_contact_rules(w, *mine, *other, hits);
+      } else if (hits.contacts > 0) {
+        note_touch(w, *mine);
+        note_touch(w, *other);
+      }
+    }
+    if (solid) {
+      terrain_contacts(w, *other);
+      object_contacts(w, *other);
+    }
+  }
+}
 
 void make_bike_contacts(World& w) {
   if (!w.physics.world) return;
-  std::vector<Bike*> bikes;
+  if (w.connected) {
+    make_connected_contacts(w);
+    return;
+  }
+  // Kept from tick to tick so that no step allocates; the simulation is single-threaded.
+  static std::vector<Bike*> bikes;
+  static std::vector<BikeBound> bounds;
+  bikes.clear();
+  bounds.clear();
   for (RiderSlot& slot : w.slots) {
     if (!slot.bike || slot.control == kControlPlayedBack) continue;
     Bike& bike = *slot.bike;
@@ -41,11 +94,12 @@ void make_bike_contacts(World& w) {
     object_contacts(w, bike);
     bikes.push_back(&bike);
   }
-  std::sort(bikes.begin(), bikes.end(), [](const Bike* a, const Bike* b) {
-    return distance_squared_from_origin(*a) > distance_squared_from_origin(*b);
-  });
+  sort_farthest_first(bikes);
+  // Most pairs are far apart: one test of the whole bikes spares their 49 pairs of bodies.
+  for (const Bike* bike : bikes) bounds.push_back(bike_bound(*bike));
   for (size_t i = 0; i < bikes.size(); ++i) {
     for (size_t j = i + 1; j < bikes.size(); ++j) {
+      if (bounds_apart(bounds[i], bounds[j])) continue;
       BikeHits hits = bike_contacts(w, *bikes[i], *bikes[j]);
       apply_contact_rules(w, *bikes[i], *bikes[j], hits);
     }
@@ -75,10 +129,14 @@ void step_bike(World& w, Bike& bike) {
   // A thrown rider hangs on the ropes, not on the springs that seat him.
   if (s.crash_timer == 0) drive_rider_springs(w, bike, dab(bike), lean(bike));
   drive_suspension(bike);
+  steer(w, bike);
+  roll_support(bike);
   auto_shift(w, bike);
   drive_rear_wheel(bike, w.step);
   apply_brakes(bike);
+  damp_steering(bike);
   if (s.crash_timer == 0) cancel_drift(bike);
+  handle_fall(w, bike);
   bike.controls.front_brake = own.front_brake;
   bike.controls.rear_brake = own.rear_brake;
   bike.controls.dab = own.dab;

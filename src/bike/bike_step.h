@@ -12,10 +12,21 @@ namespace br {
 constexpr double kStoppedSpeed = 5.0;
 constexpr int kStartGraceTicks = 256;  // two seconds
 
-// Contacts of every slot with a bike that is simulated here (kind not 1): its tyres and
-// shapes with the ground, its shapes with the statues, and every pair of such bikes with one
-// another, farthest from the world's origin first.
+// Offline, contacts of every slot with a bike that is simulated here (kind not 1): its tyres
+// and shapes with the ground, its shapes with the statues, and every pair of such bikes with
+// one another, farthest from the world's origin first. Connected to a game server, see below.
 void make_bike_contacts(World& w);
+
+// A remote rider whose latest state from the server is this old no longer takes part.
+constexpr int kStaleServerTicks = 128;
+
+// Connected: only the rider of this client's slot is simulated here, the others follow the
+// server. The local bike meets the ground and the statues; once the server has given a race
+// position, every remote bike that takes part (kind 1, its state fresh) is tested against it,
+// farthest from the origin first, and a solid one (presence above 1/4) is pushed by the touch
+// and meets the ground and the statues too. A ghost's touch is only recorded. Before the
+// server assigns a slot, nothing touches.
+void make_connected_contacts(World& w);
 
 // The bike's step after the world step: start flag, collision cooldown, crashes, slow-speed
 // actions, rider springs, suspension, gears, drive, brakes, drift cancellation and velocity

@@ -65,6 +65,18 @@ Vec3d closest_on_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const 
   return add_scaled(add_scaled(a, ab, vb * denom), ac, vc * denom);
 }
 
+// Whether p lies straight above or below triangle (a, b, c), its edges included.
+bool over_footprint(const Vec3d& p, const Vec3d& a, const Vec3d& b, const Vec3d& c) {
+  auto side = [](const Vec3d& from, const Vec3d& to, const Vec3d& q) {
+    return (to[0] - from[0]) * (q[2] - from[2]) - (to[2] - from[2]) * (q[0] - from[0]);
+  };
+  constexpr double kEdge = 1e-9;  // ft^2: a point on a shared edge belongs to both
+  double d0 = side(a, b, p), d1 = side(b, c, p), d2 = side(c, a, p);
+  bool any_negative = d0 < -kEdge || d1 < -kEdge || d2 < -kEdge;
+  bool any_positive = d0 > kEdge || d1 > kEdge || d2 > kEdge;
+  return !(any_negative && any_positive);
+}
+
 // The torus against one triangle: the point of the tyre's centre ring nearest the ground
 // plane stands in for the tyre, a sphere of the tube's radius there.
 void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d& axle, double ring,
@@ -89,6 +101,13 @@ void torus_triangle(const GroundTriangle& tri, const Vec3d& centre, const Vec3d&
   double distance = std::sqrt(dot(gap, gap));
   double depth;
   if (height <= 0) {
+    // The ring under this triangle's plane counts only where the triangle lies straight
+    // above it: beside it, the plane of a neighbouring slope reaches over the wheel (at the
+    // crest of a jump, the down slope's plane lies above the flat top) and would report a deep
+    // contact with a normal the ground there does not have. The triangles of the height field
+    // cover the ground without gaps seen from above, so exactly one answers for a sunk ring,
+    // even in the crease of a valley.
+    if (!over_footprint(ring_point, a, b, c)) return;
     depth = tube - height;  // the ring itself is under the surface
   } else {
     if (distance >= tube) return;
@@ -125,6 +144,24 @@ void make_ground_contact(World& w, dBodyID body, const Vec3d& point, const Vec3d
   dJointID j = dJointCreateContact(w.physics.world, w.physics.contacts, &contact);
   dJointAttach(j, body, nullptr);
   if (feedback) dJointSetFeedback(j, feedback);
+}
+
+// The highest height sample of the grid cells under the square of half-size `reach` around
+// (x, z). Every triangle there lies at or below it, so a body wholly above cannot touch.
+double highest_ground(const Terrain& t, double x, double z, double reach) {
+  auto index = [&](double v) {
+    double c = std::floor(v / t.spacing);
+    if (!std::isfinite(c)) return 0;
+    return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(t.side - 1)));
+  };
+  int c0 = index(x - reach), c1 = std::min(index(x + reach) + 1, t.side - 1);
+  int r0 = index(z - reach), r1 = std::min(index(z + reach) + 1, t.side - 1);
+  float top = -1e30f;
+  for (int r = r0; r <= r1; ++r) {
+    const float* row = &t.heights[static_cast<size_t>(t.side) * r];
+    for (int c = c0; c <= c1; ++c) top = std::max(top, row[c]);
+  }
+  return top;
 }
 
 }  // namespace
@@ -231,9 +268,18 @@ bool body_shape_contacts(World& w, Bike& bike) {
     const CollisionShape* shape = bike.parts.shapes[kShapeOf[part]];
     if (!shape) continue;
     dBodyID body = bike.bodies[part];
+    // Most bodies ride well clear of the ground: one look at the heights under the whole
+    // shape spares testing each of its spheres.
+    const dReal* at = dBodyGetPosition(body);
+    double top = highest_ground(t, at[0], at[2], shape->bounding_radius);
+    if (std::isfinite(at[1]) && at[1] - shape->bounding_radius > top) continue;
     for (const ShapeSphere& s : shape->spheres) {
       dVector3 c;
       dBodyGetRelPointPos(body, s.x, s.y, s.z, c);
+      // The same look for each sphere: first against the whole shape's ground, then its own.
+      if (c[1] - s.radius > top || c[1] - s.radius > highest_ground(t, c[0], c[2], s.radius)) {
+        continue;
+      }
       SphereContact hit = sphere_contact(
           t, {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2])},
           s.radius);

@@ -32,6 +32,7 @@ constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simul
 constexpr int kWarpStepsPerFrame = 100;
 constexpr int kHistogramBins = 8;
 constexpr int kKnockoutEntries = 16;
+constexpr int kNoRacePosition = 160;
 // Audio frames per simulation step at the mixing rate of 88320 Hz.
 constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * 88320);
 
@@ -162,6 +163,8 @@ struct World {
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;
   bool connected = false;
+  int local_slot = -1;                  // the slot the game server gave this client; -1 = none
+  int race_position = kNoRacePosition;  // given by the game server
 
   // Main-loop state.
   bool paused = false;

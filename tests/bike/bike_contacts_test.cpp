@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "bike/bike_step.h"
 #include "bike/physics_world.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
@@ -120,6 +121,69 @@ TEST_F(BikeContacts, RidersMeetingHardAreThrown) {
 
   dBodySetLinearVel(b->bodies[kBodyRider], -15, 0, 0);
   EXPECT_FALSE(bike_contacts(g_world, *a, *b).rider_a_hard);
+}
+
+}  // namespace
+}  // namespace br
+
+namespace br {
+namespace {
+
+// Contact joints joining a body of `x` to a body of `y`.
+int joints_between(const Bike& x, const Bike& y) {
+  int n = 0;
+  for (dBodyID body : x.bodies) {
+    for (int k = 0; k < dBodyGetNumJoints(body); ++k) {
+      dJointID j = dBodyGetJoint(body, k);
+      if (dJointGetType(j) != dJointTypeContact) continue;
+      for (dBodyID other : y.bodies) {
+        if (dJointGetBody(j, 0) == other || dJointGetBody(j, 1) == other) ++n;
+      }
+    }
+  }
+  return n;
+}
+
+// Online, this client rides slot 0 and the server's rider in slot 1 is played back: it is
+// met only once the race has given positions, only while its state is fresh, and a ghost is
+// passed through with the touch noted.
+TEST_F(BikeContacts, ConnectedTheLocalRiderMeetsFreshSolidRemoteRidersOnceRacing) {
+  put(*a, 0, {0, 0, 0}, {0, 0, -12});
+  put(*b, M_PI, {0, 0, 0.02}, {0, 0, 12});
+  Bike& mine = *a;
+  Bike& theirs = *b;
+  g_world.slots[0].bike = std::move(a);
+  g_world.slots[0].control = kControlLocal;
+  g_world.slots[1].bike = std::move(b);
+  g_world.slots[1].control = kControlPlayedBack;
+  g_world.connected = true;
+  g_world.frame = 1000;
+  g_world.slots[1].last_server_frame = 990;
+  auto contacts = [&] {
+    make_bike_contacts(g_world);
+    int n = joints_between(mine, theirs);
+    dJointGroupEmpty(g_world.physics.contacts);
+    return n;
+  };
+
+  EXPECT_EQ(contacts(), 0);  // no slot assigned yet
+  g_world.local_slot = 0;
+  EXPECT_EQ(contacts(), 0);  // warming up without a race position
+  EXPECT_FALSE(in_contact(g_world, theirs));
+
+  g_world.race_position = 3;
+  EXPECT_GT(contacts(), 0);
+  EXPECT_TRUE(in_contact(g_world, theirs));
+
+  g_world.frame += 200;  // the server has not been heard from for over a second
+  EXPECT_EQ(contacts(), 0);
+  EXPECT_FALSE(in_contact(g_world, theirs));
+
+  g_world.slots[1].last_server_frame = g_world.frame;
+  theirs.state.presence = 0;  // a ghost
+  EXPECT_EQ(contacts(), 0);
+  EXPECT_TRUE(in_contact(g_world, theirs));
+  EXPECT_EQ(mine.state.crash_timer, 0);
 }
 
 }  // namespace

@@ -71,6 +71,39 @@ TEST(TyreGround, TorusOnASlopeTakesTheSlopesNormal) {
   EXPECT_NEAR(c.normal[2], nz, 1e-6);
 }
 
+// A ridge or a valley along z at x = 32 ft: flat at 50 ft on the low-x side, the other side
+// falling (`slope` < 0, the crest of a jump) or rising (> 0) by `slope` per foot.
+void make_fold(Terrain& t, double slope) {
+  make_plane(t, 0.0);
+  for (int r = 0; r < t.side; ++r) {
+    for (int c = 0; c < t.side; ++c) {
+      double beyond = std::max(0.0, c * t.spacing - 32.0);
+      t.heights[static_cast<size_t>(c + t.side * r)] = static_cast<float>(50 + slope * beyond);
+    }
+  }
+}
+
+TEST(TyreGround, AWheelAtACrestStandsOnTheTopNotOnTheFallingSlopesPlane) {
+  Terrain t;
+  make_fold(t, -1.0);
+  const double ring = 0.9, tube = 0.2;
+  // Rolling along x toward the edge, 0.4 ft short of it and 0.05 ft into the flat top: the
+  // falling slope's plane, carried back over the top, lies above this wheel's ring.
+  TorusContact c = torus_contact(t, {31.6, 50 + ring + tube - 0.05, 40.5}, {0, 0, 1}, ring, tube);
+  EXPECT_NEAR(c.depth, 0.05, 1e-5);
+  EXPECT_NEAR(c.normal[1], 1.0, 1e-9);
+}
+
+TEST(TyreGround, AWheelSunkIntoTheCreaseOfAValleyStillTouches) {
+  Terrain t;
+  make_fold(t, 1.0);
+  const double ring = 0.9, tube = 0.2;
+  // Straight over the crease, the ring below both faces' planes.
+  TorusContact c = torus_contact(t, {32, 50 + ring - 0.1, 40.5}, {0, 0, 1}, ring, tube);
+  EXPECT_GT(c.depth, tube);
+  EXPECT_GT(c.normal[1], 0.7);
+}
+
 TEST(TyreGround, ArcadeGripFallsWithLeanToFiveEighths) {
   EXPECT_DOUBLE_EQ(grip_factor(false, 0.7), 1.0);
   EXPECT_DOUBLE_EQ(grip_factor(true, 0.0), 1.0);
