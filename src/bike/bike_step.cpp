@@ -54,7 +54,7 @@ void make_connected_contacts(World& w) {
     terrain_contacts(w, *mine);
     object_contacts(w, *mine);
   }
-  if (w.race_position == kNoRacePosition) return;  // warming up: riders pass through
+  if (w.session.race_position == kNoRacePosition) return;  // warming up: riders pass through
   sort_farthest_first(remote);
   BikeBound near = bike_bound(*mine);
   for (Bike* other : remote) {

@@ -32,7 +32,6 @@ constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simul
 constexpr int kWarpStepsPerFrame = 100;
 constexpr int kHistogramBins = 8;
 constexpr int kKnockoutEntries = 16;
-constexpr int kNoRacePosition = 160;
 // Audio frames per simulation step at the mixing rate of 88320 Hz.
 constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * 88320);
 
@@ -164,7 +163,6 @@ struct World {
   bool online = false;
   bool connected = false;
   int local_slot = -1;                  // the slot the game server gave this client; -1 = none
-  int race_position = kNoRacePosition;  // given by the game server
 
   // Main-loop state.
   bool paused = false;

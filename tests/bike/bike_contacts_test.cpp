@@ -171,7 +171,7 @@ TEST_F(BikeContacts, ConnectedTheLocalRiderMeetsFreshSolidRemoteRidersOnceRacing
   EXPECT_EQ(contacts(), 0);  // warming up without a race position
   EXPECT_FALSE(in_contact(g_world, theirs));
 
-  g_world.race_position = 3;
+  g_world.session.race_position = 3;
   EXPECT_GT(contacts(), 0);
   EXPECT_TRUE(in_contact(g_world, theirs));
 
