@@ -26,6 +26,7 @@
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
+#include "render/scene_draw.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "shell/bike_setup.h"
@@ -195,6 +196,7 @@ int run_game(int argc, char** argv) {
   if (wait_until_drawable(window)) {
     set_fixed_gl_state(w);
     render_gl_install();
+    install_rider_skinning();
     w.hud = load_hud_textures();
     load_game_fonts();
     install_progress_presenter(w, window);
