@@ -77,6 +77,15 @@ struct BikeWorkingState {
   double drive_angle = 0;  // engine side of the drivetrain at the rear wheel, rad in [-pi, pi]
 };
 
+// How a bike driven from recorded or received states follows them; zero for a bike the
+// physics drives on its own.
+struct PlaybackTuning {
+  float position_gain = 0;
+  float velocity_gain = 0;
+  float rotation_gain = 0;
+  float angle_tolerance = 0;  // radians
+};
+
 struct Bike {
   BikeEntry entry;  // the bike's constants
   std::array<dBodyID, kBodyCount> bodies{};
@@ -92,6 +101,9 @@ struct Bike {
   int mode = 0;           // the builder's mode value
   int crash_count = 0;    // crashes since the bike was built
   BikeWorkingState state;
+  int personality = 0;   // robot riding style; 0 = ridden by a person
+  float opacity = 1.0f;  // 0 for a ghost: drawn faded and passed through
+  PlaybackTuning playback;
 };
 
 // The rider body's share of the rider's mass at build; the rest rides on the frame.

@@ -246,6 +246,31 @@ bool body_shape_contacts(World& w, Bike& bike) {
   return rider_touched;
 }
 
+bool bike_touches_ground(const Terrain& t, const Bike& bike) {
+  if (!t.loaded()) return false;
+  for (const WheelContact& wc : bike.wheels) {
+    if (!wc.body) continue;
+    dVector3 axle;
+    dBodyVectorToWorld(wc.body, wc.axle_local[0], wc.axle_local[1], wc.axle_local[2], axle);
+    TorusContact hit = torus_contact(t, to_v3(dBodyGetPosition(wc.body)), to_v3(axle),
+                                     wc.ring_radius, wc.tube_radius);
+    if (hit.depth > 0) return true;
+  }
+  for (BikeBody part : kShapedBodies) {
+    const CollisionShape* shape = bike.parts.shapes[kShapeOf[part]];
+    if (!shape) continue;
+    for (const ShapeSphere& s : shape->spheres) {
+      dVector3 c;
+      dBodyGetRelPointPos(bike.bodies[part], s.x, s.y, s.z, c);
+      SphereContact hit = sphere_contact(
+          t, {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2])},
+          s.radius);
+      if (hit.found && hit.depth > 0) return true;
+    }
+  }
+  return false;
+}
+
 void terrain_contacts(World& w, Bike& bike) {
   for (int wheel = 0; wheel < kWheelCount; ++wheel) tyre_contact(w, bike, wheel);
   bool rider_touched = body_shape_contacts(w, bike);

@@ -39,6 +39,10 @@ void tyre_contact(World& w, Bike& bike, int wheel);
 // This step's contacts of the frame, forks, swingarm and rider shapes; true when the rider
 // shape touched the ground.
 bool body_shape_contacts(World& w, Bike& bike);
+// Whether either tyre or any body shape reaches into the ground: what placing a bike on the
+// grid raises it clear of.
+bool bike_touches_ground(const Terrain& t, const Bike& bike);
+
 // Both tyres and the body shapes; throws the rider who lands upside down and fast.
 void terrain_contacts(World& w, Bike& bike);
 

@@ -28,6 +28,8 @@
 #include "render/render_settings.h"
 #include "render/scene_draw.h"
 #include "render/terrain_draw.h"
+#include "race/line_file.h"
+#include "race/session.h"
 #include "render/texture_cache.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
@@ -82,6 +84,8 @@ int answer_help_or_version(const std::vector<std::string>& args) {
 }
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  // Lines learnt in the last session go back to their file before the track goes.
+  if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
   // Bikes own a texture each, so they go while the renderer still stands; their bodies
   // die before the physics world.
   free_all_bikes(w);
@@ -208,11 +212,19 @@ int run_game(int argc, char** argv) {
     resolve_menu_keys(w);
     physics_world_open(w);
 
+    // A demo named on the command line is opened here for its track once demos play.
+
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
-    w.lineup.fill(0);
-    for (RiderSlot& slot : w.slots) slot.control = kControlPlayedBack;
-    if (!w.options.demo_file) w.lineup[0] = 2;
+    prepare_first_lineup(w, w.options.demo_file.has_value());
+    if (w.options.track) {
+      SessionStart first;
+      first.lineup = &w.lineup;
+      first.playback = w.options.demo_file.has_value();
+      first.laps = kStartupLaps;
+      first.skill = w.settings.skill.index;
+      start_session(w, first);
+    }
 
     w.menu = w.options.connect ? kNoMenu : kMainMenu;
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "race/line_file.h"
 #include "render/hud_textures.h"
 #include "shell/bindings.h"
 #include "shell/command_line.h"
@@ -65,11 +66,21 @@ struct BikeDeleter {
 };
 using BikePtr = std::unique_ptr<Bike, BikeDeleter>;
 
+// A rider's progress through the lap sequence: P positions dealt with, the step each was
+// passed at (-1 = skipped).
+struct RiderTiming {
+  int gates_passed = 0;
+  std::vector<int32_t> gate_times;
+  bool finished = false;
+  bool crashed = false;
+};
+
 struct RiderSlot {
   BikePtr bike;                              // none while the slot is empty
   ControlKind control = kControlPlayedBack;  // slots without a bike keep kind 1
   RiderIdentity identity;
   int32_t last_server_frame = 0;  // latest state received from the game server
+  RiderTiming timing;
 };
 
 struct RiderOrderEntry {
@@ -85,12 +96,27 @@ struct Physics {
   dxJointGroup* contacts = nullptr;
 };
 
+constexpr int kNoRacePosition = 160;
+constexpr int kUnlimitedLaps = 1000000;
+
 struct SessionState {
   bool loaded = false;  // a track is loaded
   bool time_trial = false;
   bool lap_timing = false;
+  bool network = false;           // the line-up came from a game server
+  bool reload_requested = false;  // the next session loads the track again
   int race_laps = 0;
-  int32_t best_lap_frames = 0;  // 0 = none
+  int32_t duration_frames = 0;  // 0 = no time limit
+  int total_laps = kUnlimitedLaps;   // the lap that finishes the race, once known
+  int halfway_lap = kUnlimitedLaps;  // half distance, for the finish flagger
+  // Robots and the bike drawing measure their settling time from here (5 s of steps).
+  int32_t settle_frame = 0;
+  int race_position = kNoRacePosition;  // given by a server; kNoRacePosition = none
+  int loaded_line_set = -1;             // the skill whose lines are loaded, -1 = none
+  std::array<double, 3> local_start{};  // the local rider's frame at the start
+  int32_t false_start_hold = 0;         // steps the local rider is still held
+  int32_t best_lap_frames = 0;          // 0 = none
+  int32_t last_lap_frames = 0;          // 0 = none
 };
 
 // Frame loop state, in seconds of the loop clock.
@@ -125,6 +151,7 @@ struct World {
   std::array<int, kLineupSize> lineup{};
 
   SessionState session;
+  LineDatabase lines;  // the robots' lines of the loaded track and skill
   TrackState track;  // the track list and the loaded track
   Physics physics;
   bool stock_shapes = false;  // the generic collision shapes are the ones the game ships
@@ -147,6 +174,7 @@ struct World {
   float free_camera_angle = 0.0f;      // radians
   float free_camera_distance = 10.0f;  // feet
   float free_camera_height = 5.0f;     // feet
+  std::array<double, 3> free_camera_position{};  // world, feet
   bool camera_tour_auto = false;
   float zoom_speed = 0.0f;
   std::array<float, 3> free_camera_eye{};  // the camera tour's eye, feet

@@ -7,6 +7,7 @@
 #include "shell/world.h"
 #include "track/flaggers.h"
 #include "track/height_field.h"
+#include "track/roost_pool.h"
 #include "track/scenery.h"
 #include "track/terrain_queries.h"
 #include "track/text_lines.h"
@@ -134,6 +135,7 @@ void install_scenery_steps() {
   s.read_lighting = read_lighting;
   s.read_decals = read_decals;
   s.read_timing_gates = load_timing_gates;
+  s.create_roost_pool = create_roost_pool;
   s.read_flaggers = read_flaggers;
   s.read_billboards = read_billboards;
   s.read_statues = read_statues;

@@ -10,6 +10,7 @@
 
 #include "files/digest.h"
 #include "race/timing_gates.h"
+#include "track/roost_pool.h"
 #include "track/scenery.h"
 #include "render/terrain_lod.h"
 #include "track/terrain.h"
@@ -41,6 +42,7 @@ struct TrackState {
   Scenery scenery;     // what stands on the ground, the lighting and the cameras
   TrackTiming timing;  // start positions, timing gates and lap lists
   TerrainLod lod;  // the renderer's detail tree over `terrain`
+  RoostPool roost;
 };
 
 }  // namespace br

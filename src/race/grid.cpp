@@ -1,0 +1,54 @@
+#include "race/grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "bike/terrain_contacts.h"
+
+namespace br {
+namespace {
+
+// Heights beyond any track: a ground that never lets the bike clear it (broken data) must not
+// hold the set-up in a loop.
+constexpr int kMaxRaises = 40000;
+
+}  // namespace
+
+GridSpot grid_spot(int position, const std::vector<StartGate>& starts, float extent) {
+  GridSpot spot;
+  if (starts.empty()) {
+    spot.x = extent * 0.5 + kGridNoGateSpacing * position;
+    spot.z = extent * 0.5;
+    return spot;
+  }
+  int g = static_cast<int>(starts.size());
+  const StartPosition& gate = starts[static_cast<size_t>(position % g)].position;
+  double back = (position / g + kGridFirstRow) * kGridRowSpacing;
+  spot.heading = gate.yaw;
+  spot.x = gate.x + std::sin(spot.heading) * back;
+  spot.z = gate.z + std::cos(spot.heading) * back;
+  return spot;
+}
+
+float sample_height(const Terrain& t, double x, double z) {
+  if (!t.loaded() || t.heights.empty()) return 0.0f;
+  auto cell = [&](double v) {
+    double c = std::floor(v / t.spacing);
+    if (!(c >= 0)) return 0;  // also NaN
+    return static_cast<int>(std::min(c, double(t.side - 1)));
+  };
+  return t.heights[static_cast<size_t>(cell(x) + t.side * cell(z))];
+}
+
+void place_on_ground(Bike& bike, const Terrain& t, double x, double z, double heading) {
+  dMatrix3 r;
+  dRFromAxisAndAngle(r, 0, 1, 0, heading);
+  double y = sample_height(t, x, z);
+  for (int i = 0;; ++i) {
+    place_bike(bike, {x, y, z}, r, {0, 0, 0});
+    if (i >= kMaxRaises || !bike_touches_ground(t, bike)) break;
+    y += kPlacementRaise;
+  }
+}
+
+}  // namespace br

@@ -1,0 +1,33 @@
+// Where each starting position of the line-up stands: rows behind the starting gates, or a
+// line across the middle of a track that has none; and putting a bike there on the ground.
+#pragma once
+
+#include <vector>
+
+#include "bike/bike.h"
+#include "race/timing_gates.h"
+#include "track/terrain.h"
+
+namespace br {
+
+constexpr double kGridRowSpacing = 10.0;   // feet between rows
+constexpr double kGridFirstRow = 0.0625;   // rows; the front row waits 0.625 ft behind the gate
+constexpr double kGridNoGateSpacing = 5.0; // feet between bikes on a track without gates
+constexpr double kPlacementRaise = 0.25;   // feet per try while the bike touches the ground
+
+struct GridSpot {
+  double x = 0, z = 0;
+  double heading = 0;  // radians; the bike faces (-sin, 0, -cos)
+};
+
+// Position `position` of the line-up: behind gate position mod g, in row position div g.
+GridSpot grid_spot(int position, const std::vector<StartGate>& starts, float extent);
+
+// The height-field sample of the cell under (x, z), clamped to the grid.
+float sample_height(const Terrain& t, double x, double z);
+
+// Puts the bike as built at (x, z) facing `heading`, starting at the sample height and
+// raising it in steps until nothing of it reaches into the ground.
+void place_on_ground(Bike& bike, const Terrain& t, double x, double z, double heading);
+
+}  // namespace br

@@ -1,0 +1,216 @@
+#include "race/line_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "files/data_file.h"
+#include "platform/log.h"
+#include "race/timing_gates.h"
+#include "track/text_lines.h"
+
+namespace br {
+namespace {
+
+constexpr const char* kLineFiles[] = {"lines_novice", "lines_amateur", "lines_expert"};
+constexpr int kSumCap = 100000000;
+constexpr int kCountCap = 65535;
+constexpr int kSecondSteps = 128;
+
+int g_next_serial = 0;
+
+// A forward reader over the file's text; every read skips white space first, as the file's
+// own scanf-style formats do.
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text) {}
+
+  bool literal(std::string_view word) {
+    skip_space();
+    if (text_.substr(pos_, word.size()) != word) return false;
+    pos_ += word.size();
+    return true;
+  }
+  bool integer(int& out) {
+    skip_space();
+    std::string digits = token();
+    if (digits.empty()) return false;
+    char* end = nullptr;
+    long v = std::strtol(digits.c_str(), &end, 10);
+    if (end == digits.c_str()) return false;
+    pos_ += static_cast<size_t>(end - digits.c_str());
+    out = static_cast<int>(std::clamp<long>(v, -2147483647L - 1, 2147483647L));
+    return true;
+  }
+  bool number(float& out) {
+    skip_space();
+    std::string digits = token();
+    if (digits.empty()) return false;
+    char* end = nullptr;
+    out = std::strtof(digits.c_str(), &end);
+    if (end == digits.c_str()) return false;
+    pos_ += static_cast<size_t>(end - digits.c_str());
+    return true;
+  }
+
+ private:
+  void skip_space() {
+    while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+  }
+  // The characters a number may be made of, so the conversion never reads past the text.
+  std::string token() const {
+    size_t end = pos_;
+    while (end < text_.size() && end - pos_ < 64 &&
+           (std::isalnum(static_cast<unsigned char>(text_[end])) || text_[end] == '-' ||
+            text_[end] == '+' || text_[end] == '.')) {
+      ++end;
+    }
+    return std::string(text_.substr(pos_, end - pos_));
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+bool read_point(Reader& r, LinePoint& p) {
+  return r.literal("[") && r.number(p.x) && r.number(p.y) && r.number(p.z) && r.literal("]") &&
+         r.number(p.speed) && r.number(p.lean);
+}
+
+// Old statistics are brought back into range by halving, keeping their means.
+void scale_statistics(LineRecord& line) {
+  for (int round = 0; round < 16; ++round) {
+    if (!(line.sum_pair > kSumCap || line.tests >= 65536 || line.failures > kCountCap)) break;
+    if (line.tests != 0) {
+      int t = line.tests, h = t / 2;
+      line.sum_first = h * (line.sum_first / t);
+      line.sum_pair = h * (line.sum_pair / t);
+      line.tests = h;
+    }
+    line.failures /= 2;
+  }
+  line.sum_first = std::min(line.sum_first, kSumCap);
+  line.sum_pair = std::min(line.sum_pair, kSumCap);
+  line.tests = std::min(line.tests, kCountCap);
+  line.failures = std::min(line.failures, kCountCap);
+}
+
+}  // namespace
+
+const char* line_file_name(int skill) {
+  return kLineFiles[std::clamp(skill, 0, 2)];
+}
+
+int line_section_count(const TrackTiming& timing) {
+  if (!timing.active) return 0;
+  int n = 0;
+  for (int r : timing.first_lap) n += r < kGateNotLearnedFlag;
+  for (int r : timing.normal_lap) n += r < kGateNotLearnedFlag;
+  return n;
+}
+
+void clear_lines(LineDatabase& db) {
+  for (LineSection& section : db.sections) section.fill(LineRecord{});
+}
+
+bool parse_line_file(std::string_view text, int sections, LineDatabase& db, bool debug) {
+  db.sections.assign(static_cast<size_t>(std::max(sections, 0)), LineSection{});
+  Reader r(text);
+  int count = 0;
+  if (!r.literal("ct03") || !r.integer(count) || count != sections) return false;
+  for (int s = 0; s < sections; ++s) {
+    int lines = 0;
+    if (!r.integer(lines)) return true;
+    if (debug) kota::log_printf("%d: %d\n", s, lines);
+    int kept = 0;
+    for (int i = 0; i < lines; ++i) {
+      LineRecord line;
+      int n = 0;
+      if (!r.integer(n) || !r.integer(line.first_time) || !r.integer(line.pair_time) ||
+          !r.integer(line.tests) || !r.integer(line.best_first) || !r.integer(line.best_pair) ||
+          !r.integer(line.sum_first) || !r.integer(line.sum_pair) || !r.integer(line.failures)) {
+        return true;
+      }
+      // A negative count would be read as no points; the entry is still consumed whole.
+      line.points.resize(static_cast<size_t>(std::clamp(n, 0, 1 << 20)));
+      for (LinePoint& p : line.points) {
+        if (!read_point(r, p)) return true;  // the rest of the file cannot be trusted
+      }
+      if (line.points.empty() || kept >= kLinesPerSection) continue;
+      scale_statistics(line);
+      line.serial = ++g_next_serial;
+      db.sections[static_cast<size_t>(s)][static_cast<size_t>(kept++)] = std::move(line);
+    }
+  }
+  return true;
+}
+
+std::string format_line_file(const LineDatabase& db) {
+  std::string out;
+  char buf[256];
+  std::snprintf(buf, sizeof buf, "ct03 %d\n", static_cast<int>(db.sections.size()));
+  out += buf;
+  for (const LineSection& section : db.sections) {
+    int used = 0;
+    for (const LineRecord& line : section) used += !line.points.empty();
+    std::snprintf(buf, sizeof buf, "%d\n", used);
+    out += buf;
+    for (const LineRecord& line : section) {
+      if (line.points.empty()) continue;
+      std::snprintf(buf, sizeof buf, "%d %d %d %d %d %d %d %d %d\n",
+                    static_cast<int>(line.points.size()), line.first_time, line.pair_time,
+                    line.tests, line.best_first, line.best_pair, line.sum_first, line.sum_pair,
+                    line.failures);
+      out += buf;
+      for (const LinePoint& p : line.points) {
+        std::snprintf(buf, sizeof buf, "[%f %f %f] %f %f\n", p.x, p.y, p.z, p.speed, p.lean);
+        out += buf;
+      }
+    }
+  }
+  return out;
+}
+
+void load_line_file(const std::string& track, int skill, int sections, LineDatabase& db,
+                    bool debug) {
+  db.file = "@" + track + "/" + line_file_name(skill);
+  auto text = read_text_file(db.file);
+  if (!text || !parse_line_file(*text, sections, db, debug)) {
+    db.sections.assign(static_cast<size_t>(std::max(sections, 0)), LineSection{});
+  }
+}
+
+bool save_line_file(const LineDatabase& db) {
+  if (db.file.empty()) return false;
+  DataFilePtr f(data_open(db.file.c_str(), "wb"));
+  if (!f) return false;
+  std::string text = format_line_file(db);
+  return data_write(f.get(), text.data(), text.size()) == text.size();
+}
+
+int steady_line_cost(const LineRecord& line) {
+  if (line.tests < 5) return kNoLineTime;
+  double f = std::clamp(double(line.failures) / (line.tests + line.failures), 0.0, 1.0);
+  return line.sum_first / line.tests + static_cast<int>(f * 5 * kSecondSteps);
+}
+
+void thin_sections(LineDatabase& db, int keep) {
+  for (LineSection& section : db.sections) {
+    int used = 0;
+    for (const LineRecord& line : section) used += !line.points.empty();
+    while (used > keep) {
+      int worst = -1, worst_cost = -1;
+      for (int i = 0; i < kLinesPerSection; ++i) {
+        const LineRecord& line = section[static_cast<size_t>(i)];
+        if (line.points.empty()) continue;
+        int cost = steady_line_cost(line);
+        if (cost >= worst_cost) worst = i, worst_cost = cost;  // the later one on ties
+      }
+      section[static_cast<size_t>(worst)] = LineRecord{};
+      --used;
+    }
+  }
+}
+
+}  // namespace br

@@ -1,0 +1,367 @@
+#include "race/session.h"
+
+#include <ode/ode.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "bike/apply_setup.h"
+#include "bike/bike.h"
+#include "files/home.h"
+#include "files/messages.h"
+#include "platform/log.h"
+#include "race/grid.h"
+#include "race/line_file.h"
+#include "race/rider_timing.h"
+#include "race/robot_roster.h"
+#include "render/texture_cache.h"
+#include "shell/bike_models.h"
+#include "shell/progress_text.h"
+#include "track/roost_pool.h"
+#include "track/track_loader.h"
+
+namespace br {
+namespace {
+
+constexpr int32_t kSettleSeconds = 5;
+constexpr double kGateDropEarliest = 13.0;  // seconds after the reset
+constexpr double kGateDropSpread = 2.0;
+constexpr const char* kRobotName = "Roborider";
+constexpr const char* kFallbackModel = "rm125";
+constexpr int32_t kLongAgoPicked = -1000000;
+// How a ghost follows its recorded states.
+constexpr PlaybackTuning kGhostTuning{100.0f, 5.0f, 50.0f, 0.04363323f};
+
+int32_t seconds_to_frames(const World& w, double seconds) {
+  return static_cast<int32_t>(seconds / w.step);
+}
+
+void release_slot(RiderSlot& slot) {
+  // The engine-sound voice is released here once sound is built.
+  slot.bike.reset();
+}
+
+void empty_contact_group(World& w) {
+  if (w.physics.contacts) dJointGroupEmpty(w.physics.contacts);
+}
+
+// Only one rider may be ridden from this computer; the first "Human" wins.
+void settle_lineup(Lineup& lineup, int& viewed) {
+  viewed = 0;
+  bool all_empty = true;
+  for (int i = 0; i < kLineupSize; ++i) {
+    if (lineup[static_cast<size_t>(i)] != kLineupEmpty) {
+      viewed = i;
+      all_empty = false;
+      break;
+    }
+  }
+  // Demo riders would take the empty positions in playback; until demos play, an empty grid
+  // gets one robot so there is something to watch.
+  if (all_empty) lineup[0] = kLineupRobot;
+  bool human_seen = false;
+  for (int i = 0; i < kLineupSize; ++i) {
+    int& code = lineup[static_cast<size_t>(i)];
+    if (code != kLineupHuman) continue;
+    if (human_seen) {
+      code = kLineupEmpty;
+    } else {
+      human_seen = true;
+      viewed = i;
+    }
+  }
+}
+
+// Who rides position `slot`: identity, control kind and, for robots, the roster row dealt.
+struct Rider {
+  bool present = false;
+  ControlKind control = kControlPlayedBack;
+  RiderIdentity identity;
+  int roster_row = -1;
+};
+
+Rider robot_rider(int row) {
+  Rider r;
+  if (row < 0) return r;  // the roster is used up: the position stays empty
+  const RosterEntry& e = robot_roster()[static_cast<size_t>(row)];
+  r.present = true;
+  r.control = kControlRobot;
+  r.roster_row = row;
+  r.identity.number = e.number;
+  r.identity.bike_model = e.bike_model;
+  r.identity.rider_texture = e.rider_texture;
+  r.identity.head_texture = e.head_texture;
+  r.identity.bike_texture = e.bike_texture;
+  r.identity.wheel_texture = e.wheel_texture;
+  r.identity.name = kRobotName;
+  return r;
+}
+
+Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& received) {
+  Rider r;
+  switch (code) {
+    case kLineupEmpty:
+      // In playback the next demo rider takes the position once demos play.
+      return r;
+    case kLineupHuman: {
+      const BikeSetup& s = w.settings.setup;
+      r.present = true;
+      r.control = kControlLocal;
+      if (w.session.network) {
+        r.identity = received;
+      } else {
+        r.identity.number = s.number.value.empty() ? "999" : s.number.value;
+        r.identity.bike_model = s.bike.text();
+        r.identity.rider_texture = s.rider_texture.text();
+        r.identity.head_texture = s.head_texture.text();
+        r.identity.bike_texture = s.bike_texture.text();
+        r.identity.wheel_texture = s.wheel_texture.text();
+        r.identity.name = s.name.value;
+      }
+      return r;
+    }
+    case kLineupRobot:
+      return robot_rider(deal_any(deal));
+    case kLineupRobot125:
+      return robot_rider(deal_model(deal, "125"));
+    case kLineupRobot250:
+      return robot_rider(deal_model(deal, "250"));
+    case kLineupServer:
+      // Outside a server's session nobody has been received for the position.
+      r.present = !received.bike_model.empty();
+      r.identity = received;
+      return r;
+    default:
+      break;
+  }
+  if (code >= kLineupRobotNumber) return robot_rider(deal_number(deal, code - kLineupRobotNumber));
+  r.present = true;
+  r.identity.bike_model = kFallbackModel;
+  return r;
+}
+
+void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot,
+                 RosterDeal& deal) {
+  RiderSlot& slot = w.slots[static_cast<size_t>(slot_index)];
+  slot.identity = rider.identity;
+  slot.control = rider.control;
+  const RiderIdentity& id = rider.identity;
+  slot.bike = build_bike(w, bike_model_alias(id.bike_model), slot_index, id.number,
+                         id.rider_texture, id.head_texture, id.bike_texture, id.wheel_texture);
+  if (!slot.bike) {
+    slot.control = kControlPlayedBack;
+    return;
+  }
+  Bike& bike = *slot.bike;
+  // The slot's engine sound is prepared from the bike's sound table once sound is built.
+  place_on_ground(bike, w.track.terrain, spot.x, spot.z, spot.heading);
+  if (rider.control == kControlLocal) {
+    const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
+    w.session.local_start = {p[0], p[1], p[2]};
+    w.session.false_start_hold = 0;
+  }
+  if (rider.control == kControlPlayedBack) {
+    bike.opacity = 0.0f;
+    bike.playback = kGhostTuning;
+  } else {
+    bike.opacity = 1.0f;
+    bike.playback = PlaybackTuning{};
+  }
+  if (rider.control == kControlRobot) {
+    const RosterEntry& e = robot_roster()[static_cast<size_t>(rider.roster_row)];
+    bike.personality = personality_index(w.options.practice ? "tester" : e.personality);
+    ++deal.next;
+  }
+}
+
+}  // namespace
+
+void prepare_first_lineup(World& w, bool demo_named) {
+  w.lineup.fill(kLineupEmpty);
+  for (RiderSlot& slot : w.slots) {
+    release_slot(slot);
+    slot.control = kControlPlayedBack;
+  }
+  if (!demo_named) w.lineup[0] = kLineupRobot;
+}
+
+bool start_session(World& w, const SessionStart& start) {
+  SessionState& session = w.session;
+  bool debug = w.options.debug_level >= 1;
+
+  // 1. Every set-up line reaches the disk at once.
+  kota::log_printf("\x13" "FLUSH");
+  // The points series records the event that ends here once series are built.
+
+  // 2.-3.
+  show_progress_text("Resetting...");
+  RosterDeal deal = shuffle_roster(static_cast<uint32_t>(w.frame));
+
+  // 4. The lines learnt in the session that ends go back to their file.
+  show_progress_text("Remembering lines...");
+  if (w.track.loaded) {
+    if (session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
+    clear_lines(w.lines);
+    // The playback demo is closed here once demos play.
+  }
+  // 5. Demo recording finishes here once demos are recorded.
+
+  // 6.
+  show_progress_text("Cleaning up...");
+  kota::log_printf("Deallocating bikes\n");
+  for (RiderSlot& slot : w.slots) release_slot(slot);
+  w.order.clear();
+  kota::log_printf("Finished deallocating bikes\n");
+  session.loaded = false;
+
+  // 7.-9.
+  w.frame = 0;
+  session.duration_frames = start.duration_frames;
+  session.race_laps = start.laps;
+  session.settle_frame = seconds_to_frames(w, kSettleSeconds);
+  session.network = start.network && start.lineup;
+  if (!session.network) {
+    w.race_start_frame =
+        seconds_to_frames(w, kGateDropEarliest + kGateDropSpread * random_uniform());
+  }
+  // In a server's session the start frame is the server's, kept as received.
+  session.time_trial = start.lineup == nullptr;
+
+  // 10. What a server told of the riders belongs to its session only.
+  if (!session.network) {
+    for (RiderSlot& slot : w.slots) {
+      slot.identity = RiderIdentity{};
+      slot.last_server_frame = 0;
+    }
+    session.race_position = kNoRacePosition;
+    w.last_server_frame = 0;
+    // Each slot's state history is emptied here once histories are kept.
+  }
+  for (RiderSlot& slot : w.slots) slot.timing = RiderTiming{};
+
+  // 11.-12. The demo's or the server's track once those exist; otherwise the chosen one.
+  std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
+                                                             : w.settings.track_choice.text();
+  if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
+    session.reload_requested = false;
+    session.loaded_line_set = -1;
+    if (w.track.loaded) free_track();
+    if (!load_track(track)) {
+      kota::log_printf("Can't load track '%s'\n", track.c_str());
+      return false;
+    }
+  }
+
+  // 13.
+  Lineup lineup{};
+  if (session.time_trial) {
+    session.best_lap_frames = 0;
+    session.last_lap_frames = 0;
+    lineup[0] = kLineupHuman;
+    w.frame = kTimeTrialStartFrame;
+  } else {
+    lineup = *start.lineup;
+  }
+
+  // 14.
+  settle_lineup(lineup, w.viewed_slot);
+
+  // 15.-16.
+  load_line_file(track, start.skill, line_section_count(w.track.timing), w.lines, debug);
+  session.loaded_line_set = std::clamp(start.skill, 0, 2);
+  show_progress_text("Analyzing lines...");
+  thin_sections(w.lines, kThinnedLines);
+  // The robots prepare their line data here once they ride lines.
+
+  // 17.
+  show_progress_text("Loading bikes...");
+  const std::vector<StartGate>& starts = w.track.timing.starts;
+  for (int i = 0; i < kLineupSize; ++i) {
+    RiderSlot& slot = w.slots[static_cast<size_t>(i)];
+    RiderIdentity received = session.network ? slot.identity : RiderIdentity{};
+    slot.control = kControlPlayedBack;
+    // The server's grid order takes over here once the network client is built.
+    Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
+    if (!rider.present) continue;
+    build_rider(w, i, rider, grid_spot(i, starts, w.track.terrain.extent), deal);
+  }
+
+  // 18. Histories are emptied again, and recording starts, once those exist.
+  // 19.
+  reset_roost_pool();
+  for (LineSection& section : w.lines.sections) {
+    for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
+  }
+
+  // 20. The unused textures and models go once the caches mark what a session uses.
+  size_t used = texture_memory_used(), base = w.track.texture_memory_base;
+  show_message("%d MB texture memory used\n",
+               static_cast<int>((used > base ? used - base : 0) >> 20));
+
+  // 21.-22.
+  if (session.duration_frames > 0) {
+    session.total_laps = session.halfway_lap = kUnlimitedLaps;
+  } else {
+    session.total_laps = start.laps;
+    session.halfway_lap = (start.laps + 1) / 2;
+  }
+  for (StartGate& gate : w.track.timing.starts) gate.drop = 1.0f;
+  session.lap_timing = w.track.timing.active;
+  session.loaded = true;
+
+  // 23.
+  if (session.time_trial) restart_attempt(w);
+
+  // 24. Demo read-ahead and the results file join here; the running order stands now.
+  rebuild_rider_order(w);
+
+  // 25.-27.
+  if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
+    w.viewed_slot = w.order.front().slot;
+  }
+  empty_contact_group(w);
+  RiderSlot& viewed = w.slots[static_cast<size_t>(w.viewed_slot)];
+  if (viewed.bike && viewed.control == kControlLocal) {
+    apply_bike_setup(*viewed.bike, w.settings.setup, w.frame * w.step);
+  }
+  if (viewed.bike) {
+    const dReal* p = dBodyGetPosition(viewed.bike->bodies[kBodyFrame]);
+    w.free_camera_position = {p[0], p[1] + 5.0, p[2]};
+  }
+
+  kota::log_printf("Session on '%s': %d riders, viewing slot %d\n", track.c_str(),
+                   static_cast<int>(w.order.size()), w.viewed_slot);
+
+  // 28.-29.
+  set_working_set();
+  kota::log_printf("\x13" "NOFLUSH");
+  return true;
+}
+
+void restart_attempt(World& w) {
+  // The playback demo closes and the recording finishes here once demos exist.
+  for (int i = 1; i < kRiderSlots; ++i) {
+    RiderSlot& slot = w.slots[static_cast<size_t>(i)];
+    release_slot(slot);
+    slot.control = kControlPlayedBack;
+  }
+  rebuild_rider_order(w);
+  RiderSlot& rider = w.slots[0];
+  const TrackTiming& timing = w.track.timing;
+  int position = std::max(static_cast<int>(timing.first_lap.size()) - 2, 0);
+  int gate = sequence_gate(timing, position);
+  if (rider.bike && timing.active && gate >= 0 && gate < static_cast<int>(timing.gates.size())) {
+    const TimingGate& g = timing.gates[static_cast<size_t>(gate)];
+    // Facing along the gate's direction of travel.
+    place_on_ground(*rider.bike, w.track.terrain, g.cx, g.cz, std::atan2(-g.dx, -g.dz));
+    empty_contact_group(w);
+    reset_rider_gates(rider.timing, position);
+  } else {
+    empty_contact_group(w);
+  }
+  w.session.last_lap_frames = 0;
+  // The results file is written here once results are kept.
+}
+
+}  // namespace br

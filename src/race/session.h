@@ -1,0 +1,49 @@
+// Race sessions: every race, practice, time trial, playback or server race begins with
+// start_session, which tears the previous one down, loads the track when it changed, loads the
+// robots' lines and puts one bike per occupied line-up position on the grid.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "shell/world.h"
+
+namespace br {
+
+using Lineup = std::array<int, kLineupSize>;
+
+// Line-up codes; 1000 + n is the roster robot numbered n.
+enum LineupCode {
+  kLineupEmpty = 0,
+  kLineupHuman = 1,
+  kLineupRobot = 2,
+  kLineupRobot125 = 3,
+  kLineupRobot250 = 4,
+  kLineupServer = 5,
+  kLineupRobotNumber = 1000,
+};
+
+constexpr int kTimeTrialStartFrame = 300 * 128;  // the gate has long dropped: 300 s of steps
+constexpr int kStartupLaps = 1000;
+
+struct SessionStart {
+  const Lineup* lineup = nullptr;  // none: a time trial
+  bool network = false;            // the line-up is the game server's
+  bool playback = false;
+  bool record = false;             // record a demo of the session
+  int32_t duration_frames = 0;     // 0 = no time limit
+  int laps = kStartupLaps;
+  int skill = 0;                   // 0 Novice, 1 Amateur, 2 Expert
+};
+
+// False only when the track cannot be loaded; the world then has no track and no bikes.
+bool start_session(World& w, const SessionStart& start);
+
+// Time trial: the rider back two gates before the lap line, everyone else gone.
+void restart_attempt(World& w);
+
+// The start of the first session: all positions empty and played back, one robot unless a
+// demo is to be played.
+void prepare_first_lineup(World& w, bool demo_named);
+
+}  // namespace br

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# `--track` starts a session at once: the track loads, one robot stands on the grid and the
+# game runs frames of it and ends by itself with status 0. Without --track the title stays.
+#   track_session_e2e.sh BERMRIDER
+set -u
+game="$1"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$game"
+fi
+
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$tmp/log" ] && sed 's/^/  log: /' "$tmp/log" | grep -v GL_EXTENSIONS >&2
+  exit 1
+}
+
+XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[quit-after:200][dialogs:off]" \
+  timeout 90 "$game" --track rabbithill >"$tmp/out" 2>"$tmp/err"
+status=$?
+[ "$status" -eq 0 ] || fail "exit status $status with --track"
+grep -q "Session on 'rabbithill': 1 riders, viewing slot 0" "$tmp/log" ||
+  fail "no session with one rider on rabbithill"
+grep -q "MB texture memory used" "$tmp/log" || fail "no texture memory message"
+
+rm -f "$tmp/log"
+XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[quit-after:20][dialogs:off]" \
+  timeout 90 "$game" >"$tmp/out" 2>"$tmp/err"
+status=$?
+[ "$status" -eq 0 ] || fail "exit status $status without --track"
+if grep -q "Session on" "$tmp/log"; then fail "a session started without --track"; fi
+echo "ok"
