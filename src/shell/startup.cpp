@@ -217,6 +217,9 @@ int run_game(int argc, char** argv) {
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
     prepare_first_lineup(w, w.options.demo_file.has_value());
+    // Automated rides (and players until the race menus arrive) put themselves on the grid
+    // in place of the robot.
+    if (kota::option_int("local-rider", 0) != 0) w.lineup[0] = kLineupHuman;
     if (w.options.track) {
       SessionStart first;
       first.lineup = &w.lineup;
