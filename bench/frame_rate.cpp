@@ -1,5 +1,5 @@
 // Frames per second of the scene at 1280 x 720 with 20 riders on the grid of the default
-// track, seen from the chase camera behind the first of them.
+// track (the player and 19 robots), seen from the chase camera behind the player.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
 #include <SDL.h>
@@ -21,10 +21,10 @@
 #include "render/scene_draw.h"
 #include "render/texture_cache.h"
 #include "render/terrain_draw.h"
+#include "race/session.h"
 #include "shell/view_cameras.h"
 #include "shell/world.h"
 #include "track/scenery.h"
-#include "track/terrain_queries.h"
 #include "track/track_loader.h"
 
 namespace {
@@ -82,27 +82,22 @@ int main(int argc, char** argv) {
   br::install_rider_skinning();
   br::install_scenery_steps();
   br::World& w = br::g_world;
-  if (!br::load_track("rabbithill")) {
+  br::physics_world_open(w);
+  // A race session puts them on the grid behind the starting gates.
+  w.settings.track.value = "rabbithill";
+  br::Lineup lineup{};
+  // The player on the first gate, seen as a player sees himself: from the chase camera.
+  lineup[0] = br::kLineupHuman;
+  for (int i = 1; i < kRiders; ++i) lineup[static_cast<size_t>(i)] = br::kLineupRobot;
+  br::SessionStart race;
+  race.lineup = &lineup;
+  if (!br::start_session(w, race)) {
     std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
     return 1;
   }
-  w.session.loaded = true;
-  br::physics_world_open(w);
-  const auto& starts = w.track.timing.starts;
-  int riders = std::min<int>(kRiders, static_cast<int>(starts.size()));
-  for (int i = 0; i < riders; ++i) {
-    const br::StartPosition& s = starts[static_cast<size_t>(i)].position;
-    br::RiderSlot& slot = w.slots[static_cast<size_t>(i)];
-    slot.bike = br::build_bike(w, "crf450(2013)", 0, std::to_string(i + 1), "", "", "", "");
-    if (!slot.bike) return 1;
-    slot.control = i == 0 ? br::kControlLocal : br::kControlRobot;
-    dMatrix3 r;
-    dRFromAxisAndAngle(r, 0, 1, 0, s.yaw);
-    float ground = br::terrain_height(w.track.terrain, s.x, s.z);
-    br::place_bike(*slot.bike, {s.x, ground + s.y + 0.1, s.z}, r, {0, 0, 0});
-  }
+  int riders = 0;
+  for (const br::RiderSlot& slot : w.slots) riders += slot.bike ? 1 : 0;
   std::printf("riders on the grid: %d\n", riders);
-  w.viewed_slot = 0;
   w.view_mode = br::kViewChase;
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);

@@ -7,6 +7,7 @@
 
 #include "bike/bike.h"
 #include "platform/event_queue.h"
+#include "race/rider_timing.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -41,22 +42,11 @@ Vec3 body_velocity(dBodyID body) {
   return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
 }
 
-// The tour's auto-switch picks the camera that watches the timing gate nearest the viewed
-// bike, folded into one lap by the gate's own table.
-int camera_near(const World& w, const Vec3& at) {
-  const Scenery& s = w.track.scenery;
-  const std::vector<TimingGate>& gates = w.track.timing.gates;
-  int best_gate = -1;
-  float best = 0;
-  for (size_t g = 0; g < gates.size() && g < s.camera_for_gate.size(); ++g) {
-    float dx = gates[g].cx - at[0], dy = gates[g].cy - at[1], dz = gates[g].cz - at[2];
-    float d = dx * dx + dy * dy + dz * dz;
-    if (best_gate < 0 || d < best) {
-      best_gate = static_cast<int>(g);
-      best = d;
-    }
-  }
-  return best_gate < 0 ? -1 : s.camera_for_gate[static_cast<size_t>(best_gate)];
+// The trackside camera that watches the viewed rider's current timing gate, or -1.
+int camera_for_rider(const World& w, const RiderSlot& slot) {
+  int gate = sequence_gate(w.track.timing, slot.timing.gates_passed);
+  if (gate < 0 || gate >= kCameraGateSlots) return -1;
+  return w.track.scenery.camera_for_gate[static_cast<size_t>(gate)];
 }
 
 }  // namespace
@@ -160,7 +150,7 @@ void camera_controls(World& w) {
   Scenery& s = w.track.scenery;
   Vec3 target = chase_target(w, *viewed.bike);
   if (w.camera_tour_auto && s.current_camera >= 0) {
-    int wanted = camera_near(w, target);
+    int wanted = camera_for_rider(w, viewed);
     if (wanted >= 0 && wanted != s.current_camera &&
         wanted < static_cast<int>(s.cameras.size())) {
       s.current_camera = wanted;

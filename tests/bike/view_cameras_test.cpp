@@ -174,6 +174,24 @@ TEST_F(ViewCameras, DigitKeysPickTracksideCamerasAndTheTourZooms) {
   w.channels[kChanSitDab] = 1;
   camera_controls(w);
   EXPECT_FALSE(w.camera_tour_auto);
+
+  // With the auto-switch on, the camera of the rider's current gate takes over: position 3
+  // of the lap sequence is gate 5 on the second lap, which camera 2 watches.
+  TrackTiming& timing = w.track.timing;
+  timing.gates.resize(6);
+  timing.first_lap = {0, 1};
+  timing.normal_lap = {4, 5};
+  timing.active = true;
+  w.track.scenery.camera_for_gate[5] = 2;
+  w.slots[0].timing.gates_passed = 3;
+  w.camera_tour_auto = true;
+  w.channels.fill(0);
+  camera_controls(w);
+  EXPECT_EQ(w.track.scenery.current_camera, 2);
+  // With no camera selected the tour stays put.
+  w.track.scenery.current_camera = -1;
+  camera_controls(w);
+  EXPECT_EQ(w.track.scenery.current_camera, -1);
 }
 
 TEST_F(ViewCameras, GhostsFadeOutNearTheLocalRider) {
