@@ -65,6 +65,11 @@ void draw_world(World& w, int width, int height) {
     kota::log_printf("%s", orientation_line(w.world_time, *camera).c_str());
   }
   scene_draw(w, *camera, w.viewed_slot, w.view_mode, width, height);
+  const RiderSlot& viewed = w.slots[static_cast<size_t>(w.viewed_slot)];
+  if (w.view_mode == kViewCameraTour && w.camera_tour_auto &&
+      viewed.control == kControlPlayedBack && !viewed.identity.name.empty()) {
+    draw_top_line(width, height, viewed.identity.name);
+  }
 }
 
 }  // namespace
