@@ -98,21 +98,18 @@ ViewCamera chase_camera(const World& w, const Bike& bike) {
   return look_at(eye, target);
 }
 
+// The free camera jumps to a trackside camera when one is chosen.
+void move_to_camera(World& w, int camera) {
+  const Scenery& s = w.track.scenery;
+  if (camera < 0 || camera >= static_cast<int>(s.cameras.size())) return;
+  const Camera& c = s.cameras[static_cast<size_t>(camera)];
+  w.free_camera_position = {c.x, c.y, c.z};
+}
+
 ViewCamera tour_camera(World& w, const Bike& bike) {
-  Vec3 target = chase_target(w, bike);
-  if (!w.free_camera_placed) {
-    const Scenery& s = w.track.scenery;
-    int current = s.current_camera;
-    if (current >= 0 && current < static_cast<int>(s.cameras.size())) {
-      const Camera& c = s.cameras[static_cast<size_t>(current)];
-      w.free_camera_eye = {c.x, c.y, c.z};
-    } else {
-      w.free_camera_eye = orbit_eye(target, w.free_camera_angle, w.free_camera_distance,
-                                    w.free_camera_height);
-    }
-    w.free_camera_placed = true;
-  }
-  return look_at(w.free_camera_eye, target);
+  const std::array<double, 3>& p = w.free_camera_position;
+  Vec3 eye{static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
+  return look_at(eye, chase_target(w, bike));
 }
 
 std::optional<ViewCamera> view_camera(World& w) {
@@ -148,13 +145,12 @@ void camera_controls(World& w) {
   w.previous_tour_toggle = toggle;
   if (!viewed.bike) return;
   Scenery& s = w.track.scenery;
-  Vec3 target = chase_target(w, *viewed.bike);
   if (w.camera_tour_auto && s.current_camera >= 0) {
     int wanted = camera_for_rider(w, viewed);
     if (wanted >= 0 && wanted != s.current_camera &&
         wanted < static_cast<int>(s.cameras.size())) {
       s.current_camera = wanted;
-      w.free_camera_placed = false;
+      move_to_camera(w, wanted);
     }
   }
   float step = static_cast<float>(w.step);
@@ -165,12 +161,13 @@ void camera_controls(World& w) {
   float decay = step * kTourZoomDecay;
   w.zoom_speed = w.zoom_speed > 0 ? std::max(0.0f, w.zoom_speed - decay)
                                   : std::min(0.0f, w.zoom_speed + decay);
-  if (std::fabs(w.zoom_speed) > 0.0001f && w.free_camera_placed) {
-    ViewCamera c = look_at(w.free_camera_eye, target);
+  if (std::fabs(w.zoom_speed) > 0.0001f) {
+    ViewCamera c = tour_camera(w, *viewed.bike);
     Vec3 back = c.backward();
-    for (int i = 0; i < 3; ++i) w.free_camera_eye[i] -= back[i] * step * w.zoom_speed;
-    float floor = ground_at(w, w.free_camera_eye[0], w.free_camera_eye[2]) + kTourClearance;
-    w.free_camera_eye[1] = std::max(w.free_camera_eye[1], floor);
+    std::array<double, 3>& p = w.free_camera_position;
+    for (size_t i = 0; i < 3; ++i) p[i] -= back[i] * step * w.zoom_speed;
+    double floor = ground_at(w, static_cast<float>(p[0]), static_cast<float>(p[2])) + kTourClearance;
+    p[1] = std::max(p[1], floor);
   }
 }
 
@@ -178,7 +175,7 @@ void select_trackside_camera(World& w, int digit) {
   Scenery& s = w.track.scenery;
   int count = static_cast<int>(s.cameras.size());
   s.current_camera = std::min(digit, count) - 1;
-  w.free_camera_placed = false;
+  move_to_camera(w, s.current_camera);
 }
 
 int digit_of_key(int32_t code) {

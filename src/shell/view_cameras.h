@@ -29,7 +29,8 @@ Vec3 chase_target(const World& w, const Bike& bike);
 // Mode 3: behind a local rider's bike, else orbiting it at the free-camera values.
 ViewCamera chase_camera(const World& w, const Bike& bike);
 
-// Mode 4: from the tour's eye (a trackside camera, moved by zooming) toward the viewed bike.
+// Mode 4: from the free camera (put on a trackside camera when one is chosen, moved by
+// zooming) toward the viewed bike.
 ViewCamera tour_camera(World& w, const Bike& bike);
 
 // The camera of the current view mode for the viewed slot; nothing when it has no bike.

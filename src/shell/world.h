@@ -177,8 +177,6 @@ struct World {
   std::array<double, 3> free_camera_position{};  // world, feet
   bool camera_tour_auto = false;
   float zoom_speed = 0.0f;
-  std::array<float, 3> free_camera_eye{};  // the camera tour's eye, feet
-  bool free_camera_placed = false;         // false until the tour first places its eye
   float previous_tour_toggle = 0.0f;       // channel 6 of the previous step, for its edge
   // One opacity per rider slot: 1 drawn solid, below 1 blended, 0 not drawn.
   std::array<float, kRiderSlots> rider_opacity{};

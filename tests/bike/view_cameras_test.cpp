@@ -150,7 +150,7 @@ TEST_F(ViewCameras, DigitKeysPickTracksideCamerasAndTheTourZooms) {
   view_camera(w);
   Vec3 target = chase_target(w, bike);
   auto gap = [&] {
-    const Vec3& e = w.free_camera_eye;
+    const std::array<double, 3>& e = w.free_camera_position;
     return std::hypot(e[0] - target[0], e[1] - target[1], e[2] - target[2]);
   };
   float before = gap();
@@ -162,7 +162,7 @@ TEST_F(ViewCameras, DigitKeysPickTracksideCamerasAndTheTourZooms) {
   w.channels.fill(0);
   for (int i = 0; i < 256; ++i) camera_controls(w);
   EXPECT_EQ(w.zoom_speed, 0);
-  EXPECT_GE(w.free_camera_eye[1], 2);
+  EXPECT_GE(w.free_camera_position[1], 2);
 
   // Sit/dab's rising edge toggles the auto-switch once, however long it is held.
   w.channels[kChanSitDab] = 1;
