@@ -1,5 +1,6 @@
 #include "render/billboard_sort.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -38,6 +39,30 @@ std::vector<KeyedIndex> billboard_draw_order(const ViewCamera& camera,
   std::vector<KeyedIndex> scratch;
   radix_sort(order, scratch);
   return order;
+}
+
+void group_equal_pictures(std::vector<KeyedIndex>& order, const std::vector<unsigned>& pictures,
+                          int lookahead) {
+  if (lookahead <= 0 || order.size() < 2) return;
+  auto picture = [&](const KeyedIndex& k) {
+    size_t i = static_cast<size_t>(k.index);
+    return i < pictures.size() ? pictures[i] : 0u;
+  };
+  std::vector<KeyedIndex> grouped;
+  grouped.reserve(order.size());
+  std::vector<bool> taken(order.size(), false);
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (taken[i]) continue;
+    grouped.push_back(order[i]);
+    unsigned wanted = picture(order[i]);
+    size_t last = std::min(order.size() - 1, i + static_cast<size_t>(lookahead));
+    for (size_t j = i + 1; j <= last; ++j) {
+      if (taken[j] || picture(order[j]) != wanted) continue;
+      grouped.push_back(order[j]);
+      taken[j] = true;
+    }
+  }
+  order.swap(grouped);
 }
 
 }  // namespace br

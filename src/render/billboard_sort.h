@@ -28,4 +28,10 @@ struct BillboardPlace {
 std::vector<KeyedIndex> billboard_draw_order(const ViewCamera& camera,
                                              const std::vector<BillboardPlace>& places);
 
+// Lets billboards with the same picture draw in one run: each billboard, in order, takes
+// along the later ones with its picture that lie within `lookahead` places of it. Pictures by
+// billboard index. A lookahead of 0 keeps the order as it is.
+void group_equal_pictures(std::vector<KeyedIndex>& order, const std::vector<unsigned>& pictures,
+                          int lookahead);
+
 }  // namespace br

@@ -116,11 +116,17 @@ void draw_statues(Scenery& s, const float eye[3]) {
 }
 
 // Upright quads turned to the camera about the vertical, standing on their positions.
-void draw_billboards(const Scenery& s, const ViewCamera& camera) {
+void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
   std::vector<BillboardPlace> places;
+  std::vector<unsigned> pictures;
   places.reserve(s.billboards.size());
-  for (const Billboard& b : s.billboards) places.push_back({b.x, b.y, b.z});
+  pictures.reserve(s.billboards.size());
+  for (const Billboard& b : s.billboards) {
+    places.push_back({b.x, b.y, b.z});
+    pictures.push_back(b.texture);
+  }
   std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
+  group_equal_pictures(order, pictures, lookahead);
   if (order.empty()) return;
   Vec3 right = camera.right();
   float flat = std::sqrt(right[0] * right[0] + right[2] * right[2]);
@@ -302,7 +308,7 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   draw_statues(scenery, eye);
 
   // Billboards, far to near.
-  draw_billboards(scenery, camera);
+  draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);
 
   // Particles.
   draw_particles();

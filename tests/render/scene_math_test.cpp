@@ -175,6 +175,24 @@ TEST(BillboardOrder, FarToNearAndNothingBehindTheCamera) {
   EXPECT_EQ(order[2].index, 3);
 }
 
+TEST(BillboardOrder, EqualPicturesNearbyAreDrawnTogether) {
+  auto run = [](int lookahead) {
+    // Billboard i has picture pictures[i]; the sorted order visits 0..5.
+    std::vector<unsigned> pictures = {7, 8, 7, 8, 9, 7};
+    std::vector<KeyedIndex> order;
+    for (int i = 0; i < 6; ++i) order.push_back({static_cast<uint32_t>(i), i});
+    group_equal_pictures(order, pictures, lookahead);
+    std::vector<int> indices;
+    for (const KeyedIndex& k : order) indices.push_back(k.index);
+    return indices;
+  };
+  EXPECT_EQ(run(0), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(run(1), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(run(2), (std::vector<int>{0, 2, 1, 3, 4, 5}));
+  // The last 7 is five places after the first: only a long look-ahead takes it along.
+  EXPECT_EQ(run(5), (std::vector<int>{0, 2, 5, 1, 3, 4}));
+}
+
 // The rider as built: every body at its catalogue position, unturned.
 struct BuiltBike {
   BikeEntry entry;
