@@ -1,6 +1,6 @@
 // Frames per second of the scene at 1280 x 720 with 20 riders on the grid of the default
 // track (the player and 19 robots), seen from the chase camera behind the player.
-//   bench_frame_rate [seconds=10] [picture.ppm] [data directory]
+//   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -47,11 +47,12 @@ int main(int argc, char** argv) {
   double seconds = argc > 1 ? std::atof(argv[1]) : 10;
   std::string picture = argc > 2 ? argv[2] : "";
   std::string data = argc > 3 ? argv[3] : "";
+  std::string view = argc > 4 ? argv[4] : "chase";
 #ifdef BR_DEFAULT_DATA_DIR
   if (data.empty()) data = BR_DEFAULT_DATA_DIR;
 #endif
   if (data.empty() || !(seconds > 0)) {
-    std::fprintf(stderr, "usage: bench_frame_rate [seconds] [picture.ppm] [data directory]\n");
+    std::fprintf(stderr, "usage: bench_frame_rate [seconds] [picture.ppm] [data directory] [view]\n");
     return 1;
   }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -98,7 +99,9 @@ int main(int argc, char** argv) {
   int riders = 0;
   for (const br::RiderSlot& slot : w.slots) riders += slot.bike ? 1 : 0;
   std::printf("riders on the grid: %d\n", riders);
-  w.view_mode = br::kViewChase;
+  w.view_mode = view == "rider" ? br::kViewRider
+                : view == "tour"  ? br::kViewCameraTour
+                                  : br::kViewChase;
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
 
