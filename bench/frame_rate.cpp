@@ -16,12 +16,12 @@
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "files/data_index.h"
+#include "race/session.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/scene_draw.h"
-#include "render/texture_cache.h"
 #include "render/terrain_draw.h"
-#include "race/session.h"
+#include "render/texture_cache.h"
 #include "shell/view_cameras.h"
 #include "shell/world.h"
 #include "track/scenery.h"
@@ -37,7 +37,8 @@ void write_ppm(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return;
   std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-  for (int y = kHeight - 1; y >= 0; --y) std::fwrite(&rgb[static_cast<size_t>(y) * kWidth * 3], 1, kWidth * 3, f);
+  for (int y = kHeight - 1; y >= 0; --y)
+    std::fwrite(&rgb[static_cast<size_t>(y) * kWidth * 3], 1, kWidth * 3, f);
   std::fclose(f);
 }
 
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
   if (data.empty()) data = BR_DEFAULT_DATA_DIR;
 #endif
   if (data.empty() || !(seconds > 0)) {
-    std::fprintf(stderr, "usage: bench_frame_rate [seconds] [picture.ppm] [data directory] [view]\n");
+    std::fprintf(stderr,
+                 "usage: bench_frame_rate [seconds] [picture.ppm] [data directory] [view]\n");
     return 1;
   }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -99,9 +101,9 @@ int main(int argc, char** argv) {
   int riders = 0;
   for (const br::RiderSlot& slot : w.slots) riders += slot.bike ? 1 : 0;
   std::printf("riders on the grid: %d\n", riders);
-  w.view_mode = view == "rider" ? br::kViewRider
-                : view == "tour"  ? br::kViewCameraTour
-                                  : br::kViewChase;
+  w.view_mode = view == "rider"  ? br::kViewRider
+                : view == "tour" ? br::kViewCameraTour
+                                 : br::kViewChase;
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
 

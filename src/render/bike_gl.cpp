@@ -18,7 +18,9 @@ constexpr float kPlateU0 = 0.51f, kPlateU1 = 0.99f, kPlateV0 = 0.51f, kPlateV1 =
 // The bones of the rider being drawn, for the skinning hook.
 RiderBones g_bones;
 
-void apply_rider_bones(Model& mesh) { skin_mesh(mesh, g_bones); }
+void apply_rider_bones(Model& mesh) {
+  skin_mesh(mesh, g_bones);
+}
 
 GLuint g_bound = 0;
 void bind(TextureId id) {
@@ -30,7 +32,7 @@ void bind(TextureId id) {
 
 void push_pose(const BodyPose& p) {
   const auto& r = p.rotation;
-  const float m[16] = {r[0], r[3], r[6], 0, r[1], r[4], r[7], 0,
+  const float m[16] = {r[0], r[3], r[6], 0, r[1],          r[4],          r[7],          0,
                        r[2], r[5], r[8], 0, p.position[0], p.position[1], p.position[2], 1};
   glPushMatrix();
   glMultMatrixf(m);
@@ -60,7 +62,9 @@ void draw_plate(Model* model, TextureId plate, const BodyPose& pose, const float
 
 }  // namespace
 
-void install_rider_skinning() { set_model_skinning(apply_rider_bones); }
+void install_rider_skinning() {
+  set_model_skinning(apply_rider_bones);
+}
 
 void draw_bike(World& w, Bike& bike, const float eye[3], float opacity, bool first_person) {
   g_bound = static_cast<GLuint>(-1);

@@ -8,10 +8,18 @@ namespace {
 
 using P = std::array<float, 3>;
 
-P sub(P a, P b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-P add(P a, P b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
-P scale(P a, float s) { return {a[0] * s, a[1] * s, a[2] * s}; }
-float dot(P a, P b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+P sub(P a, P b) {
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+P add(P a, P b) {
+  return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
+P scale(P a, float s) {
+  return {a[0] * s, a[1] * s, a[2] * s};
+}
+float dot(P a, P b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 P cross(P a, P b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
@@ -19,8 +27,12 @@ P unit(P a, P fallback) {
   float l = std::sqrt(dot(a, a));
   return l > 1e-6f ? scale(a, 1.0f / l) : fallback;
 }
-P from(RiderPoint p) { return {p.x, p.y, p.z}; }
-RiderPoint to(P p) { return {p[0], p[1], p[2]}; }
+P from(RiderPoint p) {
+  return {p.x, p.y, p.z};
+}
+RiderPoint to(P p) {
+  return {p[0], p[1], p[2]};
+}
 
 // World point to a body's own frame and back.
 P to_local(const BodyPose& b, P world) {
@@ -41,7 +53,8 @@ P bend(P root, P target, float first, float second, P pole) {
   P d = sub(target, root);
   float len = std::sqrt(dot(d, d));
   P dir = unit(d, {0, -1, 0});
-  float reach = std::clamp(len, std::fabs(first - second) * 1.001f + 1e-4f, (first + second) * 0.999f);
+  float reach =
+      std::clamp(len, std::fabs(first - second) * 1.001f + 1e-4f, (first + second) * 0.999f);
   float along = (first * first - second * second + reach * reach) / (2.0f * reach);
   float across = std::sqrt(std::max(0.0f, first * first - along * along));
   P side = unit(sub(pole, scale(dir, dot(pole, dir))), unit(cross(dir, {1, 0, 0}), {0, 0, 1}));
@@ -86,8 +99,8 @@ constexpr Limb kArms[2] = {{kRiderLeftUpperArm, kRiderLeftForearm},
 constexpr Limb kLegs[2] = {{kRiderLeftThigh, kRiderLeftShin}, {kRiderRightThigh, kRiderRightShin}};
 
 // Solves one limb; returns the posed middle and end joints.
-void pose_limb(RiderBones& bones, Limb limb, P root, P rest_mid, P rest_end, P target,
-               float first, float second, P* mid_out, P* end_out) {
+void pose_limb(RiderBones& bones, Limb limb, P root, P rest_mid, P rest_end, P target, float first,
+               float second, P* mid_out, P* end_out) {
   P mid = bend(root, target, first, second, sub(rest_mid, root));
   P end = add(mid, scale(unit(sub(target, mid), sub(rest_end, rest_mid)), second));
   P rest_normal = cross(sub(rest_end, root), sub(rest_mid, root));
@@ -154,7 +167,8 @@ void skin_mesh(Model& mesh, const RiderBones& bones) {
       int b = mesh.bone_indices[slot];
       const BoneMatrix& m = b < kRiderBoneCount ? bones[b] : kIdentityBone;
       for (int i = 0; i < 3; ++i) {
-        out_p[i] += w * (m[i * 4] * p[0] + m[i * 4 + 1] * p[1] + m[i * 4 + 2] * p[2] + m[i * 4 + 3]);
+        out_p[i] +=
+            w * (m[i * 4] * p[0] + m[i * 4 + 1] * p[1] + m[i * 4 + 2] * p[2] + m[i * 4 + 3]);
         if (n) out_n[i] += w * (m[i * 4] * n[0] + m[i * 4 + 1] * n[1] + m[i * 4 + 2] * n[2]);
       }
       total += w;

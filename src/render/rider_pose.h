@@ -29,8 +29,8 @@ struct RiderPose {
 // The bones that carry the rest pose's hands to `entry`'s grips and its feet to the pegs,
 // given where the rider body, the upper fork and the frame are. A grip out of reach gets the
 // hand as near as the straightened arm allows.
-RiderPose solve_rider_pose(const BikeEntry& entry, const BodyPose& rider, const BodyPose& fork_upper,
-                           const BodyPose& frame);
+RiderPose solve_rider_pose(const BikeEntry& entry, const BodyPose& rider,
+                           const BodyPose& fork_upper, const BodyPose& frame);
 
 // A point carried by a bone.
 std::array<float, 3> bone_apply(const BoneMatrix& m, const std::array<float, 3>& p);

@@ -105,7 +105,7 @@ void draw_statues(Scenery& s, const float eye[3]) {
       render_stats().texture_changes.value += 1;
     }
     const auto& r = statue.orientation;
-    const float m[16] = {r[0], r[3], r[6], 0, r[1], r[4], r[7], 0,
+    const float m[16] = {r[0], r[3], r[6], 0, r[1],     r[4],     r[7],     0,
                          r[2], r[5], r[8], 0, statue.x, statue.y, statue.z, 1};
     glPushMatrix();
     glMultMatrixf(m);
@@ -182,7 +182,8 @@ void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int
     const LensFlare& flare = f.flares[i];
     Vec3 at = flare.where;
     if (flare.is_direction) {
-      for (int k = 0; k < 3; ++k) at[static_cast<size_t>(k)] = camera.eye[k] + flare.where[k] * f.far_plane * 0.5f;
+      for (int k = 0; k < 3; ++k)
+        at[static_cast<size_t>(k)] = camera.eye[k] + flare.where[k] * f.far_plane * 0.5f;
     }
     GLdouble model[16], proj[16];
     GLint view[4];
@@ -327,7 +328,8 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   glAlphaFunc(GL_GREATER, kAlphaCutout);
 
   // The lens flare, over everything.
-  if (w.settings.lens_flare.text() == "Yes") draw_lens_flare(scenery.lighting, camera, width, height);
+  if (w.settings.lens_flare.text() == "Yes")
+    draw_lens_flare(scenery.lighting, camera, width, height);
 
   // The overlay draws flat and unlit.
   glDisable(GL_BLEND);

@@ -11,7 +11,7 @@ namespace br {
 using Vec3 = std::array<float, 3>;
 
 struct ViewCamera {
-  Vec3 eye{0, 0, 0};                               // feet, world
+  Vec3 eye{0, 0, 0};                                         // feet, world
   std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};  // rows: right, up, backward
   Vec3 right() const { return {rotation[0], rotation[1], rotation[2]}; }
   Vec3 up() const { return {rotation[3], rotation[4], rotation[5]}; }

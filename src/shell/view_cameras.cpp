@@ -57,7 +57,8 @@ BodyPose body_pose(dxBody* body) {
   const dReal* r = dBodyGetRotation(body);
   for (int i = 0; i < 3; ++i) p.position[i] = static_cast<float>(pos[i]);
   for (int row = 0; row < 3; ++row) {
-    for (int col = 0; col < 3; ++col) p.rotation[row * 3 + col] = static_cast<float>(r[row * 4 + col]);
+    for (int col = 0; col < 3; ++col)
+      p.rotation[row * 3 + col] = static_cast<float>(r[row * 4 + col]);
   }
   return p;
 }
@@ -65,7 +66,8 @@ BodyPose body_pose(dxBody* body) {
 ViewCamera first_person_camera(const World& w, const Bike& bike) {
   BodyPose rider = body_pose(bike.bodies[kBodyRider]);
   float h = std::clamp(static_cast<float>(w.settings.first_person_height.value), 0.0f, 1.0f);
-  Vec3 local{kEyeLow[0] + (kEyeHigh[0] - kEyeLow[0]) * h, kEyeLow[1] + (kEyeHigh[1] - kEyeLow[1]) * h,
+  Vec3 local{kEyeLow[0] + (kEyeHigh[0] - kEyeLow[0]) * h,
+             kEyeLow[1] + (kEyeHigh[1] - kEyeLow[1]) * h,
              kEyeLow[2] + (kEyeHigh[2] - kEyeLow[2]) * h};
   float pitch = static_cast<float>(w.settings.first_person_angle.value) * kPi / 180.0f;
   return body_camera(carried(rider, local), rider.rotation, pitch);
@@ -82,9 +84,9 @@ ViewCamera chase_camera(const World& w, const Bike& bike) {
   Vec3 target = chase_target(w, bike);
   const RiderSlot& viewed = w.slots[static_cast<size_t>(w.viewed_slot)];
   if (viewed.control != kControlLocal) {
-    return look_at(orbit_eye(target, w.free_camera_angle, w.free_camera_distance,
-                             w.free_camera_height),
-                   target);
+    return look_at(
+        orbit_eye(target, w.free_camera_angle, w.free_camera_distance, w.free_camera_height),
+        target);
   }
   BodyPose frame = body_pose(bike.bodies[kBodyFrame]);
   ChaseInput in;
@@ -147,14 +149,14 @@ void camera_controls(World& w) {
   Scenery& s = w.track.scenery;
   if (w.camera_tour_auto && s.current_camera >= 0) {
     int wanted = camera_for_rider(w, viewed);
-    if (wanted >= 0 && wanted != s.current_camera &&
-        wanted < static_cast<int>(s.cameras.size())) {
+    if (wanted >= 0 && wanted != s.current_camera && wanted < static_cast<int>(s.cameras.size())) {
       s.current_camera = wanted;
       move_to_camera(w, wanted);
     }
   }
   float step = static_cast<float>(w.step);
-  if (ch[kChanThrottle] > 0.5f) w.zoom_speed = std::min(kTourZoomLimit, w.zoom_speed + step * kTourZoomGain);
+  if (ch[kChanThrottle] > 0.5f)
+    w.zoom_speed = std::min(kTourZoomLimit, w.zoom_speed + step * kTourZoomGain);
   if (ch[kChanFrontBrake] > 0.5f) {
     w.zoom_speed = std::max(-kTourZoomLimit, w.zoom_speed - step * kTourZoomGain);
   }
@@ -166,7 +168,8 @@ void camera_controls(World& w) {
     Vec3 back = c.backward();
     std::array<double, 3>& p = w.free_camera_position;
     for (size_t i = 0; i < 3; ++i) p[i] -= back[i] * step * w.zoom_speed;
-    double floor = ground_at(w, static_cast<float>(p[0]), static_cast<float>(p[2])) + kTourClearance;
+    double floor =
+        ground_at(w, static_cast<float>(p[0]), static_cast<float>(p[2])) + kTourClearance;
     p[1] = std::max(p[1], floor);
   }
 }
@@ -211,7 +214,8 @@ void update_rider_opacity(World& w) {
     if (!slot.bike || slot.control != kControlPlayedBack) continue;
     const dReal* p = dBodyGetPosition(slot.bike->bodies[kBodyFrame]);
     double dx = p[0] - me[0], dy = p[1] - me[1], dz = p[2] - me[2];
-    w.rider_opacity[i] = ghost_opacity(static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz)), fade);
+    w.rider_opacity[i] =
+        ghost_opacity(static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz)), fade);
   }
 }
 

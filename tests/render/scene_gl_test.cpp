@@ -68,7 +68,8 @@ class SceneGlTest : public ::testing::Test {
   TextureId plain_texture(const char* label, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     Image image = make_image(8, 8, 4);
     for (size_t i = 0; i < image.pixels.size(); i += 4) {
-      image.pixels[i] = r, image.pixels[i + 1] = g, image.pixels[i + 2] = b, image.pixels[i + 3] = a;
+      image.pixels[i] = r, image.pixels[i + 1] = g, image.pixels[i + 2] = b,
+      image.pixels[i + 3] = a;
     }
     return texture_create(label, image);
   }

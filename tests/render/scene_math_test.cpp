@@ -13,7 +13,9 @@
 namespace br {
 namespace {
 
-float dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+float dot(const Vec3& a, const Vec3& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 float dist(const Vec3& a, const Vec3& b) {
   Vec3 d{a[0] - b[0], a[1] - b[1], a[2] - b[2]};
   return std::sqrt(dot(d, d));
@@ -77,7 +79,9 @@ TEST(ViewCamera, PerspectiveMapsTheNearAndFarPlanesToTheDepthRange) {
   EXPECT_NEAR(p[0], 0.5, 1e-5);
 }
 
-float flat_ground(float, float) { return 0; }
+float flat_ground(float, float) {
+  return 0;
+}
 
 TEST(ChaseCamera, SitsBehindAndAboveTheBikeOrTrailsItsVelocity) {
   ChaseInput in;
@@ -158,8 +162,8 @@ TEST(BillboardOrder, RadixSortIsAStableAscendingSort) {
 TEST(BillboardOrder, FarToNearAndNothingBehindTheCamera) {
   // Looking along -z from the origin.
   ViewCamera c = look_at({0, 0, 0}, {0, 0, -1});
-  std::vector<BillboardPlace> places = {{0, 0, -10}, {3, 0, 5}, {0, 2, -100}, {1, 0, -0.5f},
-                                        {0, 0, 0}};
+  std::vector<BillboardPlace> places = {
+      {0, 0, -10}, {3, 0, 5}, {0, 2, -100}, {1, 0, -0.5f}, {0, 0, 0}};
   std::vector<KeyedIndex> order = billboard_draw_order(c, places);
   ASSERT_EQ(order.size(), 3u);
   EXPECT_EQ(order[0].index, 2);
@@ -201,15 +205,16 @@ struct BuiltBike {
   }
 };
 
-std::array<float, 3> point(RiderPoint p) { return {p.x, p.y, p.z}; }
+std::array<float, 3> point(RiderPoint p) {
+  return {p.x, p.y, p.z};
+}
 
 // Where a catalogue point on a body ends up in the rider body's frame.
 std::array<float, 3> in_rider_frame(const BodyPose& body, Vec3f local, const BodyPose& rider) {
   const auto& r = body.rotation;
-  std::array<float, 3> world{
-      body.position[0] + r[0] * local.x + r[1] * local.y + r[2] * local.z,
-      body.position[1] + r[3] * local.x + r[4] * local.y + r[5] * local.z,
-      body.position[2] + r[6] * local.x + r[7] * local.y + r[8] * local.z};
+  std::array<float, 3> world{body.position[0] + r[0] * local.x + r[1] * local.y + r[2] * local.z,
+                             body.position[1] + r[3] * local.x + r[4] * local.y + r[5] * local.z,
+                             body.position[2] + r[6] * local.x + r[7] * local.y + r[8] * local.z};
   std::array<float, 3> d{world[0] - rider.position[0], world[1] - rider.position[1],
                          world[2] - rider.position[2]};
   const auto& q = rider.rotation;
