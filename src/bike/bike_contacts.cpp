@@ -112,7 +112,7 @@ BikeHits bike_contacts(World& w, Bike& a, Bike& b) {
   return hits;
 }
 
-void apply_contact_rules(const World& w, Bike& a, Bike& b, const BikeHits& hits) {
+void apply_contact_rules(World& w, Bike& a, Bike& b, const BikeHits& hits) {
   if (hits.contacts == 0) return;
   constexpr double kMoving = 10 * 10, kRolling = 5 * 5;  // (ft/s)^2
   bool a_hit_with_wheel = (hits.parts_a & kWheelsAndForks) != 0;

@@ -22,7 +22,7 @@ BikeHits bike_contacts(World& w, Bike& a, Bike& b);
 // The collision cooldown rules after a contact: wheel to wheel, both moving, neither rider
 // may be thrown for a while; a wheel driven into a riding bike protects the one who hit,
 // and takes any protection from the one hit. Also notes the tick of the contact.
-void apply_contact_rules(const World& w, Bike& a, Bike& b, const BikeHits& hits);
+void apply_contact_rules(World& w, Bike& a, Bike& b, const BikeHits& hits);
 
 // True when the two bikes touched in this tick or the one before.
 bool in_contact(const World& w, const Bike& bike);

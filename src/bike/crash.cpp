@@ -56,7 +56,11 @@ bool rider_thrown(const World& w, const Bike& bike) {
   return square(a) > kSlammed;
 }
 
-void crash_rider(const World& w, Bike& bike) {
+void crash_rider(World& w, Bike& bike) {
+  // The fall stays marked until the rider's next gate, so the marshals wave for him.
+  for (RiderSlot& slot : w.slots) {
+    if (slot.bike.get() == &bike) slot.timing.crashed = true;
+  }
   dJointAttach(bike.joints[kJointRiderMount], nullptr, nullptr);
   for (int side = 0; side < 2; ++side) {
     bike.state.crash_grips[side] = point_on(bike.bodies[kBodyForkUpper], bike.entry.grips[side]);

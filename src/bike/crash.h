@@ -15,8 +15,8 @@ constexpr int kRealignTicks = 511;  // from here down the bike is being stood up
 bool rider_thrown(const World& w, const Bike& bike);
 
 // Throws the rider off: the mount lets go, the hands' last places on the grips are kept, and
-// the crash timer starts.
-void crash_rider(const World& w, Bike& bike);
+// the crash timer starts; the rider's slot marks the fall for the timing.
+void crash_rider(World& w, Bike& bike);
 
 // One step of a crashed rider: the ropes while he still moves, the countdown once he rests,
 // and back on the bike when it runs out.

@@ -30,6 +30,23 @@ GridSpot grid_spot(int position, const std::vector<StartGate>& starts, float ext
   return spot;
 }
 
+std::vector<int> network_grid(const std::vector<bool>& server_slot, int local_slot,
+                              int race_position, int gates) {
+  std::vector<int> at(server_slot.size(), -1);
+  int local_at = -1;
+  if (local_slot >= 0 && local_slot < static_cast<int>(at.size())) {
+    local_at = race_position >= 0 && race_position < 160 ? race_position : 0;
+    at[static_cast<size_t>(local_slot)] = local_at;
+  }
+  int next = std::max(gates, 0);
+  for (size_t i = 0; i < server_slot.size(); ++i) {
+    if (!server_slot[i] || static_cast<int>(i) == local_slot) continue;
+    if (next == local_at) ++next;
+    at[i] = next++;
+  }
+  return at;
+}
+
 float sample_height(const Terrain& t, double x, double z) {
   if (!t.loaded() || t.heights.empty()) return 0.0f;
   auto cell = [&](double v) {

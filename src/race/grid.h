@@ -10,10 +10,10 @@
 
 namespace br {
 
-constexpr double kGridRowSpacing = 10.0;   // feet between rows
-constexpr double kGridFirstRow = 0.0625;   // rows; the front row waits 0.625 ft behind the gate
-constexpr double kGridNoGateSpacing = 5.0; // feet between bikes on a track without gates
-constexpr double kPlacementRaise = 0.25;   // feet per try while the bike touches the ground
+constexpr double kGridRowSpacing = 10.0;    // feet between rows
+constexpr double kGridFirstRow = 0.0625;    // rows; the front row waits 0.625 ft behind the gate
+constexpr double kGridNoGateSpacing = 5.0;  // feet between bikes on a track without gates
+constexpr double kPlacementRaise = 0.25;    // feet per try while the bike touches the ground
 
 struct GridSpot {
   double x = 0, z = 0;
@@ -22,6 +22,13 @@ struct GridSpot {
 
 // Position `position` of the line-up: behind gate position mod g, in row position div g.
 GridSpot grid_spot(int position, const std::vector<StartGate>& starts, float extent);
+
+// In a server's race the grid follows the server: the local rider (`local_slot`, -1 for none)
+// stands at its race position, or at the front while it has none (`race_position` 160); the
+// server's riders (`server_slot`) fill the positions from the second row (`gates`) on, in slot
+// order, around the local rider's. Returns each slot's grid position, -1 for slots not placed.
+std::vector<int> network_grid(const std::vector<bool>& server_slot, int local_slot,
+                              int race_position, int gates);
 
 // The height-field sample of the cell under (x, z), clamped to the grid.
 float sample_height(const Terrain& t, double x, double z);

@@ -24,7 +24,8 @@ void rebuild_rider_order(World& w) {
     int p = std::min<int>(t.gates_passed, static_cast<int>(t.gate_times.size()));
     return p > 0 ? t.gate_times[static_cast<size_t>(p - 1)] : 0;
   };
-  for (RiderOrderEntry& e : w.order) e.progress = w.slots[static_cast<size_t>(e.slot)].timing.gates_passed;
+  for (RiderOrderEntry& e : w.order)
+    e.progress = w.slots[static_cast<size_t>(e.slot)].timing.gates_passed;
   std::stable_sort(w.order.begin(), w.order.end(),
                    [&](const RiderOrderEntry& a, const RiderOrderEntry& b) {
                      if (a.progress != b.progress) return a.progress > b.progress;
@@ -40,6 +41,12 @@ int sequence_gate(const TrackTiming& timing, int s) {
   int r = s < f ? timing.first_lap[static_cast<size_t>(s)]
                 : timing.normal_lap[static_cast<size_t>((s - f) % n)];
   return r % kGateNotLearnedFlag;
+}
+
+int laps_completed(const TrackTiming& timing, int gates_passed) {
+  int f = static_cast<int>(timing.first_lap.size()), n = static_cast<int>(timing.normal_lap.size());
+  if (f == 0 || n == 0 || gates_passed < f) return 0;
+  return (gates_passed - f) / n + 1;
 }
 
 }  // namespace br

@@ -17,4 +17,8 @@ void rebuild_rider_order(World& w);
 // lap repeating), without its not-learned flag; -1 when the track has no timing.
 int sequence_gate(const TrackTiming& timing, int s);
 
+// Laps completed after `gates_passed` sequence positions: none before the first lap's last
+// gate, then one more every normal lap.
+int laps_completed(const TrackTiming& timing, int gates_passed);
+
 }  // namespace br

@@ -15,15 +15,15 @@ struct ModelRun {
 };
 
 constexpr ModelRun kRuns[] = {
-    {20, 24, "kx125", "rider_bravo"},          {25, 29, "yz125", "rider_bravo"},
-    {30, 34, "cr125", "rider_bravo"},          {35, 39, "rm125", "rider_bravo"},
-    {40, 44, "crf250", "rider_alpha"},         {45, 49, "kx250f", "rider_alpha"},
-    {50, 53, "rmz250", "rider_alpha"},         {54, 58, "yz250f", "rider_alpha"},
+    {20, 24, "kx125", "rider_bravo"},           {25, 29, "yz125", "rider_bravo"},
+    {30, 34, "cr125", "rider_bravo"},           {35, 39, "rm125", "rider_bravo"},
+    {40, 44, "crf250", "rider_alpha"},          {45, 49, "kx250f", "rider_alpha"},
+    {50, 53, "rmz250", "rider_alpha"},          {54, 58, "yz250f", "rider_alpha"},
     {59, 59, "yz250f_se(2006)", "rider_alpha"}, {60, 64, "crf250", "rider_bravo"},
-    {65, 69, "kx250f", "rider_bravo"},         {70, 74, "rmz250", "rider_bravo"},
-    {75, 78, "yz250f", "rider_bravo"},         {79, 79, "yz250f_se(2006)", "rider_bravo"},
-    {80, 84, "crf250", "rider_charlie"},       {85, 89, "kx250f", "rider_charlie"},
-    {90, 94, "yz250f", "rider_charlie"},       {95, 99, "rmz250", "rider_charlie"},
+    {65, 69, "kx250f", "rider_bravo"},          {70, 74, "rmz250", "rider_bravo"},
+    {75, 78, "yz250f", "rider_bravo"},          {79, 79, "yz250f_se(2006)", "rider_bravo"},
+    {80, 84, "crf250", "rider_charlie"},        {85, 89, "kx250f", "rider_charlie"},
+    {90, 94, "yz250f", "rider_charlie"},        {95, 99, "rmz250", "rider_charlie"},
 };
 
 std::string alt(const std::string& prefix, int n) {

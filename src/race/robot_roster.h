@@ -37,7 +37,7 @@ RosterDeal shuffle_roster(uint32_t seed);
 // built. -1 when the roster is used up.
 int deal_any(const RosterDeal& deal);
 int deal_model(RosterDeal& deal, const std::string& model_part);  // bike model containing it
-int deal_number(RosterDeal& deal, int number);                     // plate number n
+int deal_number(RosterDeal& deal, int number);                    // plate number n
 
 // Riding styles of robots: 0 is a person; an unknown name logs and rides as rider_alpha (1).
 constexpr int kPersonalityCount = 5;

@@ -24,6 +24,12 @@
 namespace br {
 namespace {
 
+constexpr const char* kFlushOn =
+    "\x13"
+    "FLUSH";
+constexpr const char* kFlushOff =
+    "\x13"
+    "NOFLUSH";
 constexpr int32_t kSettleSeconds = 5;
 constexpr double kGateDropEarliest = 13.0;  // seconds after the reset
 constexpr double kGateDropSpread = 2.0;
@@ -190,24 +196,22 @@ bool start_session(World& w, const SessionStart& start) {
   SessionState& session = w.session;
   bool debug = w.options.debug_level >= 1;
 
-  // 1. Every set-up line reaches the disk at once.
-  kota::log_printf("\x13" "FLUSH");
+  // Every set-up line reaches the disk at once.
+  kota::log_printf(kFlushOn);
   // The points series records the event that ends here once series are built.
 
-  // 2.-3.
   show_progress_text("Resetting...");
   RosterDeal deal = shuffle_roster(static_cast<uint32_t>(w.frame));
 
-  // 4. The lines learnt in the session that ends go back to their file.
+  // The lines learnt in the session that ends go back to their file.
   show_progress_text("Remembering lines...");
   if (w.track.loaded) {
     if (session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
     clear_lines(w.lines);
     // The playback demo is closed here once demos play.
   }
-  // 5. Demo recording finishes here once demos are recorded.
+  // Demo recording finishes here once demos are recorded.
 
-  // 6.
   show_progress_text("Cleaning up...");
   kota::log_printf("Deallocating bikes\n");
   for (RiderSlot& slot : w.slots) release_slot(slot);
@@ -215,7 +219,6 @@ bool start_session(World& w, const SessionStart& start) {
   kota::log_printf("Finished deallocating bikes\n");
   session.loaded = false;
 
-  // 7.-9.
   w.frame = 0;
   session.duration_frames = start.duration_frames;
   session.race_laps = start.laps;
@@ -228,7 +231,7 @@ bool start_session(World& w, const SessionStart& start) {
   // In a server's session the start frame is the server's, kept as received.
   session.time_trial = start.lineup == nullptr;
 
-  // 10. What a server told of the riders belongs to its session only.
+  // What a server told of the riders belongs to its session only.
   if (!session.network) {
     for (RiderSlot& slot : w.slots) {
       slot.identity = RiderIdentity{};
@@ -240,9 +243,9 @@ bool start_session(World& w, const SessionStart& start) {
   }
   for (RiderSlot& slot : w.slots) slot.timing = RiderTiming{};
 
-  // 11.-12. The demo's or the server's track once those exist; otherwise the chosen one.
+  // The track: the demo's or the server's once those exist; otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
-                                                             : w.settings.track_choice.text();
+                                                            : w.settings.track_choice.text();
   if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
@@ -253,7 +256,7 @@ bool start_session(World& w, const SessionStart& start) {
     }
   }
 
-  // 13.
+  // A time trial starts long after the gate dropped, with the rider alone.
   Lineup lineup{};
   if (session.time_trial) {
     session.best_lap_frames = 0;
@@ -264,42 +267,51 @@ bool start_session(World& w, const SessionStart& start) {
     lineup = *start.lineup;
   }
 
-  // 14.
   settle_lineup(lineup, w.viewed_slot);
 
-  // 15.-16.
+  // The robots' lines for the skill.
   load_line_file(track, start.skill, line_section_count(w.track.timing), w.lines, debug);
   session.loaded_line_set = std::clamp(start.skill, 0, 2);
   show_progress_text("Analyzing lines...");
   thin_sections(w.lines, kThinnedLines);
   // The robots prepare their line data here once they ride lines.
 
-  // 17.
   show_progress_text("Loading bikes...");
   const std::vector<StartGate>& starts = w.track.timing.starts;
+  std::vector<int> grid_at(kLineupSize);
+  for (int i = 0; i < kLineupSize; ++i) grid_at[static_cast<size_t>(i)] = i;
+  if (session.network) {
+    std::vector<bool> server(kLineupSize);
+    int local = -1;
+    for (int i = 0; i < kLineupSize; ++i) {
+      int code = lineup[static_cast<size_t>(i)];
+      server[static_cast<size_t>(i)] = code == kLineupServer;
+      if (code == kLineupHuman && local < 0) local = i;
+    }
+    grid_at = network_grid(server, local, session.race_position, static_cast<int>(starts.size()));
+  }
   for (int i = 0; i < kLineupSize; ++i) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     RiderIdentity received = session.network ? slot.identity : RiderIdentity{};
     slot.control = kControlPlayedBack;
-    // The server's grid order takes over here once the network client is built.
     Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
     if (!rider.present) continue;
-    build_rider(w, i, rider, grid_spot(i, starts, w.track.terrain.extent), deal);
+    int at = std::max(grid_at[static_cast<size_t>(i)], 0);
+    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent), deal);
   }
 
-  // 18. Histories are emptied again, and recording starts, once those exist.
-  // 19.
+  // Histories are emptied again, and recording starts, once those exist.
   reset_roost_pool();
   for (LineSection& section : w.lines.sections) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
   }
 
-  // 20. The unused textures and models go once the caches mark what a session uses.
+  // The unused textures and models go once the caches mark what a session uses.
   size_t used = texture_memory_used(), base = w.track.texture_memory_base;
   show_message("%d MB texture memory used\n",
                static_cast<int>((used > base ? used - base : 0) >> 20));
 
-  // 21.-22.
+  // The lap limits; the gates stand up.
   if (session.duration_frames > 0) {
     session.total_laps = session.halfway_lap = kUnlimitedLaps;
   } else {
@@ -310,13 +322,11 @@ bool start_session(World& w, const SessionStart& start) {
   session.lap_timing = w.track.timing.active;
   session.loaded = true;
 
-  // 23.
   if (session.time_trial) restart_attempt(w);
 
-  // 24. Demo read-ahead and the results file join here; the running order stands now.
+  // Demo read-ahead and the results file join here; the running order stands now.
   rebuild_rider_order(w);
 
-  // 25.-27.
   if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
     w.viewed_slot = w.order.front().slot;
   }
@@ -333,9 +343,8 @@ bool start_session(World& w, const SessionStart& start) {
   kota::log_printf("Session on '%s': %d riders, viewing slot %d\n", track.c_str(),
                    static_cast<int>(w.order.size()), w.viewed_slot);
 
-  // 28.-29.
   set_working_set();
-  kota::log_printf("\x13" "NOFLUSH");
+  kota::log_printf(kFlushOff);
   return true;
 }
 
@@ -362,6 +371,24 @@ void restart_attempt(World& w) {
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
+}
+
+bool warp_restart(World& w) {
+  if (!w.options.warp || w.online || !w.session.loaded || w.session.time_trial || w.order.empty()) {
+    return false;
+  }
+  int leader = w.slots[static_cast<size_t>(w.order.front().slot)].timing.gates_passed;
+  // At least one lap, so a race of no laps does not restart on every frame.
+  if (laps_completed(w.track.timing, leader) < std::max(w.session.total_laps, 1)) return false;
+  std::rotate(w.lineup.rbegin(), w.lineup.rbegin() + 1, w.lineup.rend());
+  SessionStart next;
+  next.lineup = &w.lineup;
+  next.record = w.settings.record.index == 1;
+  next.duration_frames = seconds_to_frames(w, w.settings.minutes.value * 60);
+  next.laps = static_cast<int>(w.settings.laps.value);
+  next.skill = w.settings.skill.index;
+  start_session(w, next);
+  return true;
 }
 
 }  // namespace br

@@ -30,10 +30,10 @@ struct SessionStart {
   const Lineup* lineup = nullptr;  // none: a time trial
   bool network = false;            // the line-up is the game server's
   bool playback = false;
-  bool record = false;             // record a demo of the session
-  int32_t duration_frames = 0;     // 0 = no time limit
+  bool record = false;          // record a demo of the session
+  int32_t duration_frames = 0;  // 0 = no time limit
   int laps = kStartupLaps;
-  int skill = 0;                   // 0 Novice, 1 Amateur, 2 Expert
+  int skill = 0;  // 0 Novice, 1 Amateur, 2 Expert
 };
 
 // False only when the track cannot be loaded; the world then has no track and no bikes.
@@ -41,6 +41,10 @@ bool start_session(World& w, const SessionStart& start);
 
 // Time trial: the rider back two gates before the lap line, everyone else gone.
 void restart_attempt(World& w);
+
+// With --warp, offline: once the leader has run the race's laps, the line-up moves round by
+// one position and the next race starts from the settings. True when it restarted.
+bool warp_restart(World& w);
 
 // The start of the first session: all positions empty and played back, one robot unless a
 // demo is to be played.

@@ -6,6 +6,7 @@
 #include "bike/controls.h"
 #include "platform/devices.h"
 #include "platform/log.h"
+#include "race/session.h"
 #include "shell/view_cameras.h"
 #include "shell/world_tick.h"
 
@@ -15,7 +16,9 @@ namespace {
 // The Tab key's event code.
 constexpr int32_t kTabCode = kota::kEventKeyBase + 0x0F;
 
-bool offline(const World& w) { return !w.online; }
+bool offline(const World& w) {
+  return !w.online;
+}
 
 }  // namespace
 
@@ -101,8 +104,8 @@ double frame_advance(World& w, const LoopClock& clock) {
   loop.largest_advance = std::max(loop.largest_advance, advance);
 
   if (w.connected) {
-    advance = network_adjusted_advance(advance, w.last_server_frame, w.frame, w.race_start_frame,
-                                       w.step);
+    advance =
+        network_adjusted_advance(advance, w.last_server_frame, w.frame, w.race_start_frame, w.step);
   }
   loop.previous_measure = now;
   loop.target_time += advance;
@@ -244,13 +247,17 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (loop.quit_requested) return;
     update_channels(w);
 
-    bool menu_freezes = w.menu != kNoMenu && offline(w) &&
-                        w.slots[w.viewed_slot].control == kControlLocal;
+    bool menu_freezes =
+        w.menu != kNoMenu && offline(w) && w.slots[w.viewed_slot].control == kControlLocal;
     if (menu_freezes) continue;
     RiderSlot& viewed = w.slots[w.viewed_slot];
-    if (w.menu == kNoMenu && w.view_mode != kViewTitle && viewed.control == kControlLocal &&
-        viewed.bike) {
-      apply_controls(w, *viewed.bike);
+    if (w.menu == kNoMenu && w.view_mode != kViewTitle && viewed.control == kControlLocal) {
+      // Backing up may give up the attempt and start the lap again.
+      if (w.session.time_trial && w.channels[kChanBackUp] > 0.5f &&
+          w.settings.time_trial_abort.text() == "Yes") {
+        restart_attempt(w);
+      }
+      if (viewed.bike) apply_controls(w, *viewed.bike);
     }
     if (w.menu == kNoMenu && w.view_mode != kViewTitle) camera_controls(w);
     if (w.connected) w.paused = false;

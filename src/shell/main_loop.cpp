@@ -1,8 +1,10 @@
 #include "shell/main_loop.h"
 
-#include "shell/controls.h"
 #include "files/messages.h"
+#include "race/flagger_race.h"
+#include "race/session.h"
 #include "render/terrain_lod.h"
+#include "shell/controls.h"
 
 namespace br {
 
@@ -21,6 +23,8 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
   for (;;) {
     if (w.loop.quit_requested) break;
     settle_view_mode(w);
+    // The marshals change their flags before the frame shows them.
+    update_session_flaggers(w);
     if (hooks.draw_frame && !hooks.draw_frame(w)) break;
     w.loop.frames_drawn += 1;
     if (hooks.quit_after_frames > 0 && w.loop.frames_drawn >= hooks.quit_after_frames) {
@@ -30,6 +34,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     read_mouse_axes(w);
     step_loop(w, now, hooks.events);
     if (w.view_mode != kViewTitle) {
+      warp_restart(w);
       // Ruts dug this frame reach the terrain's detail a few frames later, never in one hitch.
       terrain_lod_update(w.track.lod, kTerrainLodFrameBudget);
       expire_messages(w);

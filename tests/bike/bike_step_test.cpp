@@ -14,6 +14,7 @@
 #include "bike/shape_cache.h"
 #include "bike/terrain_contacts.h"
 #include "render/model_cache.h"
+#include "shell/world_tick.h"
 #include "render/texture_cache.h"
 #include "support/data_dirs.h"
 #include "track/scenery.h"
@@ -151,6 +152,38 @@ TEST_F(BikeStep, StatuesPushTheBikeAwayAndAFastRiderIsThrown) {
   EXPECT_EQ(bike().state.crash_timer, kCrashTicks);
 
   dJointGroupEmpty(g_world.physics.contacts);
+}
+
+// Ridden through whole world ticks at a post standing in its path, the bike stops at the post
+// instead of passing through it, as it does where no post stands.
+TEST_F(BikeStep, ARiddenBikeRunsIntoAStatueAndNotThroughIt) {
+  g_world.slots[0].control = kControlRobot;
+  auto ride = [&](bool post) {
+    Scenery& s = g_world.track.scenery;
+    s = Scenery{};
+    if (post) {
+      StatueShape shape;
+      shape.spheres = {ShapeSphere{0, 0, 0, 2.0f, 1.0f, 1.0f, 1.0f}};
+      shape.radius = 2.0f;
+      s.shapes.push_back(shape);
+      Statue st;
+      st.shape = 0;
+      st.radius = 2.0f;
+      st.x = 30;
+      st.y = 2;
+      st.z = 30;
+      s.statues.push_back(st);
+      for (auto& cell : s.grid) cell.push_back(0);
+    }
+    place({30, 0.2, 50}, {0, 0, -20});
+    for (int i = 0; i < 256; ++i) world_tick(g_world);
+    return dBodyGetPosition(bike().bodies[kBodyFrame])[2];
+  };
+  double free_z = ride(false);
+  double blocked_z = ride(true);
+  EXPECT_LT(free_z, 25.0);
+  EXPECT_GT(blocked_z, 30.0);
+  EXPECT_TRUE(std::isfinite(blocked_z));
 }
 
 }  // namespace
