@@ -13,6 +13,7 @@ namespace {
 constexpr float kProgressLine = 1.0f / 14;
 constexpr float kVersionLine = 1.0f / 28;
 constexpr float kPausedLine = 1.0f / 10;
+constexpr float kTourNameLine = 1.0f / 16;
 constexpr float kMinimumLine = 10.0f;     // pixels: below this the letters blur together
 constexpr float kProgressHeight = 0.22f;  // of the frame, from the bottom
 
@@ -106,6 +107,13 @@ void draw_paused_text(int width, int height) {
   PixelProjection projection(width, height);
   float line = line_height(height, kPausedLine);
   centred_line("Paused", 0, static_cast<float>(width), 0.5f * (height - line), line);
+}
+
+void draw_top_line(int width, int height, std::string_view text) {
+  if (width <= 0 || height <= 0 || text.empty()) return;
+  PixelProjection projection(width, height);
+  float line = line_height(height, kTourNameLine);
+  centred_line(text, 0, static_cast<float>(width), height - 1.5f * line, line);
 }
 
 }  // namespace br

@@ -16,5 +16,7 @@ void draw_title_screen(TextureId title, int width, int height, std::string_view 
 
 // "Paused" in the centre of the frame.
 void draw_paused_text(int width, int height);
+// One line centred at the top of the screen: the rider the camera tour follows.
+void draw_top_line(int width, int height, std::string_view text);
 
 }  // namespace br

@@ -7,6 +7,7 @@
 #include "platform/devices.h"
 #include "platform/log.h"
 #include "race/session.h"
+#include "shell/view_cameras.h"
 #include "shell/world_tick.h"
 
 namespace br {
@@ -225,6 +226,9 @@ void handle_event(World& w, const kota::Event& e) {
     w.screenshot_requested = true;
     return;
   }
+  // 14. The number row picks a trackside camera.
+  int digit = digit_of_key(e.code);
+  if (digit >= 0) select_trackside_camera(w, digit);
 }
 
 void step_loop(World& w, double now, const EventSource& events) {
@@ -255,6 +259,7 @@ void step_loop(World& w, double now, const EventSource& events) {
       }
       if (viewed.bike) apply_controls(w, *viewed.bike);
     }
+    if (w.menu == kNoMenu && w.view_mode != kViewTitle) camera_controls(w);
     if (w.connected) w.paused = false;
     if (!w.session.loaded) w.view_mode = kViewTitle;
     bool server_heard = !w.connected || w.last_server_frame > 0;

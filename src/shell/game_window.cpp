@@ -10,10 +10,13 @@
 
 #include "platform/log.h"
 #include "platform/message_box.h"
+#include "render/scene_draw.h"
 #include "render/title_screen.h"
 #include "shell/progress_text.h"
 #include "shell/screenshot.h"
 #include "shell/video_modes.h"
+#include "shell/view_cameras.h"
+#include "track/terrain_queries.h"
 
 namespace br {
 namespace {
@@ -45,6 +48,28 @@ void write_video_frame(int width, int height) {
   std::printf("P6\n%d %d\n255\n", width, height);
   std::fwrite(rgb.data(), 1, rgb.size(), stdout);
   std::fflush(stdout);
+}
+
+// With no bike to follow, the tour looks over the middle of the track from above its edge.
+ViewCamera overview_camera(const World& w) {
+  const Terrain& t = w.track.terrain;
+  float half = t.extent / 2;
+  float ground = t.heights.empty() ? 0.0f : terrain_height(t, half, half);
+  return look_at({half, ground + half * 0.4f, t.extent}, {half, ground, half});
+}
+
+void draw_world(World& w, int width, int height) {
+  std::optional<ViewCamera> camera = view_camera(w);
+  if (!camera) camera = overview_camera(w);
+  if (w.options.print_orientation) {
+    kota::log_printf("%s", orientation_line(w.world_time, *camera).c_str());
+  }
+  scene_draw(w, *camera, w.viewed_slot, w.view_mode, width, height);
+  const RiderSlot& viewed = w.slots[static_cast<size_t>(w.viewed_slot)];
+  if (w.view_mode == kViewCameraTour && w.camera_tour_auto &&
+      viewed.control == kControlPlayedBack && !viewed.identity.name.empty()) {
+    draw_top_line(width, height, viewed.identity.name);
+  }
 }
 
 }  // namespace
@@ -97,8 +122,11 @@ bool draw_frame(World& w, kota::Window* window) {
   glViewport(area->x, area->y, area->width, area->height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   // The world, the overlay and the menus are drawn here as the renderer arrives.
-  if (w.view_mode == kViewTitle)
+  if (w.view_mode == kViewTitle) {
     draw_title_screen(w.hud.title, area->width, area->height, kVersionText);
+  } else {
+    draw_world(w, area->width, area->height);
+  }
   if (w.options.record_video && !w.paused && w.view_mode != kViewTitle) {
     write_video_frame(area->width, area->height);
   }

@@ -15,6 +15,7 @@ void settle_view_mode(World& w) {
       w.view_mode != kViewEditor) {
     w.view_mode = kViewRider;
   }
+  if (!viewed.bike) w.view_mode = kViewCameraTour;
   if (!w.session.loaded) w.view_mode = kViewTitle;
 }
 

@@ -26,6 +26,7 @@
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
+#include "render/scene_draw.h"
 #include "render/terrain_draw.h"
 #include "race/line_file.h"
 #include "race/session.h"
@@ -199,6 +200,7 @@ int run_game(int argc, char** argv) {
   if (wait_until_drawable(window)) {
     set_fixed_gl_state(w);
     render_gl_install();
+    install_rider_skinning();
     w.hud = load_hud_textures();
     load_game_fonts();
     install_progress_presenter(w, window);
@@ -215,6 +217,9 @@ int run_game(int argc, char** argv) {
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
     prepare_first_lineup(w, w.options.demo_file.has_value());
+    // Automated rides (and players until the race menus arrive) put themselves on the grid
+    // in place of the robot.
+    if (kota::option_int("local-rider", 0) != 0) w.lineup[0] = kLineupHuman;
     if (w.options.track) {
       SessionStart first;
       first.lineup = &w.lineup;

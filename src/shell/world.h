@@ -178,6 +178,9 @@ struct World {
   std::array<double, 3> free_camera_position{};  // world, feet
   bool camera_tour_auto = false;
   float zoom_speed = 0.0f;
+  float previous_tour_toggle = 0.0f;       // channel 6 of the previous step, for its edge
+  // One opacity per rider slot: 1 drawn solid, below 1 blended, 0 not drawn.
+  std::array<float, kRiderSlots> rider_opacity{};
   int screenshot_counter = 0;  // the last shot's number; 0 until the first shot
   bool screenshot_requested = false;
   int mouse_x = 0;  // window pixels from the top left

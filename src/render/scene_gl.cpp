@@ -1,0 +1,344 @@
+// The frame's drawing order. Each stage leaves the GL state as the next one expects it.
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "bike/bike.h"
+#include "render/billboard_sort.h"
+#include "render/render_gl.h"
+#include "render/render_settings.h"
+#include "render/render_stats.h"
+#include "render/scene_draw.h"
+#include "render/terrain_draw.h"
+#include "shell/view_cameras.h"
+
+namespace br {
+namespace {
+
+// Half the side of the sky cube around the eye, feet: inside any far plane the lighting file
+// allows once the cube's corners are counted.
+constexpr float kSkyScale = 2886.0f;
+// The sky faces' texture coordinates stop short of the edge texels, which would show seams.
+constexpr float kSkyLow = 1.0f / 128, kSkyHigh = 127.0f / 128;
+constexpr float kAlphaCutout = 0.75f;
+// A colour channel above this where the sun is drawn means the sun is in sight.
+constexpr int kBrightChannel = 223;
+
+void load(GLenum mode, const Matrix4& m) {
+  glMatrixMode(mode);
+  glLoadMatrixf(m.data());
+}
+
+bool has_sky(const Lighting& l) {
+  return std::all_of(l.sky.begin(), l.sky.end(), [](TextureId t) { return t != 0; });
+}
+
+// North (-z), east (+x), south (+z), west (-x) and up, each from its top-left corner as seen
+// from inside the cube.
+void draw_sky(const Lighting& l, const ViewCamera& camera) {
+  static const float kFaces[5][4][3] = {
+      {{-1, 1, -1}, {1, 1, -1}, {1, -1, -1}, {-1, -1, -1}},
+      {{1, 1, -1}, {1, 1, 1}, {1, -1, 1}, {1, -1, -1}},
+      {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}},
+      {{-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1}},
+      {{-1, 1, 1}, {1, 1, 1}, {1, 1, -1}, {-1, 1, -1}},
+  };
+  static const float kCorners[4][2] = {
+      {kSkyLow, kSkyLow}, {kSkyHigh, kSkyLow}, {kSkyHigh, kSkyHigh}, {kSkyLow, kSkyHigh}};
+  load(GL_MODELVIEW, view_rotation_matrix(camera));
+  glScalef(kSkyScale, kSkyScale, kSkyScale);
+  glDepthMask(GL_FALSE);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_FOG);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+  for (int f = 0; f < 5; ++f) {
+    glBindTexture(GL_TEXTURE_2D, l.sky[static_cast<size_t>(f)]);
+    glBegin(GL_QUADS);
+    for (int c = 0; c < 4; ++c) {
+      glTexCoord2fv(kCorners[c]);
+      glVertex3fv(kFaces[f][c]);
+    }
+    glEnd();
+  }
+  glDepthMask(GL_TRUE);
+  glEnable(GL_CULL_FACE);
+}
+
+void set_fog_and_light(const LightingFile& l) {
+  if (l.fog_density > 0) {
+    const float colour[4] = {l.fog_color[0], l.fog_color[1], l.fog_color[2], 1};
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogf(GL_FOG_DENSITY, l.fog_density);
+    glFogfv(GL_FOG_COLOR, colour);
+  } else {
+    glDisable(GL_FOG);
+  }
+  // The sun is a directional light: its position is the direction toward it.
+  const float sun[4] = {l.sun_vector[0], l.sun_vector[1], l.sun_vector[2], 0};
+  const float diffuse[4] = {l.sun_color[0], l.sun_color[1], l.sun_color[2], 1};
+  const float ambient[4] = {l.ambient[0], l.ambient[1], l.ambient[2], 1};
+  const float global[4] = {l.global_ambient[0], l.global_ambient[1], l.global_ambient[2], 1};
+  glLightfv(GL_LIGHT0, GL_POSITION, sun);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, diffuse);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, global);
+  glEnable(GL_LIGHT0);
+  RenderSettings& s = render_settings();
+  std::copy_n(global, 4, s.global_ambient.begin());
+  std::copy_n(ambient, 4, s.sun_ambient.begin());
+}
+
+void draw_statues(Scenery& s, const float eye[3]) {
+  GLuint bound = static_cast<GLuint>(-1);
+  for (Statue& statue : s.statues) {
+    if (!statue.model) continue;
+    if (statue.texture != bound) {
+      glBindTexture(GL_TEXTURE_2D, statue.texture);
+      bound = statue.texture;
+      render_stats().texture_changes.value += 1;
+    }
+    const auto& r = statue.orientation;
+    const float m[16] = {r[0], r[3], r[6], 0, r[1],     r[4],     r[7],     0,
+                         r[2], r[5], r[8], 0, statue.x, statue.y, statue.z, 1};
+    glPushMatrix();
+    glMultMatrixf(m);
+    const float at[3] = {statue.x, statue.y, statue.z};
+    model_draw(*statue.model, eye, at);
+    glPopMatrix();
+  }
+}
+
+// Upright quads turned to the camera about the vertical, standing on their positions.
+void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
+  std::vector<BillboardPlace> places;
+  std::vector<unsigned> pictures;
+  places.reserve(s.billboards.size());
+  pictures.reserve(s.billboards.size());
+  for (const Billboard& b : s.billboards) {
+    places.push_back({b.x, b.y, b.z});
+    pictures.push_back(b.texture);
+  }
+  std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
+  group_equal_pictures(order, pictures, lookahead);
+  if (order.empty()) return;
+  Vec3 right = camera.right();
+  float flat = std::sqrt(right[0] * right[0] + right[2] * right[2]);
+  float rx = flat > 1e-6f ? right[0] / flat : 1, rz = flat > 1e-6f ? right[2] / flat : 0;
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glAlphaFunc(GL_GREATER, 0.0f);
+  GLuint bound = static_cast<GLuint>(-1);
+  bool open = false;
+  for (const KeyedIndex& k : order) {
+    const Billboard& b = s.billboards[static_cast<size_t>(k.index)];
+    if (b.texture == 0) continue;
+    // One batch per run of billboards with the same picture.
+    if (b.texture != bound) {
+      if (open) glEnd();
+      glBindTexture(GL_TEXTURE_2D, b.texture);
+      bound = b.texture;
+      render_stats().texture_changes.value += 1;
+      glBegin(GL_QUADS);
+      open = true;
+    }
+    float hx = rx * b.width / 2, hz = rz * b.width / 2;
+    glColor4ub(b.r, b.g, b.b, b.a);
+    glTexCoord2f(0, 1);
+    glVertex3f(b.x - hx, b.y, b.z - hz);
+    glTexCoord2f(1, 1);
+    glVertex3f(b.x + hx, b.y, b.z + hz);
+    glTexCoord2f(1, 0);
+    glVertex3f(b.x + hx, b.y + b.height, b.z + hz);
+    glTexCoord2f(0, 0);
+    glVertex3f(b.x - hx, b.y + b.height, b.z - hz);
+    render_stats().billboards.value += 1;
+  }
+  if (open) glEnd();
+  glColor4f(1, 1, 1, 1);
+  glDepthMask(GL_TRUE);
+  glEnable(GL_CULL_FACE);
+  glEnable(GL_LIGHTING);
+  glAlphaFunc(GL_GREATER, kAlphaCutout);
+}
+
+// Roost particles come with the ground's deformation; until then there are none to draw.
+void draw_particles() {}
+
+// The sun's flare: its elements spread along the line from the sun to the centre of the
+// window, a = 0 at the sun, 1 at the centre; `size` is a fraction of the window's height.
+void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int height) {
+  const LightingFile& f = l.file;
+  for (size_t i = 0; i < f.flares.size() && i < l.flare_textures.size(); ++i) {
+    const LensFlare& flare = f.flares[i];
+    Vec3 at = flare.where;
+    if (flare.is_direction) {
+      for (int k = 0; k < 3; ++k)
+        at[static_cast<size_t>(k)] = camera.eye[k] + flare.where[k] * f.far_plane * 0.5f;
+    }
+    GLdouble model[16], proj[16];
+    GLint view[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, view);
+    // Behind the camera it projects through the eye: nothing to see.
+    Vec3 back = camera.backward();
+    float ahead = -((at[0] - camera.eye[0]) * back[0] + (at[1] - camera.eye[1]) * back[1] +
+                    (at[2] - camera.eye[2]) * back[2]);
+    if (ahead <= 0) continue;
+    // Project by hand: model view, then projection.
+    double clip[4], eye_space[4];
+    for (int r = 0; r < 4; ++r) {
+      eye_space[r] = model[r] * at[0] + model[4 + r] * at[1] + model[8 + r] * at[2] + model[12 + r];
+    }
+    for (int r = 0; r < 4; ++r) {
+      clip[r] = proj[r] * eye_space[0] + proj[4 + r] * eye_space[1] + proj[8 + r] * eye_space[2] +
+                proj[12 + r] * eye_space[3];
+    }
+    if (clip[3] <= 0) continue;
+    double sx = view[0] + (clip[0] / clip[3] + 1) * 0.5 * view[2];
+    double sy = view[1] + (clip[1] / clip[3] + 1) * 0.5 * view[3];
+    if (sx < 0 || sy < 0 || sx >= width || sy >= height) continue;
+    GLubyte rgb[3] = {0, 0, 0};
+    glReadPixels(static_cast<GLint>(sx), static_cast<GLint>(sy), 1, 1, GL_RGB, GL_UNSIGNED_BYTE,
+                 rgb);
+    if (rgb[0] <= kBrightChannel || rgb[1] <= kBrightChannel || rgb[2] <= kBrightChannel) continue;
+    // Something drawn in front of the sky dims the flare to nothing.
+    GLfloat depth = 0;
+    glReadPixels(static_cast<GLint>(sx), static_cast<GLint>(sy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 &depth);
+    float strength = std::clamp((depth - 0.999f) / 0.001f, 0.0f, 1.0f);
+    if (strength <= 0) continue;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glAlphaFunc(GL_GREATER, 0.0f);
+    for (size_t e = 0; e < flare.elements.size() && e < l.flare_textures[i].size(); ++e) {
+      const FlareElement& el = flare.elements[e];
+      double cx = sx + (width / 2.0 - sx) * el.a, cy = sy + (height / 2.0 - sy) * el.a;
+      double half = el.size * height / 2;
+      glBindTexture(GL_TEXTURE_2D, l.flare_textures[i][e]);
+      glColor4f(el.colour[0], el.colour[1], el.colour[2], strength);
+      glBegin(GL_QUADS);
+      glTexCoord2f(0, 1);
+      glVertex2d(cx - half, cy - half);
+      glTexCoord2f(1, 1);
+      glVertex2d(cx + half, cy - half);
+      glTexCoord2f(1, 0);
+      glVertex2d(cx + half, cy + half);
+      glTexCoord2f(0, 0);
+      glVertex2d(cx - half, cy + half);
+      glEnd();
+    }
+    glColor4f(1, 1, 1, 1);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glAlphaFunc(GL_GREATER, kAlphaCutout);
+  }
+}
+
+}  // namespace
+
+void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mode, int width,
+                int height) {
+  render_stats_begin_frame();
+  Scenery& scenery = w.track.scenery;
+  const LightingFile& light = scenery.lighting.file;
+  // Start-gate and flagger frames follow the race clock once races run; ground textures
+  // brought up to date for the camera come with them.
+
+  // Projection and view.
+  float aspect = height > 0 ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
+  load(GL_PROJECTION, perspective_matrix(static_cast<float>(w.settings.fov.value), aspect,
+                                         light.near_plane, light.far_plane));
+
+  // Background.
+  if (has_sky(scenery.lighting)) {
+    glClear(GL_DEPTH_BUFFER_BIT);
+    draw_sky(scenery.lighting, camera);
+  } else {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+
+  // Fog, the view translated by minus the eye, the sun.
+  load(GL_MODELVIEW, view_matrix(camera));
+  set_fog_and_light(light);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_CULL_FACE);
+
+  // Terrain.
+  const float eye[3] = {camera.eye[0], camera.eye[1], camera.eye[2]};
+  if (!w.track.terrain.heights.empty()) terrain_draw(eye, w.track.lod);
+
+  // Opaque pass.
+  glEnable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, kAlphaCutout);
+  glEnable(GL_NORMALIZE);
+  update_rider_opacity(w);
+  for (size_t i = 0; i < w.slots.size(); ++i) {
+    RiderSlot& slot = w.slots[i];
+    if (!slot.bike || w.rider_opacity[i] < 1.0f) continue;
+    bool own_eyes = view_mode == kViewRider && static_cast<int>(i) == viewed_slot;
+    draw_bike(w, *slot.bike, eye, 1.0f, own_eyes);
+  }
+  draw_statues(scenery, eye);
+
+  // Billboards, far to near.
+  draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);
+
+  // Particles.
+  draw_particles();
+
+  // Faded riders.
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glAlphaFunc(GL_GREATER, 0.0f);
+  for (size_t i = 0; i < w.slots.size(); ++i) {
+    RiderSlot& slot = w.slots[i];
+    float opacity = w.rider_opacity[i];
+    if (!slot.bike || opacity <= 0.0f || opacity >= 1.0f) continue;
+    bool own_eyes = view_mode == kViewRider && static_cast<int>(i) == viewed_slot;
+    draw_bike(w, *slot.bike, eye, opacity, own_eyes);
+  }
+  glAlphaFunc(GL_GREATER, kAlphaCutout);
+
+  // The lens flare, over everything.
+  if (w.settings.lens_flare.text() == "Yes")
+    draw_lens_flare(scenery.lighting, camera, width, height);
+
+  // The overlay draws flat and unlit.
+  glDisable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_FOG);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_NORMALIZE);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+}  // namespace br
