@@ -218,8 +218,10 @@ int run_game(int argc, char** argv) {
     // robot rides the start-up track.
     prepare_first_lineup(w, w.options.demo_file.has_value());
     // Automated rides (and players until the race menus arrive) put themselves on the grid
-    // in place of the robot.
-    if (kota::option_int("local-rider", 0) != 0) w.lineup[0] = kLineupHuman;
+    // in place of the robot, and ride at once: a menu nobody can see yet would only swallow
+    // their keys.
+    const bool local_rider = kota::option_int("local-rider", 0) != 0;
+    if (local_rider) w.lineup[0] = kLineupHuman;
     if (w.options.track) {
       SessionStart first;
       first.lineup = &w.lineup;
@@ -229,7 +231,7 @@ int run_game(int argc, char** argv) {
       start_session(w, first);
     }
 
-    w.menu = w.options.connect ? kNoMenu : kMainMenu;
+    w.menu = w.options.connect || local_rider ? kNoMenu : kMainMenu;
 
     std::signal(SIGINT, on_stop_signal);
     std::signal(SIGTERM, on_stop_signal);
