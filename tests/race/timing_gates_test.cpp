@@ -12,8 +12,8 @@
 #include "shell/world.h"
 #include "track/scenery.h"
 #include "track/small_track.h"
-#include "track/track_load_fixture.h"
 #include "track/terrain_queries.h"
+#include "track/track_load_fixture.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
 

@@ -15,8 +15,8 @@
 #include "track/flaggers.h"
 #include "track/height_field.h"
 #include "track/small_track.h"
-#include "track/track_load_fixture.h"
 #include "track/terrain_queries.h"
+#include "track/track_load_fixture.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
 
