@@ -6,19 +6,16 @@
 #include <cstdio>
 
 namespace br {
-namespace {
 
-std::string hex_of(const uint8_t* bytes, size_t size) {
+std::string hex_digits(std::span<const uint8_t> bytes) {
   static const char kDigits[] = "0123456789abcdef";
   std::string out;
-  for (size_t i = 0; i < size; ++i) {
-    out.push_back(kDigits[bytes[i] >> 4]);
-    out.push_back(kDigits[bytes[i] & 15]);
+  for (uint8_t b : bytes) {
+    out.push_back(kDigits[b >> 4]);
+    out.push_back(kDigits[b & 15]);
   }
   return out;
 }
-
-}  // namespace
 
 std::string ripemd160_hex(const void* data, size_t size) {
   ripemd160_ctx ctx;
@@ -26,7 +23,7 @@ std::string ripemd160_hex(const void* data, size_t size) {
   ripemd160_update(&ctx, size, static_cast<const uint8_t*>(data));
   uint8_t digest[kDigestBytes];
   ripemd160_digest(&ctx, sizeof digest, digest);
-  return hex_of(digest, sizeof digest);
+  return hex_digits(digest);
 }
 
 std::optional<std::string> file_digest_hex(const std::string& path, size_t limit) {
@@ -46,7 +43,7 @@ std::optional<std::string> file_digest_hex(const std::string& path, size_t limit
   std::fclose(f);
   uint8_t digest[kDigestBytes];
   ripemd160_digest(&ctx, sizeof digest, digest);
-  return hex_of(digest, sizeof digest);
+  return hex_digits(digest);
 }
 
 }  // namespace br

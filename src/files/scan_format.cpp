@@ -37,9 +37,28 @@ class Scanner {
   }
   int input_failure() const { return conversions_ == 0 ? -1 : assigned_; }
 
+  // Takes characters while `keep` accepts them, at most `width` (0: no limit), into `out`
+  // when given, closed with a NUL unless nothing was taken. Returns how many were taken.
+  template <typename Keep>
+  size_t take_run(size_t width, char* out, Keep keep) {
+    size_t n = 0;
+    int c = -1;
+    while ((width == 0 || n < width) && (c = get()) >= 0) {
+      if (!keep(c)) {
+        unget(c);
+        break;
+      }
+      if (out) out[n] = static_cast<char>(c);
+      ++n;
+    }
+    ended_ = c < 0;
+    if (out && n > 0) out[n] = 0;
+    return n;
+  }
+
   bool scan_integer(char conversion, size_t width, Length length, bool suppress);
   bool scan_float(size_t width, Length length, bool suppress);
-  void store_count(Length length, size_t n);
+  void store_integer(Length length, unsigned long long bits);
 
   ScanSource& src_;
   va_list& args_;
@@ -48,31 +67,34 @@ class Scanner {
   bool ended_ = false;  // the input ran out during the last conversion
 };
 
-void Scanner::store_count(Length length, size_t n) {
+// Every integer conversion and %n store here. `bits` is the value as an unsigned 64-bit
+// pattern; narrowing it keeps the low bits, which is what a signed value cut to a smaller
+// type keeps too.
+void Scanner::store_integer(Length length, unsigned long long bits) {
   switch (length) {
     case Length::kChar:
-      *va_arg(args_, signed char*) = static_cast<signed char>(n);
+      *va_arg(args_, char*) = static_cast<char>(bits);
       break;
     case Length::kShort:
-      *va_arg(args_, short*) = static_cast<short>(n);
+      *va_arg(args_, short*) = static_cast<short>(bits);
       break;
     case Length::kLong:
-      *va_arg(args_, long*) = static_cast<long>(n);
+      *va_arg(args_, long*) = static_cast<long>(bits);
       break;
     case Length::kLongLong:
-      *va_arg(args_, long long*) = static_cast<long long>(n);
+      *va_arg(args_, long long*) = static_cast<long long>(bits);
       break;
     case Length::kSize:
-      *va_arg(args_, size_t*) = n;
+      *va_arg(args_, size_t*) = static_cast<size_t>(bits);
       break;
     case Length::kMax:
-      *va_arg(args_, intmax_t*) = static_cast<intmax_t>(n);
+      *va_arg(args_, intmax_t*) = static_cast<intmax_t>(bits);
       break;
     case Length::kPtrdiff:
-      *va_arg(args_, ptrdiff_t*) = static_cast<ptrdiff_t>(n);
+      *va_arg(args_, ptrdiff_t*) = static_cast<ptrdiff_t>(bits);
       break;
     default:
-      *va_arg(args_, int*) = static_cast<int>(n);
+      *va_arg(args_, int*) = static_cast<int>(bits);
       break;
   }
 }
@@ -121,38 +143,9 @@ bool Scanner::scan_integer(char conversion, size_t width, Length length, bool su
     ++assigned_;
     return true;
   }
-  long long s = is_signed ? std::strtoll(text.c_str(), nullptr, base) : 0;
-  unsigned long long u = is_signed ? 0 : std::strtoull(text.c_str(), nullptr, base);
-  auto value = [&](auto type_tag) {
-    using T = decltype(type_tag);
-    return is_signed ? static_cast<T>(s) : static_cast<T>(u);
-  };
-  switch (length) {
-    case Length::kChar:
-      *va_arg(args_, char*) = value(char{});
-      break;
-    case Length::kShort:
-      *va_arg(args_, short*) = value(short{});
-      break;
-    case Length::kLong:
-      *va_arg(args_, long*) = value(long{});
-      break;
-    case Length::kLongLong:
-      *va_arg(args_, long long*) = value(0LL);
-      break;
-    case Length::kSize:
-      *va_arg(args_, size_t*) = value(size_t{});
-      break;
-    case Length::kMax:
-      *va_arg(args_, intmax_t*) = value(intmax_t{});
-      break;
-    case Length::kPtrdiff:
-      *va_arg(args_, ptrdiff_t*) = value(ptrdiff_t{});
-      break;
-    default:
-      *va_arg(args_, int*) = value(int{});
-      break;
-  }
+  store_integer(
+      length, is_signed ? static_cast<unsigned long long>(std::strtoll(text.c_str(), nullptr, base))
+                        : std::strtoull(text.c_str(), nullptr, base));
   ++assigned_;
   return true;
 }
@@ -243,7 +236,7 @@ int Scanner::run(const char* format) {
     ++p;
     switch (conversion) {
       case 'n':
-        if (!suppress) store_count(length, src_.consumed);
+        if (!suppress) store_integer(length, src_.consumed);
         break;
       case 'c': {
         if (width == 0) width = 1;
@@ -263,17 +256,8 @@ int Scanner::run(const char* format) {
       case 's': {
         if (skip_space() < 0) return input_failure();
         char* out = suppress ? nullptr : va_arg(args_, char*);
-        size_t n = 0;
-        int c;
-        while ((width == 0 || n < width) && (c = get()) >= 0) {
-          if (std::isspace(c)) {
-            unget(c);
-            break;
-          }
-          if (out) out[n] = static_cast<char>(c);
-          ++n;
-        }
-        if (out) out[n] = 0;
+        // The skip left a non-space character next, so the run is never empty.
+        take_run(width, out, [](int c) { return !std::isspace(c); });
         ++conversions_;
         if (out) ++assigned_;
         break;
@@ -297,18 +281,9 @@ int Scanner::run(const char* format) {
         if (*p != ']') return assigned_;  // malformed format
         ++p;
         char* out = suppress ? nullptr : va_arg(args_, char*);
-        size_t n = 0;
-        int c = -1;
-        while ((width == 0 || n < width) && (c = get()) >= 0) {
-          if (in_set[c] == negate) {
-            unget(c);
-            break;
-          }
-          if (out) out[n] = static_cast<char>(c);
-          ++n;
+        if (take_run(width, out, [&](int c) { return in_set[c] != negate; }) == 0) {
+          return ended_ ? input_failure() : assigned_;
         }
-        if (n == 0) return c < 0 ? input_failure() : assigned_;
-        if (out) out[n] = 0;
         ++conversions_;
         if (out) ++assigned_;
         break;

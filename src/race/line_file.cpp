@@ -33,30 +33,30 @@ class Reader {
     return true;
   }
   bool integer(int& out) {
-    skip_space();
-    std::string digits = token();
-    if (digits.empty()) return false;
-    char* end = nullptr;
-    long v = std::strtol(digits.c_str(), &end, 10);
-    if (end == digits.c_str()) return false;
-    pos_ += static_cast<size_t>(end - digits.c_str());
-    out = static_cast<int>(std::clamp<long>(v, -2147483647L - 1, 2147483647L));
-    return true;
+    return convert(out, [](const char* text, char** end) {
+      return static_cast<int>(
+          std::clamp<long>(std::strtol(text, end, 10), -2147483647L - 1, 2147483647L));
+    });
   }
-  bool number(float& out) {
-    skip_space();
-    std::string digits = token();
-    if (digits.empty()) return false;
-    char* end = nullptr;
-    out = std::strtof(digits.c_str(), &end);
-    if (end == digits.c_str()) return false;
-    pos_ += static_cast<size_t>(end - digits.c_str());
-    return true;
-  }
+  bool number(float& out) { return convert(out, std::strtof); }
 
  private:
   void skip_space() {
     while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+  }
+  // Takes as much of the next token as `parse` (strtol-like) reads; `out` is left alone when
+  // it reads nothing.
+  template <typename T, typename Parse>
+  bool convert(T& out, Parse parse) {
+    skip_space();
+    std::string digits = token();
+    if (digits.empty()) return false;
+    char* end = nullptr;
+    T value = parse(digits.c_str(), &end);
+    if (end == digits.c_str()) return false;
+    pos_ += static_cast<size_t>(end - digits.c_str());
+    out = value;
+    return true;
   }
   // The characters a number may be made of, so the conversion never reads past the text.
   std::string token() const {

@@ -1,16 +1,10 @@
 #include "race/timing_gates_format.h"
 
-#include <cstdio>
+#include "track/text_lines.h"
 
 namespace br {
 
 namespace {
-
-void appendf(std::string& out, const char* format, auto... args) {
-  char line[512];
-  int n = std::snprintf(line, sizeof line, format, args...);
-  out.append(line, static_cast<size_t>(n));
-}
 
 void append_list(std::string& out, const char* title, const std::vector<int>& refs) {
   if (refs.empty()) return;

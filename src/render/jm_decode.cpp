@@ -1,10 +1,12 @@
-// The ".jm" model reader: JM1 (unskinned meshes with material), JM2 (skinned, one weight per
-// bone per vertex) and the oldest form (one bare mesh).
+// The ".jm" model reader (layout in jm_format.h): JM1 (unskinned meshes with material), JM2
+// (skinned, one weight per bone per vertex) and the oldest form (one bare mesh).
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
+#include "render/jm_format.h"
 #include "render/model.h"
 #include "render/text_reader.h"
 
@@ -34,15 +36,15 @@ bool read_floats(TextReader& r, float* out, int count) {
 bool counts_fit(const TextReader& r, int64_t vertices, int64_t triangles, int per_vertex) {
   if (vertices < 0 || triangles < 0) return false;
   if (vertices > 0x7fffffff / 8 || triangles > 0x7fffffff / 8) return false;
-  uint64_t needed =
-      static_cast<uint64_t>(vertices) * per_vertex * 2 + static_cast<uint64_t>(triangles) * 3 * 2;
+  uint64_t needed = static_cast<uint64_t>(vertices) * per_vertex * 2 +
+                    static_cast<uint64_t>(triangles) * kJmTriangleCorners * 2;
   return needed <= r.remaining() + 1;
 }
 
 // Vertices and triangles after the counts. `bones` weights follow each vertex for JM2.
 MeshRead read_body(TextReader& r, Model& mesh, int64_t vertices, int64_t triangles, int bones,
                    const std::string& name, ModelDecodeResult& result, std::string* error) {
-  const int per_vertex = 8 + bones;
+  const int per_vertex = kJmVertexFloats + bones;
   if (!counts_fit(r, vertices, triangles, per_vertex)) {
     *error = message("Bad vertex or triangle count in '%.900s'", name);
     return MeshRead::kBroken;
@@ -60,15 +62,15 @@ MeshRead read_body(TextReader& r, Model& mesh, int64_t vertices, int64_t triangl
   std::vector<float> weights(bones);
   bool warned = false;
   for (int i = 0; i < nv; ++i) {
-    float v[8];
-    if (!read_floats(r, v, 8) || !read_floats(r, weights.data(), bones)) {
+    float v[kJmVertexFloats];
+    if (!read_floats(r, v, kJmVertexFloats) || !read_floats(r, weights.data(), bones)) {
       *error = message("Truncated vertices in '%.900s'", name);
       return MeshRead::kBroken;
     }
     std::memcpy(&mesh.positions[i * 3], v, 3 * sizeof(float));
     std::memcpy(&mesh.normals[i * 3], v + 3, 3 * sizeof(float));
     mesh.texcoords[i * 2] = v[6];
-    mesh.texcoords[i * 2 + 1] = 1.0f - v[7];
+    mesh.texcoords[i * 2 + 1] = jm_flip_v(v[7]);
     if (bones > 0 &&
         keep_bone_weights(weights, &mesh.bone_indices[i * kMaxBoneInfluences],
                           &mesh.bone_weights[i * kMaxBoneInfluences]) &&
@@ -78,8 +80,8 @@ MeshRead read_body(TextReader& r, Model& mesh, int64_t vertices, int64_t triangl
       warned = true;
     }
   }
-  mesh.indices.resize(nt * 3);
-  for (int i = 0; i < nt * 3; ++i) {
+  mesh.indices.resize(nt * kJmTriangleCorners);
+  for (int i = 0; i < nt * kJmTriangleCorners; ++i) {
     auto index = r.integer();
     if (!index) {
       *error = message("Truncated triangles in '%.900s'", name);
@@ -97,8 +99,8 @@ MeshRead read_body(TextReader& r, Model& mesh, int64_t vertices, int64_t triangl
 
 MeshRead read_mesh(TextReader& r, Model& mesh, int bones, const std::string& name,
                    ModelDecodeResult& result, std::string* error) {
-  float header[5];
-  if (!read_floats(r, header, 5)) return MeshRead::kNoHeader;
+  float header[kJmMeshHeaderFloats];
+  if (!read_floats(r, header, kJmMeshHeaderFloats)) return MeshRead::kNoHeader;
   auto vertices = r.integer();
   auto triangles = r.integer();
   if (!vertices || !triangles) return MeshRead::kNoHeader;
@@ -106,7 +108,7 @@ MeshRead read_mesh(TextReader& r, Model& mesh, int bones, const std::string& nam
   // Only meshes with negative shininess (environment-mapped or self-lit) are see-through.
   float alpha = header[0] >= 0 ? 1.0f : header[1];
   mesh.colour = {header[2], header[3], header[4], alpha};
-  mesh.environment_mapped = header[0] == -1.0f;
+  mesh.environment_mapped = header[0] == kJmEnvironmentShininess;
   mesh.bones = bones;
   return read_body(r, mesh, *vertices, *triangles, bones, name, result, error);
 }
@@ -146,18 +148,20 @@ bool keep_bone_weights(std::span<const float> weights, uint8_t bone_out[kMaxBone
 ModelDecodeResult decode_model(const std::string& name, std::span<const uint8_t> bytes) {
   ModelDecodeResult result;
   TextReader r(bytes);
-  std::string first = r.token(1023);
+  std::string first = r.token(kJmMaxWordLength);
   int bones = 0;
-  if (first.compare(0, 2, "JM") == 0) {
+  const std::string_view magic = kJmMagicPrefix;
+  if (first.compare(0, magic.size(), magic) == 0) {
     int version = 0;
-    if (std::sscanf(first.c_str(), "JM%d", &version) != 1 || (version != 1 && version != 2)) {
+    if (std::sscanf(first.c_str() + magic.size(), "%d", &version) != 1 ||
+        (version != kJmPlainVersion && version != kJmSkinnedVersion)) {
       result.error = message("Not a model file: '%.900s'", name);
       return result;
     }
     result.version = version;
-    if (version == 2) {
+    if (version == kJmSkinnedVersion) {
       auto count = r.integer();
-      result.skeleton = r.token(1023);
+      result.skeleton = r.token(kJmMaxWordLength);
       if (!count || *count < 1 || *count > kMaxBones || result.skeleton.empty()) {
         result.error = message("Bad skeleton in '%.900s'", name);
         return result;

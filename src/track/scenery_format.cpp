@@ -1,16 +1,10 @@
 #include "track/scenery_format.h"
 
-#include <cstdio>
+#include "track/text_lines.h"
 
 namespace br {
 
 namespace {
-
-void appendf(std::string& out, const char* format, auto... args) {
-  char line[1200];
-  int n = std::snprintf(line, sizeof line, format, args...);
-  out.append(line, static_cast<size_t>(n));
-}
 
 const char* or_null(const std::string& name) {
   return name.empty() ? "null" : name.c_str();

@@ -1,5 +1,8 @@
 #include "track/text_lines.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 #include "files/messages.h"
 #include "render/render_files.h"
 
@@ -41,6 +44,24 @@ std::string first_word(const std::string& line) {
   if (start == std::string::npos) return "";
   size_t end = line.find_first_of(" \t\r\f\v", start);
   return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+void appendf(std::string& out, const char* format, ...) {
+  va_list args, again;
+  va_start(args, format);
+  va_copy(again, args);
+  char line[256];
+  int n = std::vsnprintf(line, sizeof line, format, args);
+  if (n >= 0 && static_cast<size_t>(n) < sizeof line) {
+    out.append(line, static_cast<size_t>(n));
+  } else if (n > 0) {
+    size_t at = out.size();
+    out.resize(at + static_cast<size_t>(n) + 1);
+    std::vsnprintf(out.data() + at, static_cast<size_t>(n) + 1, format, again);
+    out.resize(at + static_cast<size_t>(n));
+  }
+  va_end(again);
+  va_end(args);
 }
 
 }  // namespace br

@@ -1,5 +1,6 @@
 // Line-oriented reading shared by the scenery and timing-gate readers: each entry is one line,
 // so a bad line can be skipped with a warning that says where it is, and the rest still loads.
+// Their writers, and the other track texts, share appendf.
 #pragma once
 
 #include <optional>
@@ -28,5 +29,9 @@ void warn_bad_line(const std::string& file, const TextLine& line);
 
 // The first blank-separated word of a line ("" when none).
 std::string first_word(const std::string& line);
+
+// Appends printf-style text to `out`, however long it comes out: names read from a file may
+// be up to 1023 characters each.
+[[gnu::format(printf, 2, 3)]] void appendf(std::string& out, const char* format, ...);
 
 }  // namespace br

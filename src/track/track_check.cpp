@@ -1,25 +1,16 @@
 #include "track/track_check.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "files/data_index.h"
 #include "shell/world.h"
+#include "track/text_lines.h"
 #include "track/track_digest.h"
 #include "track/track_list.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
 
 namespace br {
-namespace {
-
-void appendf(std::string& out, const char* format, auto... args) {
-  char line[512];
-  int n = std::snprintf(line, sizeof line, format, args...);
-  out.append(line, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof line) - 1)));
-}
-
-}  // namespace
 
 bool is_track_name(const std::string& name) {
   if (name.size() < 2 || name[0] != '@') return false;

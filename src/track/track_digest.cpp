@@ -1,8 +1,7 @@
 #include "track/track_digest.h"
 
-#include <cstdio>
-
 #include "files/data_file.h"
+#include "files/digest.h"
 
 namespace br {
 
@@ -25,13 +24,7 @@ TrackDigest TrackDigester::finish() {
 }
 
 std::string digest_hex(const TrackDigest& digest) {
-  std::string out;
-  char two[3];
-  for (uint8_t b : digest) {
-    std::snprintf(two, sizeof two, "%02x", b);
-    out += two;
-  }
-  return out;
+  return hex_digits(digest);
 }
 
 }  // namespace br

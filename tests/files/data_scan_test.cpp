@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "files/data_file.h"
@@ -54,6 +56,40 @@ TEST(DataScan, TheUsualConversions) {
   EXPECT_STREQ(two, "AB");
   EXPECT_STREQ(rest, "rest of line");
   EXPECT_EQ(br::data_scanf(f.get(), "%d", &gate), -1);
+}
+
+TEST(DataScan, LengthModifiersStoreIntoTheirOwnWidth) {
+  DataDirs d;
+  auto f = open_text(d, "-1 300 -70000 4000000000 9000000000 77 -5");
+  signed char tiny = 0;
+  short s = 0;
+  long l = 0;
+  unsigned long long ull = 0;
+  size_t z = 0;
+  intmax_t j = 0;
+  ptrdiff_t t = 0;
+  int count_int = 0;
+  long long count_ll = 0;
+  short count_short = 0;
+  EXPECT_EQ(br::data_scanf(f.get(), "%hhd%hd%n%ld%lln%llu%zu%jd%hn%td", &tiny, &s, &count_int, &l,
+                           &count_ll, &ull, &z, &j, &count_short, &t),
+            7);
+  EXPECT_EQ(tiny, -1);
+  EXPECT_EQ(s, 300);
+  EXPECT_EQ(count_int, 6);
+  EXPECT_EQ(l, -70000);
+  EXPECT_EQ(count_ll, 13);
+  EXPECT_EQ(ull, 4000000000ull);
+  EXPECT_EQ(z, 9000000000u);
+  EXPECT_EQ(j, 77);
+  EXPECT_EQ(count_short, 38);
+  EXPECT_EQ(t, -5);
+  // A word cut by its width leaves the rest for the next conversion.
+  auto g = open_text(d, "abcdef");
+  char head[4] = {}, tail[8] = {};
+  EXPECT_EQ(br::data_scanf(g.get(), "%3s%7[a-z]", head, tail), 2);
+  EXPECT_STREQ(head, "abc");
+  EXPECT_STREQ(tail, "def");
 }
 
 TEST(DataScan, AMismatchStopsWithoutLosingTheCharacter) {

@@ -13,6 +13,7 @@
 #include "track/scenery.h"
 #include "track/small_track.h"
 #include "track/terrain_queries.h"
+#include "track/track_load_fixture.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
 
@@ -82,26 +83,12 @@ TEST(TimingGates, LapsAreTimedOnlyWithGatesAndBothLists) {
   EXPECT_FALSE(timing_usable(f));
 }
 
-class TimingLoad : public ::testing::Test {
+class TimingLoad : public br_test::TrackLoadTest {
  protected:
   void SetUp() override {
-    world_reset();
-    track_steps() = TrackSteps{};
-    install_scenery_steps();
-    br_test::SmallTrack t;
-    for (int r = 0; r < 17; ++r) {
-      for (int c = 0; c < 17; ++c) t.samples[size_t(c + 17 * r)] = uint16_t(r * 4000);
-    }
-    br_test::write_small_track(dirs, "small", t);
+    TrackLoadTest::SetUp();
+    write_small_track_with([](int, int r) { return r * 4000; });
   }
-  void TearDown() override {
-    if (g_world.track.loaded) free_track();
-    track_steps() = TrackSteps{};
-    model_delete_all();
-    texture_delete_all();
-    world_reset();
-  }
-  br_test::DataDirs dirs;
 };
 
 TEST_F(TimingLoad, StartGatesStandAheadOfTheirPositions) {

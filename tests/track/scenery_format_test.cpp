@@ -27,6 +27,19 @@ TEST(SceneryFormat, StatuesWriteNullForMissingNames) {
   EXPECT_EQ(text, "[1.000000 0.000000 2.000000] 0.500000 @bale.jm null null\n");
 }
 
+TEST(SceneryFormat, NamesAsLongAsTheReaderTakesAreWrittenWhole) {
+  // Three names of the longest a line may hold: the written line is far beyond any fixed
+  // line buffer and must neither be cut nor run past it.
+  std::string model = "@" + std::string(1022, 'm'), texture = "@" + std::string(1022, 't');
+  std::string shape = "@" + std::string(1022, 's');
+  std::string text = format_statues({{1, 0, 2, 0.5f, model, texture, shape}});
+  EXPECT_EQ(text,
+            "[1.000000 0.000000 2.000000] 0.500000 " + model + " " + texture + " " + shape + "\n");
+  std::vector<StatueEntry> back = parse_statues(text, "statues");
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0].shape, shape);
+}
+
 TEST(SceneryFormat, CameraGateAndViewLinesComeBeforeTheirCamera) {
   CameraEntry a;
   a.x = 1, a.y = 20, a.z = 3;

@@ -16,6 +16,7 @@
 #include "track/height_field.h"
 #include "track/small_track.h"
 #include "track/terrain_queries.h"
+#include "track/track_load_fixture.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
 
@@ -40,31 +41,17 @@ std::string tiny_png() {
   return br_test::encode_png(p);
 }
 
-class SceneryLoad : public ::testing::Test {
+class SceneryLoad : public br_test::TrackLoadTest {
  protected:
   void SetUp() override {
-    world_reset();
-    track_steps() = TrackSteps{};
-    install_scenery_steps();
-    br_test::SmallTrack t;
+    TrackLoadTest::SetUp();
     // A slope rising along x: 10 ft over the 32 ft of the track.
-    for (int r = 0; r < 17; ++r) {
-      for (int c = 0; c < 17; ++c) t.samples[size_t(c + 17 * r)] = uint16_t(c * 65535 / 16);
-    }
-    br_test::write_small_track(dirs, "small", t);
+    write_small_track_with([](int c, int) { return c * 65535 / 16; });
     put("crate.jm", kCrateModel);
     put("crate.shp", "1\n0 1 0 1.5 1 1 1\n");
     put("crate.ppm", br_test::ppm_bytes(4, 200));
     put("flag.ppm", br_test::ppm_bytes(4, 100));
     put("alert.ppm", br_test::ppm_bytes(4, 50));
-  }
-  void TearDown() override {
-    if (g_world.track.loaded) free_track();
-    track_steps() = TrackSteps{};
-    model_delete_all();
-    texture_delete_all();
-    render_settings() = RenderSettings{};
-    world_reset();
   }
   void put(const std::string& name, const std::string& bytes) {
     DataDirs::put(dirs.game(name), bytes);
@@ -74,8 +61,6 @@ class SceneryLoad : public ::testing::Test {
     return br_test::read_file(dirs.home("small/" + name));
   }
   const Scenery& scenery() { return g_world.track.scenery; }
-
-  DataDirs dirs;
 };
 
 TEST_F(SceneryLoad, BillboardsReadTintedAndWrittenBackAsTheyWere) {

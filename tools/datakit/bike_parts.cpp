@@ -24,14 +24,6 @@ V3 fork_axis() {
   return normalise(kForkUpperBody - kForkLowerBody);
 }
 
-Model one_mesh(float shininess) {
-  Model m;
-  m.meshes.emplace_back();
-  m.meshes.back().shininess = shininess;
-  m.meshes.back().r = m.meshes.back().g = m.meshes.back().b = 0.4f;
-  return m;
-}
-
 Placement at_body(V3 body) {
   Placement p;
   p.origin = body * -1.0f;
@@ -49,7 +41,7 @@ Outline shroud_outline(const BikeStyle& s) {
 }  // namespace
 
 Model bike_frame_model(const BikeStyle& s) {
-  Model model = one_mesh(24);
+  Model model = single_mesh(24, 0.4f);
   MeshBuilder b(model.meshes[0]);
   b.place(at_body(kFrameBody));
   float k = s.small ? 0.95f : 1.0f;
@@ -103,7 +95,7 @@ Model bike_frame_model(const BikeStyle& s) {
 }
 
 Model bike_side_plates_model(const BikeStyle& s) {
-  Model model = one_mesh(16);
+  Model model = single_mesh(16, 0.4f);
   MeshBuilder b(model.meshes[0]);
   b.place(at_body(kFrameBody));
   float lift = s.small ? -0.05f : 0.0f;
@@ -114,7 +106,7 @@ Model bike_side_plates_model(const BikeStyle& s) {
 }
 
 Model bike_fork_upper_model(const BikeStyle&) {
-  Model model = one_mesh(32);
+  Model model = single_mesh(32, 0.4f);
   MeshBuilder b(model.meshes[0]);
   b.place(at_body(kForkUpperBody));
   V3 axis = fork_axis();
@@ -144,7 +136,7 @@ Model bike_fork_upper_model(const BikeStyle&) {
 }
 
 Model bike_front_plate_model(const BikeStyle&) {
-  Model model = one_mesh(16);
+  Model model = single_mesh(16, 0.4f);
   MeshBuilder b(model.meshes[0]);
   b.place(at_body(kForkUpperBody));
   V3 axis = fork_axis();
@@ -160,7 +152,7 @@ Model bike_front_plate_model(const BikeStyle&) {
 }
 
 Model bike_fork_lower_model(const BikeStyle&) {
-  Model model = one_mesh(24);
+  Model model = single_mesh(24, 0.4f);
   MeshBuilder b(model.meshes[0]);
   b.place(at_body(kForkLowerBody));
   V3 axis = fork_axis();
@@ -178,7 +170,7 @@ Model bike_fork_lower_model(const BikeStyle&) {
 }
 
 Model bike_swingarm_model(const BikeStyle&) {
-  Model model = one_mesh(24);
+  Model model = single_mesh(24, 0.4f);
   MeshBuilder b(model.meshes[0]);
   b.place(at_body(kSwingarmBody));
   for (float x : {-0.3f, 0.3f}) {
@@ -195,7 +187,7 @@ Model bike_swingarm_model(const BikeStyle&) {
 }
 
 Model wheel_model(float ring, float tube, bool front) {
-  Model model = one_mesh(8);
+  Model model = single_mesh(8, 0.4f);
   MeshBuilder b(model.meshes[0]);
   // The wheel texture: tread on the top half, rim, hub and spokes below.
   const UvRect tread{0.01f, 0.01f, 0.99f, 0.49f};

@@ -26,6 +26,14 @@ Placement rotate_z(float a, V3 origin) {
   return p;
 }
 
+Model single_mesh(float shininess, float specular) {
+  Model model;
+  Mesh& m = model.meshes.emplace_back();
+  m.shininess = shininess;
+  m.r = m.g = m.b = specular;
+  return model;
+}
+
 Placement along(V3 origin, V3 direction, V3 side) {
   Placement p;
   V3 y = normalise(direction);

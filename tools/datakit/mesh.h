@@ -76,4 +76,7 @@ struct Model {
   std::string skeleton;
 };
 
+// A plain model of one mesh, with a grey specular colour of `specular` in each channel.
+Model single_mesh(float shininess, float specular = 1.0f);
+
 }  // namespace kit

@@ -54,14 +54,10 @@ void limbs(MeshBuilder& b) {
 }  // namespace
 
 Model rider_body_model(bool first_person) {
-  Model model;
+  Model model = single_mesh(6, 0.2f);
   model.bones = br::kRiderBoneCount;
   model.skeleton = br::kRiderSkeletonName;
-  model.meshes.emplace_back();
-  Mesh& m = model.meshes.back();
-  m.shininess = 6;
-  m.r = m.g = m.b = 0.2f;
-  MeshBuilder b(m);
+  MeshBuilder b(model.meshes[0]);
   if (!first_person) {
     b.bone(br::kRiderTorso);
     V3 pelvis{0, -0.55f, 0.62f}, chest{0, 0.5f, -0.55f};
@@ -79,12 +75,8 @@ Model rider_body_model(bool first_person) {
 }
 
 Model helmet_model() {
-  Model model;
-  model.meshes.emplace_back();
-  Mesh& m = model.meshes.back();
-  m.shininess = 40;
-  m.r = m.g = m.b = 0.6f;
-  MeshBuilder b(m);
+  Model model = single_mesh(40, 0.6f);
+  MeshBuilder b(model.meshes[0]);
   const UvRect shell{0.01f, 0.01f, 0.99f, 0.49f}, peak{0.01f, 0.51f, 0.49f, 0.74f};
   const UvRect goggles{0.51f, 0.51f, 0.99f, 0.74f}, chin{0.01f, 0.76f, 0.99f, 0.99f};
   V3 centre{0, 1.02f, -0.92f};
@@ -97,11 +89,8 @@ Model helmet_model() {
 }
 
 Model rider_plate_model() {
-  Model model;
-  model.meshes.emplace_back();
-  Mesh& m = model.meshes.back();
-  m.shininess = 4;
-  MeshBuilder b(m);
+  Model model = single_mesh(4);
+  MeshBuilder b(model.meshes[0]);
   V3 up = normalise({0, 0.668f, -0.744f});
   V3 back{0, 0.744f, 0.668f};
   V3 c = V3{0, -0.02f, 0.03f} + back * 0.52f;

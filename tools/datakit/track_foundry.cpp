@@ -170,10 +170,7 @@ std::unique_ptr<BuiltTrack> foundry_course() {
   out.lighting.sun_color = {0.9f, 0.9f, 0.85f};
   out.lighting.ambient = {0.38f, 0.38f, 0.44f};
   out.lighting.global_ambient = {0.15f, 0.15f, 0.2f};
-  for (size_t i = 0; i < out.lighting.sky.size(); ++i) {
-    out.lighting.sky[i] = "@foundry/sky-" + std::string("neswu").substr(i, 1) + ".ppm";
-  }
-  out.lighting.sky_env = "@foundry/sky-env.ppm";
+  name_track_sky(out.lighting, "foundry");
   out.lighting.far_plane = 3000.0f;
   out.tiles = tiles();
   SceneryStyle style;

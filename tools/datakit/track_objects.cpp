@@ -18,11 +18,8 @@ namespace {
 // gate tilted about its x axis by up to 3 pi / 16, which lifts the far edge into a barrier
 // in front of the wheel; once dropped the riders roll over it.
 Model startgate_model() {
-  Model model;
-  model.meshes.emplace_back();
-  Mesh& m = model.meshes.back();
-  m.shininess = 24;
-  MeshBuilder b(m);
+  Model model = single_mesh(24);
+  MeshBuilder b(model.meshes[0]);
   const UvRect grate{0, 0, 1, 0.5f}, metal{0, 0.5f, 1, 1};
   b.box({0, 0.06f, -0.875f}, {1.65f, 0.05f, 0.875f}, grate);
   b.tube({-1.7f, 0.07f, 0}, {1.7f, 0.07f, 0}, 0.07f, 0.07f, 8, metal, true);
@@ -42,12 +39,8 @@ Image startgate_picture() {
 }
 
 Model haybale_model() {
-  Model model;
-  model.meshes.emplace_back();
-  Mesh& m = model.meshes.back();
-  m.shininess = 2;
-  m.r = m.g = m.b = 0.1f;
-  MeshBuilder b(m);
+  Model model = single_mesh(2, 0.1f);
+  MeshBuilder b(model.meshes[0]);
   b.box({0, 0.85f, 0}, {0.9f, 0.85f, 1.9f}, {0, 0, 1, 1});
   return model;
 }

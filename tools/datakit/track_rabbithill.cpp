@@ -176,10 +176,7 @@ std::unique_ptr<BuiltTrack> rabbithill_course() {
   out.lighting.sun_color = {0.95f, 0.9f, 0.8f};
   out.lighting.ambient = {0.42f, 0.45f, 0.5f};
   out.lighting.global_ambient = {0.2f, 0.2f, 0.22f};
-  for (size_t i = 0; i < out.lighting.sky.size(); ++i) {
-    out.lighting.sky[i] = "@rabbithill/sky-" + std::string("neswu").substr(i, 1) + ".ppm";
-  }
-  out.lighting.sky_env = "@rabbithill/sky-env.ppm";
+  name_track_sky(out.lighting, "rabbithill");
   out.lighting.fog_color = {0.72f, 0.8f, 0.88f};
   out.lighting.fog_density = 0.00025f;
   out.lighting.far_plane = 6000.0f;

@@ -117,7 +117,37 @@ Image tree_picture(bool pine, uint64_t seed) {
   return img;
 }
 
+std::string sky_face_file(const std::string& dir, size_t face) {
+  return dir + "/sky-" + "neswu"[face] + ".ppm";
+}
+
+std::string sky_env_file(const std::string& dir) {
+  return dir + "/sky-env.ppm";
+}
+
+// The five faces (north, east, south, west, up) and the environment map, which blends from
+// `env_top` at the top row to `env_bottom` at the bottom.
+bool write_sky(const std::string& root, const std::string& dir, Rgba zenith, Rgba horizon,
+               Rgba hills, Rgba cloud, uint32_t seed, Rgba env_top, Rgba env_bottom) {
+  bool ok = true;
+  for (int f = 0; f < 5; ++f) {
+    Image sky = sky_face(f, zenith, horizon, hills, cloud, seed);
+    ok &= write_file(root, sky_face_file(dir, size_t(f)), encode_ppm(sky));
+  }
+  Image env(64, 64);
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) env.at(x, y) = mix(env_top, env_bottom, y / 63.0f);
+  }
+  ok &= write_file(root, sky_env_file(dir), encode_ppm(env));
+  return ok;
+}
+
 }  // namespace
+
+void name_track_sky(br::LightingFile& lighting, const std::string& dir) {
+  for (size_t i = 0; i < lighting.sky.size(); ++i) lighting.sky[i] = "@" + sky_face_file(dir, i);
+  lighting.sky_env = "@" + sky_env_file(dir);
+}
 
 bool write_outdoor_textures(const std::string& root, const std::string& dir) {
   const std::string d = dir + "/";
@@ -131,18 +161,8 @@ bool write_outdoor_textures(const std::string& root, const std::string& dir) {
   Image sand = ground_picture({190, 166, 118, 255}, {226, 206, 160, 255}, 16, 25, 0.45f);
   ok &= write_file(root, d + "sand.png", encode_png(sand, false));
   ok &= write_file(root, d + "grass.png", encode_png(grass_picture(26), false));
-  const char* names[5] = {"sky-n.ppm", "sky-e.ppm", "sky-s.ppm", "sky-w.ppm", "sky-u.ppm"};
-  for (int f = 0; f < 5; ++f) {
-    Image sky = sky_face(f, {70, 120, 200, 255}, {190, 210, 230, 255}, {80, 105, 85, 255},
-                         {250, 250, 252, 255}, 31);
-    ok &= write_file(root, d + names[f], encode_ppm(sky));
-  }
-  Image env(64, 64);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x)
-      env.at(x, y) = mix({200, 215, 235, 255}, {90, 80, 60, 255}, y / 63.0f);
-  }
-  ok &= write_file(root, d + "sky-env.ppm", encode_ppm(env));
+  ok &= write_sky(root, dir, {70, 120, 200, 255}, {190, 210, 230, 255}, {80, 105, 85, 255},
+                  {250, 250, 252, 255}, 31, {200, 215, 235, 255}, {90, 80, 60, 255});
   ok &= write_file(root, d + "tree-pine.png", encode_png(tree_picture(true, 41), true));
   ok &= write_file(root, d + "tree-oak.png", encode_png(tree_picture(false, 42), true));
   return ok;
@@ -163,18 +183,8 @@ bool write_stadium_textures(const std::string& root, const std::string& dir) {
   Image concrete = ground_picture({120, 120, 124, 255}, {150, 150, 155, 255}, 16, 56, 0.25f);
   for (int y = 0; y < 256; y += 32) fill_rect(concrete, 0, y, 256, y + 2, {90, 90, 95, 255});
   ok &= write_file(root, d + "concrete.png", encode_png(concrete, false));
-  const char* names[5] = {"sky-n.ppm", "sky-e.ppm", "sky-s.ppm", "sky-w.ppm", "sky-u.ppm"};
-  for (int f = 0; f < 5; ++f) {
-    Image sky =
-        sky_face(f, {8, 10, 30, 255}, {40, 42, 70, 255}, {22, 22, 28, 255}, {60, 60, 80, 255}, 61);
-    ok &= write_file(root, d + names[f], encode_ppm(sky));
-  }
-  Image env(64, 64);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x)
-      env.at(x, y) = mix({60, 60, 90, 255}, {30, 25, 20, 255}, y / 63.0f);
-  }
-  ok &= write_file(root, d + "sky-env.ppm", encode_ppm(env));
+  ok &= write_sky(root, dir, {8, 10, 30, 255}, {40, 42, 70, 255}, {22, 22, 28, 255},
+                  {60, 60, 80, 255}, 61, {60, 60, 90, 255}, {30, 25, 20, 255});
   return ok;
 }
 

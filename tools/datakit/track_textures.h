@@ -21,6 +21,9 @@ struct SceneryStyle {
 // Fills the billboards, statues and decals of a track from its course.
 void place_scenery(TrackOutput& track, const SceneryStyle& style);
 
+// Names the sky pictures that write_*_textures puts in the track directory `dir`.
+void name_track_sky(br::LightingFile& lighting, const std::string& dir);
+
 bool write_outdoor_textures(const std::string& root, const std::string& dir);
 bool write_stadium_textures(const std::string& root, const std::string& dir);
 
