@@ -17,7 +17,7 @@
 #include "render/texture_cache.h"
 #include "shell/stability.h"
 #include "shell/world_tick.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -69,23 +69,10 @@ TEST(LeanGain, GrowsFromZeroToAFullTurn) {
 class Assists : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
-    Terrain& t = g_world.track.terrain;  // level ground, 1024 ft square
-    terrain_set_size(t, 9, 2.0f);
-    t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
-    t.tilemap.assign(static_cast<size_t>(t.tile_side) * t.tile_side, 0);
-    t.tiles = {default_tile()};
+    br_test::open_bike_world(BR_DATA_DIR);
+    br_test::lay_flat_ground(9, 2.0f);  // 1024 ft square
   }
-  void TearDown() override {
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    world_reset();
-    br_test::restore_data_directories();
-  }
+  void TearDown() override { br_test::close_bike_world(); }
   Bike& build(double stability, bool arcade = false) {
     g_world.slots[0].bike = build_bike(g_world, "crf450(2013)", 0, "3", "", "", "", "");
     g_world.slots[0].control = kControlLocal;

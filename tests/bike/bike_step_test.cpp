@@ -16,7 +16,7 @@
 #include "render/model_cache.h"
 #include "shell/world_tick.h"
 #include "render/texture_cache.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 #include "track/scenery.h"
 
 namespace br {
@@ -25,26 +25,12 @@ namespace {
 class BikeStep : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
-    // A level ground at height 0, 128 ft across, of plain tiles.
-    Terrain& t = g_world.track.terrain;
-    terrain_set_size(t, 5, 2.0f);
-    t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
-    t.tilemap.assign(static_cast<size_t>(t.tile_side) * t.tile_side, 0);
-    t.tiles = {default_tile()};
+    br_test::open_bike_world(BR_DATA_DIR);
+    br_test::lay_flat_ground(5, 2.0f);  // 64 ft square
     g_world.slots[0].bike = build_bike(g_world, "crf450(2013)", 0, "3", "", "", "", "");
     ASSERT_TRUE(g_world.slots[0].bike);
   }
-  void TearDown() override {
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    world_reset();
-    br_test::restore_data_directories();
-  }
+  void TearDown() override { br_test::close_bike_world(); }
   Bike& bike() { return *g_world.slots[0].bike; }
   void place(const std::array<double, 3>& at, const std::array<double, 3>& velocity,
              bool upside_down = false) {

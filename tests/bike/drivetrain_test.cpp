@@ -19,7 +19,7 @@
 #include "render/texture_cache.h"
 #include "shell/frame_loop.h"
 #include "shell/world_tick.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
@@ -32,24 +32,10 @@ const char kRefusal[] = "Settings not applied.  Mechanic can't keep up error.";
 class Drivetrain : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
-    // Level ground at height 0, 1024 ft long, of plain tiles.
-    Terrain& t = g_world.track.terrain;
-    terrain_set_size(t, 9, 2.0f);
-    t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
-    t.tilemap.assign(static_cast<size_t>(t.tile_side) * t.tile_side, 0);
-    t.tiles = {default_tile()};
+    br_test::open_bike_world(BR_DATA_DIR);
+    br_test::lay_flat_ground(9, 2.0f);  // 1024 ft square
   }
-  void TearDown() override {
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    world_reset();
-    br_test::restore_data_directories();
-  }
+  void TearDown() override { br_test::close_bike_world(); }
   Bike& build(const char* model) {
     g_world.slots[0].bike = build_bike(g_world, model, 0, "3", "", "", "", "");
     g_world.slots[0].control = kControlLocal;

@@ -13,7 +13,7 @@
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "shell/world_tick.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
 
@@ -135,19 +135,9 @@ TEST(TyreGround, RollingResistanceGrowsWithSpeedUpToOneFootPerSecondThenHolds) {
 class BikeOnGround : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
+    br_test::open_bike_world(BR_DATA_DIR);
   }
-  void TearDown() override {
-    physics_world_close(g_world);
-    free_track();
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    world_reset();
-    br_test::restore_data_directories();
-  }
+  void TearDown() override { br_test::close_bike_world(); }
   Bike& add_bike(int slot) {
     g_world.slots[slot].bike = build_bike(g_world, "crf450(2013)", 0, "7", "", "", "", "");
     g_world.slots[slot].control = kControlLocal;

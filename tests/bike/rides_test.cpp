@@ -16,7 +16,7 @@
 #include "render/texture_cache.h"
 #include "shell/stability.h"
 #include "shell/world_tick.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
@@ -29,22 +29,12 @@ constexpr double kPi = std::numbers::pi;
 class Rides : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
+    br_test::open_bike_world(BR_DATA_DIR);
     install_scenery_steps();
     ASSERT_TRUE(load_track("rabbithill"));
     g_world.track.scenery.statues.clear();
-    physics_world_open(g_world);
   }
-  void TearDown() override {
-    physics_world_close(g_world);
-    free_track();
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    world_reset();
-    br_test::restore_data_directories();
-  }
+  void TearDown() override { br_test::close_bike_world(); }
   Bike& build() {
     g_world.slots[0].bike = build_bike(g_world, "crf450(2013)", 0, "3", "", "", "", "");
     g_world.slots[0].control = kControlLocal;

@@ -13,7 +13,7 @@
 #include "render/texture_cache.h"
 #include "shell/frame_loop.h"
 #include "shell/main_loop.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 
 namespace br {
 namespace {
@@ -23,24 +23,11 @@ constexpr float kPi = 3.14159265f;
 class ViewCameras : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
-    Terrain& t = g_world.track.terrain;
-    terrain_set_size(t, 8, 2.0f);
-    t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
-    t.tilemap.assign(static_cast<size_t>(t.tile_side) * t.tile_side, 0);
-    t.tiles = {default_tile()};
+    br_test::open_bike_world(BR_DATA_DIR);
+    br_test::lay_flat_ground(8, 2.0f);  // 512 ft square
     g_world.session.loaded = true;
   }
-  void TearDown() override {
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    world_reset();
-    br_test::restore_data_directories();
-  }
+  void TearDown() override { br_test::close_bike_world(); }
   // A bike in `slot` facing `yaw` (0 faces -z), with its own frame's origin at (x, 0, z).
   Bike& bike_at(int slot, ControlKind kind, float x, float z, float yaw) {
     RiderSlot& s = g_world.slots[static_cast<size_t>(slot)];
