@@ -91,8 +91,7 @@ TEST(Mesh, SolidsFaceOutwardWithTheirVolume) {
 using Outline = std::vector<std::pair<float, float>>;
 
 V3 face_normal(const Mesh& m, const std::array<int, 3>& t) {
-  V3 a = m.vertices[size_t(t[0])].p, b = m.vertices[size_t(t[1])].p,
-     c = m.vertices[size_t(t[2])].p;
+  V3 a = m.vertices[size_t(t[0])].p, b = m.vertices[size_t(t[1])].p, c = m.vertices[size_t(t[2])].p;
   return normalise(cross(b - a, c - a));
 }
 
@@ -128,8 +127,8 @@ void expect_faces_outward(const Mesh& m, const Outline& o, float x0, float x1) {
     EXPECT_GT(dot(face, normals), 0.0f) << "winding against its normals at " << middle.z;
     V3 off = middle + face * 1e-3f;
     bool in_solid = off.x > x0 && off.x < x1 && inside(o, off.z, off.y);
-    EXPECT_FALSE(in_solid) << "a face looks into the solid at z " << middle.z << ", y "
-                           << middle.y << ", x " << middle.x;
+    EXPECT_FALSE(in_solid) << "a face looks into the solid at z " << middle.z << ", y " << middle.y
+                           << ", x " << middle.x;
   }
 }
 
@@ -144,8 +143,8 @@ TEST(Mesh, SlabsFaceOutwardWhicheverWayTheirOutlineRunsAndWhereItBendsIn) {
       for (auto [x0, x1] : {std::pair{0.34f, 0.4f}, std::pair{-0.4f, -0.34f}}) {
         Mesh m;
         MeshBuilder(m).slab(o, x0, x1, atlas::kPlate, atlas::kPlastic);
-        SCOPED_TRACE(testing::Message() << o.size() << " corners, reversed " << reversed
-                                        << ", x from " << x0);
+        SCOPED_TRACE(testing::Message()
+                     << o.size() << " corners, reversed " << reversed << ", x from " << x0);
         expect_faces_outward(m, o, x0, x1);
         // The two faces cover the outline exactly once: nothing spills over a bend.
         EXPECT_NEAR(signed_volume(m), outline_area(o) * (x1 - x0), 1e-4f);
