@@ -2,7 +2,7 @@
 
 #include <nettle/ripemd160.h>
 
-#include <cstdio>
+#include "files/digest.h"
 
 namespace br {
 
@@ -14,13 +14,7 @@ std::string shape_files_digest(const std::vector<std::string>& contents) {
   }
   uint8_t digest[RIPEMD160_DIGEST_SIZE];
   ripemd160_digest(&ctx, sizeof digest, digest);
-  std::string hex;
-  char two[3];
-  for (uint8_t b : digest) {
-    std::snprintf(two, sizeof two, "%02x", b);
-    hex += two;
-  }
-  return hex;
+  return hex_digits(digest);
 }
 
 }  // namespace br

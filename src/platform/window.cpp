@@ -152,8 +152,18 @@ void set_gl_attributes(const WindowParams& s) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
-// Window flags and, for a full-screen mode other than the desktop's, the mode to switch to.
-uint32_t fullscreen_flags(const WindowParams& s, std::optional<SDL_DisplayMode>& switch_to) {
+// Window flags and size for full screen and, for a mode other than the desktop's, the mode
+// to switch to. The window is made at the size it is to cover: SDL only asks the window
+// manager to stretch a full-screen window, and where nobody does (a bare X server) a window
+// made at another size stays at that size while SDL reports the screen's.
+uint32_t fullscreen_flags(const WindowParams& s, std::optional<SDL_DisplayMode>& switch_to,
+                          int& width, int& height) {
+  SDL_DisplayMode desktop_mode{};
+  bool desktop_known = SDL_GetDesktopDisplayMode(0, &desktop_mode) == 0;
+  if (desktop_known) {
+    width = desktop_mode.w;
+    height = desktop_mode.h;
+  }
   if (s.width <= 0 || s.height <= 0) return SDL_WINDOW_FULLSCREEN_DESKTOP;
   std::vector<DisplayMode> modes = display_modes();
   std::optional<DisplayMode> desktop;
@@ -169,6 +179,8 @@ uint32_t fullscreen_flags(const WindowParams& s, std::optional<SDL_DisplayMode>&
   if (!SDL_GetClosestDisplayMode(0, &want, &got)) return SDL_WINDOW_FULLSCREEN_DESKTOP;
   log_printf("Switching the display to %dx%d\n", got.w, got.h);
   switch_to = got;
+  width = got.w;
+  height = got.h;
   return SDL_WINDOW_FULLSCREEN;
 }
 
@@ -178,13 +190,13 @@ bool create_window(Window* w) {
   bool fullscreen = s.fullscreen || option_flag("fullscreen", false);
   uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
   std::optional<SDL_DisplayMode> switch_to;
+  int width = s.width > 0 ? s.width : 640;
+  int height = s.height > 0 ? s.height : 480;
   if (fullscreen) {
-    flags |= fullscreen_flags(s, switch_to);
+    flags |= fullscreen_flags(s, switch_to, width, height);
   } else {
     flags |= SDL_WINDOW_RESIZABLE;
   }
-  int width = s.width > 0 ? s.width : 640;
-  int height = s.height > 0 ? s.height : 480;
 
   log_printf("Choosing pixel format\n");
   set_gl_attributes(s);
@@ -218,6 +230,9 @@ bool create_window(Window* w) {
   SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
   log_printf("Pixel format: %d/%d/%d colour, %d alpha, %d depth, %d stencil bits\n", red, green,
              blue, alpha, depth, stencil);
+  int drawable_width = 0, drawable_height = 0;
+  SDL_GL_GetDrawableSize(w->sdl, &drawable_width, &drawable_height);
+  log_printf("Window is %dx%d\n", drawable_width, drawable_height);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "render/jm_format.h"
 #include "render/model_cache.h"
 #include "render/render_files.h"
 #include "render/render_settings.h"
@@ -96,11 +97,14 @@ DataCheck describe_model(const std::string& name) {
     append(check.text, "%s: %s\n", name.c_str(), result.error.c_str());
     return check;
   }
-  const char* forms[] = {"oldest form", "JM1", "JM2"};
   for (const Model* v = result.model.get(); v; v = v->coarser.get()) {
     if (v == result.model.get()) {
-      append(check.text, "%s: %s", name.c_str(), forms[result.version]);
-      if (result.version == 2) {
+      if (result.version == 0) {
+        append(check.text, "%s: oldest form", name.c_str());
+      } else {
+        append(check.text, "%s: %s%d", name.c_str(), kJmMagicPrefix, result.version);
+      }
+      if (result.version == kJmSkinnedVersion) {
         append(check.text, ", %d bones, skeleton %s", v->bones, result.skeleton.c_str());
       }
     } else {

@@ -2,9 +2,11 @@
 // the picture encoders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
+#include "bike_style.h"
 #include "image.h"
 #include "jm_writer.h"
 #include "mesh.h"
@@ -84,6 +86,112 @@ TEST(Mesh, SolidsFaceOutwardWithTheirVolume) {
   EXPECT_NEAR(signed_volume(ball), 4.0f / 3.0f * kPi, 0.15f);
   MeshBuilder(can).tube({0, 0, 0}, {0, 2, 0}, 0.5f, 0.5f, 24, {}, true);
   EXPECT_NEAR(signed_volume(can), kPi * 0.25f * 2, 0.05f);
+}
+
+using Outline = std::vector<std::pair<float, float>>;
+
+V3 face_normal(const Mesh& m, const std::array<int, 3>& t) {
+  V3 a = m.vertices[size_t(t[0])].p, b = m.vertices[size_t(t[1])].p, c = m.vertices[size_t(t[2])].p;
+  return normalise(cross(b - a, c - a));
+}
+
+// Whether (z, y) lies inside the outline, by counting the edges a ray toward +z crosses.
+bool inside(const Outline& o, float z, float y) {
+  bool in = false;
+  for (size_t i = 0, j = o.size() - 1; i < o.size(); j = i++) {
+    auto [zi, yi] = o[i];
+    auto [zj, yj] = o[j];
+    if ((yi > y) != (yj > y) && z < zi + (y - yi) * (zj - zi) / (yj - yi)) in = !in;
+  }
+  return in;
+}
+
+float outline_area(const Outline& o) {
+  float sum = 0;
+  for (size_t i = 0; i < o.size(); ++i) {
+    sum += o[i].first * o[(i + 1) % o.size()].second - o[(i + 1) % o.size()].first * o[i].second;
+  }
+  return std::fabs(sum) / 2;
+}
+
+// Every triangle winds counter-clockwise seen from where its vertex normals point, and a
+// step off its middle along that side leaves the solid.
+void expect_faces_outward(const Mesh& m, const Outline& o, float x0, float x1) {
+  for (const auto& t : m.triangles) {
+    V3 face = face_normal(m, t);
+    V3 middle{}, normals{};
+    for (int k : t) {
+      middle = middle + m.vertices[size_t(k)].p * (1.0f / 3);
+      normals = normals + m.vertices[size_t(k)].n;
+    }
+    EXPECT_GT(dot(face, normals), 0.0f) << "winding against its normals at " << middle.z;
+    V3 off = middle + face * 1e-3f;
+    bool in_solid = off.x > x0 && off.x < x1 && inside(o, off.z, off.y);
+    EXPECT_FALSE(in_solid) << "a face looks into the solid at z " << middle.z << ", y " << middle.y
+                           << ", x " << middle.x;
+  }
+}
+
+TEST(Mesh, SlabsFaceOutwardWhicheverWayTheirOutlineRunsAndWhereItBendsIn) {
+  Outline plate{{4.3f, 2.45f}, {5.45f, 2.85f}, {5.55f, 3.18f}, {4.35f, 3.1f}};
+  // A fender's curve: the lower edge bends in at its middle corner.
+  Outline fender{{0.25f, 2.38f}, {1.0f, 2.52f}, {1.95f, 2.46f},
+                 {1.9f, 2.36f},  {1.0f, 2.42f}, {0.3f, 2.28f}};
+  for (Outline o : {plate, fender}) {
+    for (int reversed = 0; reversed < 2; ++reversed) {
+      if (reversed) std::reverse(o.begin(), o.end());
+      for (auto [x0, x1] : {std::pair{0.34f, 0.4f}, std::pair{-0.4f, -0.34f}}) {
+        Mesh m;
+        MeshBuilder(m).slab(o, x0, x1, atlas::kPlate, atlas::kPlastic);
+        SCOPED_TRACE(testing::Message()
+                     << o.size() << " corners, reversed " << reversed << ", x from " << x0);
+        expect_faces_outward(m, o, x0, x1);
+        // The two faces cover the outline exactly once: nothing spills over a bend.
+        EXPECT_NEAR(signed_volume(m), outline_area(o) * (x1 - x0), 1e-4f);
+      }
+    }
+  }
+}
+
+// Along the viewer's right, seen from where each face looks (up is +y).
+float u_rise_to_viewers_right(const Mesh& m, const std::array<int, 3>& t) {
+  V3 right = cross(face_normal(m, t) * -1.0f, V3{0, 1, 0});
+  const Vertex &a = m.vertices[size_t(t[0])], &b = m.vertices[size_t(t[1])],
+               &c = m.vertices[size_t(t[2])];
+  // u changes linearly over the flat face: fit it along `right` from the two edges.
+  V3 e1 = b.p - a.p, e2 = c.p - a.p;
+  float d1 = b.u - a.u, d2 = c.u - a.u;
+  // Solve the gradient in the face's plane: g . e1 = d1, g . e2 = d2.
+  float e11 = dot(e1, e1), e12 = dot(e1, e2), e22 = dot(e2, e2), det = e11 * e22 - e12 * e12;
+  float s = (d1 * e22 - d2 * e12) / det, r = (d2 * e11 - d1 * e12) / det;
+  return dot(e1 * s + e2 * r, right);
+}
+
+TEST(BikeParts, NumberPlatesFaceOutwardAndReadTheRightWayRound) {
+  BikeStyle style = bike_style("crf450v2013");
+  Model sides = bike_side_plates_model(style);
+  int plate_faces = 0;
+  for (const auto& t : sides.meshes[0].triangles) {
+    const Vertex& a = sides.meshes[0].vertices[size_t(t[0])];
+    EXPECT_GT(dot(face_normal(sides.meshes[0], t), a.n), 0.0f);
+    if (std::fabs(a.n.x) < 0.99f) continue;  // the rim
+    ++plate_faces;
+    EXPECT_GT(u_rise_to_viewers_right(sides.meshes[0], t), 0.0f) << "mirrored on side " << a.n.x;
+  }
+  EXPECT_GT(plate_faces, 0);
+  // The front plate shows its number forward (-z), read from in front of the bike.
+  Model front = bike_front_plate_model(style);
+  int numbered = 0;
+  for (const auto& t : front.meshes[0].triangles) {
+    const Vertex& a = front.meshes[0].vertices[size_t(t[0])];
+    V3 face = face_normal(front.meshes[0], t);
+    EXPECT_GT(dot(face, a.n), 0.0f);
+    if (a.v < atlas::kPlate.v0 || a.v > atlas::kPlate.v1 || a.u < atlas::kPlate.u0) continue;
+    ++numbered;
+    EXPECT_LT(face.z, 0.0f) << "the number looks backward";
+    EXPECT_GT(u_rise_to_viewers_right(front.meshes[0], t), 0.0f);
+  }
+  EXPECT_EQ(numbered, 2);
 }
 
 TEST(Mesh, ModelFileFlipsTextureRowsAndWeighsEachVertexToOneBone) {

@@ -1,10 +1,29 @@
 // Reads the binary PPM pictures --record-video writes and prints one line per picture: its
 // index, size and how far it is from the first picture (mean absolute difference of the
-// colour bytes, 0..255), and the mean brightness of its middle ninth.
+// colour bytes, 0..255), the mean brightness of its middle ninth, and how many different
+// colours its right quarter and its bottom quarter show (1 where nothing was drawn there).
 //   video_frames FILE
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <vector>
+
+namespace {
+
+// Different colours among the pixels of columns x0..x1 and rows y0..y1 (ends excluded).
+size_t colours_in(const std::vector<unsigned char>& picture, int width, int x0, int x1, int y0,
+                  int y1) {
+  std::set<unsigned> seen;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const unsigned char* p = &picture[(static_cast<size_t>(y) * width + x) * 3];
+      seen.insert(p[0] << 16 | p[1] << 8 | p[2]);
+    }
+  }
+  return seen.size();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -43,7 +62,10 @@ int main(int argc, char** argv) {
         ++count;
       }
     }
-    std::printf("%d %d %d %.3f %.1f\n", index, width, height, diff, count ? middle / count : 0);
+    size_t right = colours_in(picture, width, width - width / 4, width, 0, height);
+    size_t bottom = colours_in(picture, width, 0, width, height - height / 4, height);
+    std::printf("%d %d %d %.3f %.1f %zu %zu\n", index, width, height, diff,
+                count ? middle / count : 0, right, bottom);
     ++index;
   }
   std::fclose(f);

@@ -143,10 +143,11 @@ Model bike_front_plate_model(const BikeStyle&) {
   V3 centre = kForkUpperBody + axis * 0.1f + V3{0, 0, -0.32f};
   V3 across{0.4f, 0, 0};
   V3 up = axis * 0.38f;
-  // Angled like the fork; the face looks forward (-z), where the number is read.
-  b.quad(centre - across - up, centre + across - up, centre + across + up, centre - across + up,
-         kPlate, false);
+  // Angled like the fork; the face looks forward (-z), where the number is read. Corners run
+  // counter-clockwise seen from the face's own side, from the lower corner on the left there.
   b.quad(centre + across - up, centre - across - up, centre - across + up, centre + across + up,
+         kPlate, false);
+  b.quad(centre - across - up, centre + across - up, centre + across + up, centre - across + up,
          kPlastic, false);
   return model;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace kit {
 
@@ -168,38 +169,96 @@ void MeshBuilder::torus(V3 c, float ring, float tr, int segs, int sides, UvRect 
   }
 }
 
-void MeshBuilder::slab(const std::vector<std::pair<float, float>>& outline, float x0, float x1,
+namespace {
+
+using Outline2 = std::vector<std::pair<float, float>>;
+
+// Twice the signed area of the outline in (z, y) terms: positive when it runs
+// counter-clockwise with z to the right and y up.
+float twice_area(const Outline2& o) {
+  float sum = 0;
+  for (size_t i = 0; i < o.size(); ++i) {
+    auto [za, ya] = o[i];
+    auto [zb, yb] = o[(i + 1) % o.size()];
+    sum += za * yb - zb * ya;
+  }
+  return sum;
+}
+
+float turn(std::pair<float, float> a, std::pair<float, float> b, std::pair<float, float> c) {
+  return (b.first - a.first) * (c.second - a.second) - (b.second - a.second) * (c.first - a.first);
+}
+
+// Triangles covering a simple outline that runs counter-clockwise, by clipping ears: a fan
+// from one corner would spill over the outline where it bends inward (a fender's curve).
+std::vector<std::array<size_t, 3>> ear_triangles(const Outline2& o) {
+  std::vector<size_t> left(o.size());
+  for (size_t i = 0; i < o.size(); ++i) left[i] = i;
+  std::vector<std::array<size_t, 3>> out;
+  while (left.size() > 3) {
+    size_t n = left.size(), ear = n;
+    for (size_t i = 0; i < n && ear == n; ++i) {
+      size_t a = left[(i + n - 1) % n], b = left[i], c = left[(i + 1) % n];
+      if (turn(o[a], o[b], o[c]) <= 0) continue;  // a bend inward is no ear
+      bool empty = true;
+      for (size_t k : left) {
+        if (k == a || k == b || k == c) continue;
+        if (turn(o[a], o[b], o[k]) >= 0 && turn(o[b], o[c], o[k]) >= 0 &&
+            turn(o[c], o[a], o[k]) >= 0) {
+          empty = false;
+          break;
+        }
+      }
+      if (empty) ear = i;
+    }
+    if (ear == n) ear = 0;  // a degenerate outline: any corner will do
+    out.push_back({left[(ear + n - 1) % n], left[ear], left[(ear + 1) % n]});
+    left.erase(left.begin() + static_cast<std::ptrdiff_t>(ear));
+  }
+  if (left.size() == 3) out.push_back({left[0], left[1], left[2]});
+  return out;
+}
+
+}  // namespace
+
+void MeshBuilder::slab(const std::vector<std::pair<float, float>>& given, float x0, float x1,
                        UvRect uv, UvRect rim) {
+  // Worked on counter-clockwise, whichever way the outline was given.
+  Outline2 outline = given;
+  if (twice_area(outline) < 0) std::reverse(outline.begin(), outline.end());
   float zmin = 1e9f, zmax = -1e9f, ymin = 1e9f, ymax = -1e9f;
   for (auto [z, y] : outline) {
     zmin = std::min(zmin, z), zmax = std::max(zmax, z);
     ymin = std::min(ymin, y), ymax = std::max(ymax, y);
   }
-  auto uv_of = [&](float z, float y) {
-    return std::pair{lerp(uv.u0, uv.u1, (z - zmin) / std::max(1e-4f, zmax - zmin)),
-                     lerp(uv.v1, uv.v0, (y - ymin) / std::max(1e-4f, ymax - ymin))};
-  };
   size_t n = outline.size();
+  std::vector<std::array<size_t, 3>> cover = ear_triangles(outline);
   for (float x : {x0, x1}) {
-    V3 normal{x == x0 ? -1.0f : 1.0f, 0, 0};
+    bool right_face = x == x1;  // the +x face; the other looks toward -x
+    V3 normal{right_face ? 1.0f : -1.0f, 0, 0};
+    // Seen from outside, +z runs to the left on the +x face and to the right on the other:
+    // u follows the viewer's right on both, so pictures (numbers) read the right way round.
+    float u_from = right_face ? uv.u1 : uv.u0, u_to = right_face ? uv.u0 : uv.u1;
     std::vector<int> ids;
     for (auto [z, y] : outline) {
-      auto [u, v] = uv_of(z, y);
+      float u = lerp(u_from, u_to, (z - zmin) / std::max(1e-4f, zmax - zmin));
+      float v = lerp(uv.v1, uv.v0, (y - ymin) / std::max(1e-4f, ymax - ymin));
       ids.push_back(add({x, y, z}, normal, u, v));
     }
-    for (size_t i = 1; i + 1 < n; ++i) tri(ids[0], ids[i], ids[i + 1]);
+    // A counter-clockwise outline is counter-clockwise seen from -x.
+    for (const auto& t : cover) {
+      if (right_face) {
+        tri(ids[t[0]], ids[t[2]], ids[t[1]]);
+      } else {
+        tri(ids[t[0]], ids[t[1]], ids[t[2]]);
+      }
+    }
   }
-  float cz = 0, cy = 0;
-  for (auto [z, y] : outline) cz += z, cy += y;
-  cz /= n, cy /= n;
   for (size_t i = 0; i < n; ++i) {
     auto [za, ya] = outline[i];
     auto [zb, yb] = outline[(i + 1) % n];
-    V3 edge{0, yb - ya, zb - za};
+    // Outward of a counter-clockwise outline is to the right of each edge.
     V3 normal = normalise({0, -(zb - za), yb - ya});
-    V3 mid{0, (ya + yb) / 2 - cy, (za + zb) / 2 - cz};
-    if (dot(normal, mid) < 0) normal = normal * -1.0f;
-    (void)edge;
     int a = add({x0, ya, za}, normal, rim.u0, rim.v0);
     int b = add({x1, ya, za}, normal, rim.u1, rim.v0);
     int c = add({x1, yb, zb}, normal, rim.u1, rim.v1);
