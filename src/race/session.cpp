@@ -340,8 +340,9 @@ bool start_session(World& w, const SessionStart& start) {
     w.free_camera_position = {p[0], p[1] + 5.0, p[2]};
   }
 
-  kota::log_printf("Session on '%s': %d riders, viewing slot %d\n", track.c_str(),
-                   static_cast<int>(w.order.size()), w.viewed_slot);
+  const int riders = static_cast<int>(w.order.size());
+  kota::log_printf("Session on '%s': %d rider%s, viewing slot %d\n", track.c_str(), riders,
+                   riders == 1 ? "" : "s", w.viewed_slot);
 
   set_working_set();
   kota::log_printf(kFlushOff);

@@ -21,7 +21,7 @@ XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[quit-after:200]
   timeout 90 "$game" --track rabbithill >"$tmp/out" 2>"$tmp/err"
 status=$?
 [ "$status" -eq 0 ] || fail "exit status $status with --track"
-grep -q "Session on 'rabbithill': 1 riders, viewing slot 0" "$tmp/log" ||
+grep -q "Session on 'rabbithill': 1 rider, viewing slot 0" "$tmp/log" ||
   fail "no session with one rider on rabbithill"
 grep -q "MB texture memory used" "$tmp/log" || fail "no texture memory message"
 
