@@ -7,6 +7,7 @@
 
 #include "bike/bike.h"
 #include "render/billboard_sort.h"
+#include "render/pixel_projection.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
 #include "render/render_stats.h"
@@ -218,13 +219,7 @@ void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int
                  &depth);
     float strength = std::clamp((depth - 0.999f) / 0.001f, 0.0f, 1.0f);
     if (strength <= 0) continue;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    const PixelProjection pixels(width, height);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
@@ -249,10 +244,6 @@ void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int
       glEnd();
     }
     glColor4f(1, 1, 1, 1);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glAlphaFunc(GL_GREATER, kAlphaCutout);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "render/pixel_projection.h"
 #include "render/text_draw.h"
 
 namespace br {
@@ -16,25 +17,6 @@ constexpr float kPausedLine = 1.0f / 10;
 constexpr float kTourNameLine = 1.0f / 16;
 constexpr float kMinimumLine = 10.0f;     // pixels: below this the letters blur together
 constexpr float kProgressHeight = 0.22f;  // of the frame, from the bottom
-
-// Pixel coordinates with the origin at the bottom left, for the duration of one screen.
-struct PixelProjection {
-  PixelProjection(int width, int height) {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-  }
-  ~PixelProjection() {
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-  }
-};
 
 float line_height(int height, float share) {
   return std::max(kMinimumLine, share * static_cast<float>(height));
