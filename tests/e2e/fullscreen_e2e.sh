@@ -10,22 +10,10 @@ frames_tool="$2"
 screen_width=1280
 screen_height=720
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 ${screen_width}x${screen_height}x24" "$0" "$game" "$frames_tool"
-fi
+source "$(dirname "$0")/game_run.sh"
+need_display ${screen_width}x${screen_height} "$0" "$game" "$frames_tool"
 
-tmp="$(mktemp -d)"
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/log" ] && grep -v "^.\{13\}t=" "$tmp/log" | sed 's/^/  log: /' >&2
-  exit 1
-}
+make_scratch
 
 read -r screen_width screen_height < <(xdotool getdisplaygeometry) ||
   fail "could not read the screen's size"

@@ -1,28 +1,17 @@
 #!/usr/bin/env bash
-# A ride on the default track with keys pressed from outside: Tab to the chase camera, throttle held, then steering. The recorded video must show a picture
-# that keeps changing, ending far from the first one, and the printed camera must have
-# followed the bike away from the grid.
+# A ride on the default track with keys pressed from outside: Tab to the chase camera,
+# throttle held, then steering. The recorded video must show a picture that keeps changing,
+# ending far from the first one, and the printed camera must have followed the bike away from
+# the grid.
 #   ride_e2e.sh BERMRIDER VIDEO_FRAMES
 set -u
 game="$1"
 frames_tool="$2"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$game" "$frames_tool"
-fi
+source "$(dirname "$0")/game_run.sh"
+need_display 1280x720 "$0" "$game" "$frames_tool"
 
-tmp="$(mktemp -d)"
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/log" ] && grep -v "^.\{13\}t=" "$tmp/log" | sed 's/^/  log: /' >&2
-  exit 1
-}
+make_scratch
 
 # A small window keeps the video small; 30 frames a second of world time each.
 mkdir -p "$tmp/home/Bermrider"

@@ -5,17 +5,10 @@
 set -u
 game="$1"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$game"
-fi
+source "$(dirname "$0")/game_run.sh"
+need_display 1280x1024 "$0" "$game"
 
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/log" ] && sed 's/^/  log: /' "$tmp/log" | grep -v GL_EXTENSIONS >&2
-  exit 1
-}
+make_scratch
 
 XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[quit-after:200][dialogs:off]" \
   timeout 90 "$game" --track rabbithill >"$tmp/out" 2>"$tmp/err"

@@ -5,22 +5,10 @@ set -u
 game="$1"
 close_window="$2"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source "$(dirname "$0")/game_run.sh"
+need_display 1280x1024 "$0" "$@"
 
-tmp="$(mktemp -d)"
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/log" ] && sed 's/^/  log: /' "$tmp/log" >&2
-  exit 1
-}
+make_scratch
 
 # quit-after only as a backstop: the close must end the game long before.
 XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" \

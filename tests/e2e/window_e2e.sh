@@ -7,23 +7,10 @@ game="$1"
 shift
 extra_options="$*"
 
-# Without a display, run on a virtual one with Mesa's software renderer.
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$game" "$@"
-fi
+source "$(dirname "$0")/game_run.sh"
+need_display 1280x1024 "$0" "$game" "$@"
 
-tmp="$(mktemp -d)"
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/log" ] && sed 's/^/  log: /' "$tmp/log" >&2
-  exit 1
-}
+make_scratch
 
 # At least 640 frames: the loop never runs faster than one 1/128 s step per frame, so the
 # game stays up for five seconds or more, time enough to find its window and type.

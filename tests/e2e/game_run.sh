@@ -1,0 +1,28 @@
+# Sourced by the end-to-end scripts that run the real game.
+
+# Runs the calling script again on a virtual screen (WIDTHxHEIGHT, Mesa's software renderer)
+# when there is no display.
+#   need_display 1280x720 "$0" ARGS...
+need_display() {
+  local screen="$1"
+  shift
+  if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
+  fi
+}
+
+# A private folder in $tmp (the game's home goes in it), removed at exit together with a game
+# still running as $game_pid.
+make_scratch() {
+  tmp="$(mktemp -d)"
+  game_pid=""
+  trap 'if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null; fi; rm -rf "$tmp"' EXIT
+}
+
+# Ends the test with its reason and the game's log, less the per-picture camera lines and the
+# long extension list.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$tmp/log" ] && grep -v -e "^.\{13\}t=" -e GL_EXTENSIONS "$tmp/log" | sed 's/^/  log: /' >&2
+  exit 1
+}
