@@ -106,7 +106,7 @@ struct SessionState {
   bool network = false;           // the line-up came from a game server
   bool reload_requested = false;  // the next session loads the track again
   int race_laps = 0;
-  int32_t duration_frames = 0;  // 0 = no time limit
+  int32_t duration_frames = 0;       // 0 = no time limit
   int total_laps = kUnlimitedLaps;   // the lap that finishes the race, once known
   int halfway_lap = kUnlimitedLaps;  // half distance, for the finish flagger
   // Robots and the bike drawing measure their settling time from here (5 s of steps).
@@ -152,7 +152,7 @@ struct World {
 
   SessionState session;
   LineDatabase lines;  // the robots' lines of the loaded track and skill
-  TrackState track;  // the track list and the loaded track
+  TrackState track;    // the track list and the loaded track
   Physics physics;
   bool stock_shapes = false;  // the generic collision shapes are the ones the game ships
   // Extra ticks a crash lasts, by the rider's crash count (at most 15); only the game server
@@ -162,7 +162,7 @@ struct World {
   // Network facts the loop reads: a server address is set (online), and its socket is open.
   bool online = false;
   bool connected = false;
-  int local_slot = -1;                  // the slot the game server gave this client; -1 = none
+  int local_slot = -1;  // the slot the game server gave this client; -1 = none
 
   // Main-loop state.
   bool paused = false;
@@ -171,14 +171,14 @@ struct World {
   int menu = kNoMenu;
   int menu_selection = 0;
   MenuKeys menu_keys;
-  int capturing_binding = -1;          // binding being captured, -1 = none
-  float free_camera_angle = 0.0f;      // radians
-  float free_camera_distance = 10.0f;  // feet
-  float free_camera_height = 5.0f;     // feet
+  int capturing_binding = -1;                    // binding being captured, -1 = none
+  float free_camera_angle = 0.0f;                // radians
+  float free_camera_distance = 10.0f;            // feet
+  float free_camera_height = 5.0f;               // feet
   std::array<double, 3> free_camera_position{};  // world, feet
   bool camera_tour_auto = false;
   float zoom_speed = 0.0f;
-  float previous_tour_toggle = 0.0f;       // channel 6 of the previous step, for its edge
+  float previous_tour_toggle = 0.0f;  // channel 6 of the previous step, for its edge
   // One opacity per rider slot: 1 drawn solid, below 1 blended, 0 not drawn.
   std::array<float, kRiderSlots> rider_opacity{};
   int screenshot_counter = 0;  // the last shot's number; 0 until the first shot

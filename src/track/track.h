@@ -10,9 +10,9 @@
 
 #include "files/digest.h"
 #include "race/timing_gates.h"
+#include "render/terrain_lod.h"
 #include "track/roost_pool.h"
 #include "track/scenery.h"
-#include "render/terrain_lod.h"
 #include "track/terrain.h"
 
 namespace br {
@@ -41,7 +41,7 @@ struct TrackState {
   Terrain terrain;
   Scenery scenery;     // what stands on the ground, the lighting and the cameras
   TrackTiming timing;  // start positions, timing gates and lap lists
-  TerrainLod lod;  // the renderer's detail tree over `terrain`
+  TerrainLod lod;      // the renderer's detail tree over `terrain`
   RoostPool roost;
 };
 

@@ -14,8 +14,8 @@
 #include "bike/shape_cache.h"
 #include "bike/terrain_contacts.h"
 #include "render/model_cache.h"
-#include "shell/world_tick.h"
 #include "render/texture_cache.h"
+#include "shell/world_tick.h"
 #include "support/bike_world.h"
 #include "track/scenery.h"
 

@@ -134,9 +134,7 @@ TEST(TyreGround, RollingResistanceGrowsWithSpeedUpToOneFootPerSecondThenHolds) {
 
 class BikeOnGround : public ::testing::Test {
  protected:
-  void SetUp() override {
-    br_test::open_bike_world(BR_DATA_DIR);
-  }
+  void SetUp() override { br_test::open_bike_world(BR_DATA_DIR); }
   void TearDown() override { br_test::close_bike_world(); }
   Bike& add_bike(int slot) {
     g_world.slots[slot].bike = build_bike(g_world, "crf450(2013)", 0, "7", "", "", "", "");

@@ -1,5 +1,4 @@
 // Textures and models through a real OpenGL context (Mesa's software renderer under Xvfb).
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -13,8 +12,9 @@
 #include "render/render_settings.h"
 #include "render/render_stats.h"
 #include "render/texture_cache.h"
-#include "support/temp_dir.h"
 #include "support/data_dirs.h"
+#include "support/gl_window.h"
+#include "support/temp_dir.h"
 
 namespace br {
 namespace {
@@ -24,14 +24,7 @@ using br_test::write_file;
 class GlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY") || SDL_Init(SDL_INIT_VIDEO) != 0) {
-      GTEST_SKIP() << "no display";
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    window_ = SDL_CreateWindow("gl test", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_) context_ = SDL_GL_CreateContext(window_);
-    if (!context_) GTEST_SKIP() << "no OpenGL context: " << SDL_GetError();
+    if (!gl_.open("gl test", 64)) GTEST_SKIP() << gl_.why();
     br_test::use_data_directory(dir.path().string());
     render_settings() = RenderSettings{};
     render_gl_install();
@@ -39,19 +32,16 @@ class GlTest : public ::testing::Test {
     }
   }
   void TearDown() override {
-    if (context_) {
+    if (gl_.is_open()) {
       texture_delete_all();
       model_delete_all();
       render_gl_uninstall();
-      SDL_GL_DeleteContext(context_);
     }
-    if (window_) SDL_DestroyWindow(window_);
-    SDL_Quit();
+    gl_.close();
     br_test::restore_data_directories();
     render_settings() = RenderSettings{};
   }
-  SDL_Window* window_ = nullptr;
-  SDL_GLContext context_ = nullptr;
+  br_test::GlWindow gl_;
   br_test::TempDir dir;
 };
 

@@ -1,6 +1,5 @@
 // The frame's drawing order through a real OpenGL context (Mesa under Xvfb): the background
 // without sky pictures, fog, and the lens flare that a billboard in front of the sun hides.
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "support/data_dirs.h"
+#include "support/gl_window.h"
 #include "support/temp_dir.h"
 
 namespace br {
@@ -23,14 +23,7 @@ constexpr int kSize = 64;
 class SceneGlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY") || SDL_Init(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no display";
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    window_ =
-        SDL_CreateWindow("scene test", 0, 0, kSize, kSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_) context_ = SDL_GL_CreateContext(window_);
-    if (!context_) GTEST_SKIP() << "no OpenGL context: " << SDL_GetError();
+    if (!gl_.open("scene test", kSize, 16)) GTEST_SKIP() << gl_.why();
     br_test::use_data_directory(dir.path().string());
     render_settings() = RenderSettings{};
     render_gl_install();
@@ -53,15 +46,13 @@ class SceneGlTest : public ::testing::Test {
     }
   }
   void TearDown() override {
-    if (context_) {
+    if (gl_.is_open()) {
       world_reset();
       terrain_gl_release();
       texture_delete_all();
       render_gl_uninstall();
-      SDL_GL_DeleteContext(context_);
     }
-    if (window_) SDL_DestroyWindow(window_);
-    SDL_Quit();
+    gl_.close();
     br_test::restore_data_directories();
     render_settings() = RenderSettings{};
   }
@@ -83,8 +74,7 @@ class SceneGlTest : public ::testing::Test {
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     return rgb;
   }
-  SDL_Window* window_ = nullptr;
-  SDL_GLContext context_ = nullptr;
+  br_test::GlWindow gl_;
   br_test::TempDir dir;
   ViewCamera camera_;
 };

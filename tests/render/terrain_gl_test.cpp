@@ -1,5 +1,4 @@
 // The ground drawn through a real OpenGL context from a fixed camera (Mesa under Xvfb).
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "support/data_dirs.h"
+#include "support/gl_window.h"
 #include "support/temp_dir.h"
 
 namespace br {
@@ -23,14 +23,7 @@ constexpr int kSize = 64;
 class TerrainGlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY") || SDL_Init(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no display";
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    window_ =
-        SDL_CreateWindow("terrain test", 0, 0, kSize, kSize, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_) context_ = SDL_GL_CreateContext(window_);
-    if (!context_) GTEST_SKIP() << "no OpenGL context: " << SDL_GetError();
+    if (!gl_.open("terrain test", kSize, 16)) GTEST_SKIP() << gl_.why();
     br_test::use_data_directory(dir.path().string());
     render_settings() = RenderSettings{};
     render_gl_install();
@@ -38,19 +31,16 @@ class TerrainGlTest : public ::testing::Test {
     }
   }
   void TearDown() override {
-    if (context_) {
+    if (gl_.is_open()) {
       terrain_gl_release();
       texture_delete_all();
       render_gl_uninstall();
-      SDL_GL_DeleteContext(context_);
     }
-    if (window_) SDL_DestroyWindow(window_);
-    SDL_Quit();
+    gl_.close();
     br_test::restore_data_directories();
     render_settings() = RenderSettings{};
   }
-  SDL_Window* window_ = nullptr;
-  SDL_GLContext context_ = nullptr;
+  br_test::GlWindow gl_;
   br_test::TempDir dir;
 };
 

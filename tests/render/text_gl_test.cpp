@@ -1,6 +1,5 @@
 // Text and the title screen drawn through the game's OpenGL path into an off-screen frame
 // (Mesa's software renderer under Xvfb) and read back.
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -16,8 +15,9 @@
 #include "render/render_gl.h"
 #include "render/text_draw.h"
 #include "render/title_screen.h"
-#include "support/temp_dir.h"
 #include "support/data_dirs.h"
+#include "support/gl_window.h"
+#include "support/temp_dir.h"
 
 namespace br {
 namespace {
@@ -27,14 +27,7 @@ using Rgb = std::array<int, 3>;
 class TextGlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY") || SDL_Init(SDL_INIT_VIDEO) != 0) {
-      GTEST_SKIP() << "no display";
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    window_ = SDL_CreateWindow("text test", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_) context_ = SDL_GL_CreateContext(window_);
-    if (!context_) GTEST_SKIP() << "no OpenGL context: " << SDL_GetError();
+    if (!gl_.open("text test", 64)) GTEST_SKIP() << gl_.why();
     if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) {
       GTEST_SKIP() << "no framebuffer objects";
     }
@@ -42,16 +35,14 @@ class TextGlTest : public ::testing::Test {
     render_gl_install();
   }
   void TearDown() override {
-    if (context_) {
+    if (gl_.is_open()) {
       if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
       if (colour_) glDeleteRenderbuffers(1, &colour_);
       game_fonts() = GameFonts{};
       texture_delete_all();
       render_gl_uninstall();
-      SDL_GL_DeleteContext(context_);
     }
-    if (window_) SDL_DestroyWindow(window_);
-    SDL_Quit();
+    gl_.close();
     br_test::restore_data_directories();
   }
 
@@ -108,8 +99,7 @@ class TextGlTest : public ::testing::Test {
     return font;
   }
 
-  SDL_Window* window_ = nullptr;
-  SDL_GLContext context_ = nullptr;
+  br_test::GlWindow gl_;
   GLuint framebuffer_ = 0, colour_ = 0;
   int width_ = 0, height_ = 0;
   br_test::TempDir dir;
