@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_home.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
-#include "files/data_index.h"
 #include "race/session.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
@@ -74,12 +74,8 @@ int main(int argc, char** argv) {
   SDL_GL_SetSwapInterval(0);
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
-  // A throw-away home, so the benchmark never touches the player's own.
-  std::string pattern = (std::filesystem::temp_directory_path() / "brbench-XXXXXX").string();
-  std::string home = mkdtemp(pattern.data());
-  setenv("XDG_DATA_HOME", home.c_str(), 1);
-  setenv("BR_HOME", data.c_str(), 1);
-  br::data_files_reset();
+  const BenchHome home(data);
+  if (!home.ok()) return 1;
   br::world_reset();
   br::render_gl_install();
   br::install_rider_skinning();

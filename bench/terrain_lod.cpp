@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "files/data_index.h"
+#include "bench_home.h"
 #include "shell/world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
@@ -32,12 +32,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_terrain_lod <data directory>\n");
     return 1;
   }
-  // A throw-away home, so the benchmark never touches the player's own.
-  std::string pattern = (std::filesystem::temp_directory_path() / "brbench-XXXXXX").string();
-  std::string home = mkdtemp(pattern.data());
-  setenv("XDG_DATA_HOME", home.c_str(), 1);
-  setenv("BR_HOME", data.c_str(), 1);
-  br::data_files_reset();
+  const BenchHome home(data);
+  if (!home.ok()) return 1;
   br::world_reset();
   if (!br::load_track("rabbithill")) {
     std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
@@ -82,6 +78,5 @@ int main(int argc, char** argv) {
   std::printf("rut update: %d frames at a budget of %lld, %.0f us in all\n", frames,
               static_cast<long long>(br::kTerrainLodFrameBudget), microseconds_since(start));
   br::free_track();
-  std::filesystem::remove_all(home);
   return 0;
 }

@@ -16,11 +16,11 @@
 #include <memory>
 #include <string>
 
+#include "bench_home.h"
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "bike/bike_step.h"
 #include "bike/physics_world.h"
-#include "files/data_index.h"
 #include "shell/stability.h"
 #include "shell/world.h"
 #include "track/terrain_queries.h"
@@ -147,12 +147,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_world_tick [bikes 1-160] [seconds] [data directory]\n");
     return 1;
   }
-  // A throw-away home, so the benchmark never touches the player's own.
-  std::string pattern = (std::filesystem::temp_directory_path() / "brbench-XXXXXX").string();
-  std::string home = mkdtemp(pattern.data());
-  setenv("XDG_DATA_HOME", home.c_str(), 1);
-  setenv("BR_HOME", data.c_str(), 1);
-  br::data_files_reset();
+  const BenchHome home(data);
+  if (!home.ok()) return 1;
   br::world_reset();
   if (!br::load_track("rabbithill")) {
     std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
@@ -212,6 +208,5 @@ int main(int argc, char** argv) {
   br::physics_world_close(*ref);
   br::physics_world_close(w);
   br::free_track();
-  std::filesystem::remove_all(home);
   return 0;
 }
