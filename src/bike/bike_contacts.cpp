@@ -5,23 +5,15 @@
 
 #include "bike/crash.h"
 #include "bike/physics_world.h"
+#include "bike/sphere_contact.h"
 
 namespace br {
 namespace {
 
 using V3 = std::array<double, 3>;
 
-// A firm push between two machines; each sphere's own factors scale it.
-constexpr double kBikeSpring = 5000;  // lb/ft
-constexpr double kBikeDamper = 250;   // lb per ft/s
-constexpr double kHardHit = 20 * 20;  // (ft/s)^2
-
 constexpr unsigned kWheelsAndForks =
     (1u << kBodyFrontWheel) | (1u << kBodyRearWheel) | (1u << kBodyForkLower);
-
-constexpr PartFile kShapeOf[kBodyCount] = {kFrameShape,     kFrontWheelShape, kRearWheelShape,
-                                           kForkUpperShape, kForkLowerShape,  kSwingarmShape,
-                                           kRiderShape};
 
 V3 to_v3(const dReal* v) {
   return {v[0], v[1], v[2]};
@@ -54,33 +46,9 @@ int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_
     V3 ca = sphere_centre(body_a, sa);
     for (const ShapeSphere& sb : shape_b.spheres) {
       V3 cb = sphere_centre(body_b, sb);
-      V3 d = {ca[0] - cb[0], ca[1] - cb[1], ca[2] - cb[2]};
-      double sum = sa.radius + sb.radius;
-      double dist2 = square(d);
-      if (dist2 >= sum * sum) continue;
-      if (!solid) {
-        ++made;
-        continue;
-      }
-      double dist = std::sqrt(dist2);
-      V3 n = dist > 1e-9 ? V3{d[0] / dist, d[1] / dist, d[2] / dist} : V3{0, 1, 0};
-      double depth = sum - dist;
-      SoftContact soft = soft_contact(kBikeSpring * sa.stiffness * sb.stiffness,
-                                      kBikeDamper * sa.damping * sb.damping, w.step);
-      dContact contact{};
-      contact.surface.mode = dContactApprox1 | dContactSoftERP | dContactSoftCFM;
-      contact.surface.mu = std::min(sa.friction, sb.friction);
-      contact.surface.soft_erp = soft.erp;
-      contact.surface.soft_cfm = soft.cfm;
-      for (int i = 0; i < 3; ++i) {
-        // Halfway through the overlap; the normal pushes a's body away from b's.
-        contact.geom.pos[i] = ca[i] - n[i] * (sa.radius - depth / 2);
-        contact.geom.normal[i] = n[i];
-      }
-      contact.geom.depth = depth;
-      dJointID j = dJointCreateContact(w.physics.world, w.physics.contacts, &contact);
-      dJointAttach(j, body_a, body_b);
-      ++made;
+      const bool touched = solid ? touch_spheres(w, body_a, sa, ca, body_b, sb, cb)
+                                 : spheres_overlap(sa, ca, sb, cb);
+      made += touched ? 1 : 0;
     }
   }
   return made;
@@ -91,7 +59,7 @@ bool hit_hard(dBodyID rider, dBodyID other) {
   V3 v = to_v3(dBodyGetLinearVel(rider));
   dVector3 ov;
   dBodyGetPointVel(other, at[0], at[1], at[2], ov);
-  return square({v[0] - ov[0], v[1] - ov[1], v[2] - ov[2]}) > kHardHit;
+  return square({v[0] - ov[0], v[1] - ov[1], v[2] - ov[2]}) > kHardHitSpeed2;
 }
 
 }  // namespace
@@ -100,7 +68,7 @@ BikeBound bike_bound(const Bike& bike) {
   const dReal* frame = dBodyGetPosition(bike.bodies[kBodyFrame]);
   BikeBound out{{frame[0], frame[1], frame[2]}, 0};
   for (int i = 0; i < kBodyCount; ++i) {
-    const CollisionShape* shape = bike.parts.shapes[kShapeOf[i]];
+    const CollisionShape* shape = bike.parts.shapes[kBodyShapeFiles[i]];
     if (!shape) continue;
     V3 p = to_v3(dBodyGetPosition(bike.bodies[i]));
     V3 d = {p[0] - out.centre[0], p[1] - out.centre[1], p[2] - out.centre[2]};
@@ -118,10 +86,10 @@ bool bounds_apart(const BikeBound& a, const BikeBound& b) {
 BikeHits bike_contacts(World& w, Bike& a, Bike& b, bool solid) {
   BikeHits hits;
   for (int i = 0; i < kBodyCount; ++i) {
-    const CollisionShape* shape_a = a.parts.shapes[kShapeOf[i]];
+    const CollisionShape* shape_a = a.parts.shapes[kBodyShapeFiles[i]];
     if (!shape_a) continue;
     for (int j = 0; j < kBodyCount; ++j) {
-      const CollisionShape* shape_b = b.parts.shapes[kShapeOf[j]];
+      const CollisionShape* shape_b = b.parts.shapes[kBodyShapeFiles[j]];
       if (!shape_b) continue;
       int made = touch(w, a.bodies[i], *shape_a, b.bodies[j], *shape_b, solid);
       if (made == 0) continue;
