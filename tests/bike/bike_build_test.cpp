@@ -11,25 +11,15 @@
 #include "files/data_index.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 
 namespace br {
 namespace {
 
 class BikeBuild : public ::testing::Test {
  protected:
-  void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
-  }
-  void TearDown() override {
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    shape_cache_clear();
-    br_test::restore_data_directories();
-  }
+  void SetUp() override { br_test::open_bike_world(BR_DATA_DIR); }
+  void TearDown() override { br_test::close_bike_world(); }
   BikePtr build(const std::string& model, const std::string& bike_texture = "") {
     return build_bike(g_world, model, 0, "17", "", "", bike_texture, "");
   }

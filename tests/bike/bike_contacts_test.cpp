@@ -8,7 +8,7 @@
 #include "bike/physics_world.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 
 namespace br {
 namespace {
@@ -16,9 +16,7 @@ namespace {
 class BikeContacts : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
+    br_test::open_bike_world(BR_DATA_DIR);
     dWorldSetGravity(g_world.physics.world, 0, 0, 0);
     a = build_bike(g_world, "crf450(2013)", 0, "1", "", "", "", "");
     b = build_bike(g_world, "kx250f(2013)", 0, "2", "", "", "", "");
@@ -26,10 +24,7 @@ class BikeContacts : public ::testing::Test {
   void TearDown() override {
     a.reset();
     b.reset();
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    br_test::restore_data_directories();
+    br_test::close_bike_world();
   }
   static void put(Bike& bike, double heading, std::array<double, 3> at,
                   std::array<double, 3> velocity) {

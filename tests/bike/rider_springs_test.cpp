@@ -7,7 +7,7 @@
 #include "bike/physics_world.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
-#include "support/data_dirs.h"
+#include "support/bike_world.h"
 
 namespace br {
 namespace {
@@ -15,17 +15,12 @@ namespace {
 class RiderSprings : public ::testing::Test {
  protected:
   void SetUp() override {
-    br_test::use_data_directory(BR_DATA_DIR);
-    world_reset();
-    physics_world_open(g_world);
+    br_test::open_bike_world(BR_DATA_DIR);
     bike = build_bike(g_world, "crf450(2013)", 0, "5", "", "", "", "");
   }
   void TearDown() override {
     bike.reset();
-    physics_world_close(g_world);
-    texture_delete_all();
-    model_delete_all();
-    br_test::restore_data_directories();
+    br_test::close_bike_world();
   }
   BikePtr bike;
 };
