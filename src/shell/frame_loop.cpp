@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/world_sound.h"
 #include "bike/controls.h"
 #include "platform/devices.h"
 #include "platform/log.h"
@@ -263,7 +264,10 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (w.connected) w.paused = false;
     if (!w.session.loaded) w.view_mode = kViewTitle;
     bool server_heard = !w.connected || w.last_server_frame > 0;
-    if (!w.paused && w.view_mode != kViewTitle && server_heard) world_tick(w);
+    if (!w.paused && w.view_mode != kViewTitle && server_heard) {
+      world_tick(w);
+      record_audio_step(w);
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bikes.h"
+#include "engine_sounds.h"
 #include "pictures.h"
 #include "shapes.h"
 #include "tracks.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   ok &= kit::write_fonts(root);
   ok &= kit::write_bikes(root);
   ok &= kit::write_rider(root);
+  ok &= kit::write_engine_sounds(root);
   ok &= kit::build_rabbithill(root);
   ok &= kit::build_foundry(root);
   if (!ok) {
