@@ -77,7 +77,6 @@ void fire(EngineSound& s, int k, int count, float rpm, float load) {
   float hz = std::clamp(r * t.firings_per_rev / 60, kMinFiringHz, kMaxFiringHz);
   if (!std::isfinite(hz)) hz = kMinFiringHz;
   s.firing_hz = hz;
-  s.cycle_step = cycle_step_of(hz);
 
   const float u = rows.fraction, v = columns.fraction;
   const int cells[kEngineVoices][2] = {{rows.low, columns.low},
@@ -94,7 +93,6 @@ void fire(EngineSound& s, int k, int count, float rpm, float load) {
 void reset_state(EngineSound& s) {
   std::fill(s.delay_line.begin(), s.delay_line.end(), 0.0f);
   s.firing_hz = 10;
-  s.cycle_step = cycle_step_of(s.firing_hz);
   s.presence = 1;
   s.previous_rpm = 1000;
   s.write_position = kFirstWritePosition;
@@ -187,6 +185,7 @@ void synthesise(EngineSound& s, float rpm, float load, std::span<float> out) {
   float* line = s.delay_line.data();
   const int count = static_cast<int>(out.size());
   int w = s.write_position;
+  int32_t cycle_step = cycle_step_of(s.firing_hz);
   for (int k = 0; k < count; ++k) {
     float y = 0;
     for (int i = 0; i < kPipeTaps; ++i) {
@@ -203,10 +202,11 @@ void synthesise(EngineSound& s, float rpm, float load, std::span<float> out) {
     line[w] = y;
     out[static_cast<size_t>(k)] = y;
 
-    s.cycle_phase += s.cycle_step;
+    s.cycle_phase += cycle_step;
     if (s.cycle_phase > 0xFFFFFF) {
       s.cycle_phase -= 1 << 24;
       fire(s, k, count, rpm, load);
+      cycle_step = cycle_step_of(s.firing_hz);
     }
     w = (w + 1) & kDelayMask;
   }

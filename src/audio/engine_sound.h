@@ -59,7 +59,6 @@ struct EngineSound {
   EngineTuning tuning;
   std::vector<float> delay_line = std::vector<float>(kEngineStreamSamples);
   float firing_hz = 10;
-  int32_t cycle_step = 0;  // added to the cycle phase per sample, from firing_hz
   float presence = 1;      // demo riders that are not on the track play at 0
   float previous_rpm = 1000;
   int write_position = kFirstWritePosition;

@@ -80,5 +80,31 @@ TEST(FiringFrequency, StrongestLowFrequencyIsTheFiringRate) {
   br_test::restore_data_directories();
 }
 
+TEST(FiringFrequency, EveryClassHasItsOwnVoice) {
+  br_test::use_data_directory(BR_DEFAULT_DATA_DIR);
+  // Each class's tuning brings the data set's table of that engine.
+  for (const char* engine_class : {"450f", "250f", "250", "125", "50"}) {
+    EngineSound s;
+    AudioDevice* device = audio_open_readback(kMixRate, kBlockFrames);
+    ASSERT_TRUE(init_engine_sound(s, device, engine_class, ""));
+    EXPECT_EQ(s.tuning.table->name, std::string("@sounds/") + engine_class + ".soundtable");
+    EXPECT_GE(s.tuning.table->rows, 6) << engine_class;
+    free_engine_sound(s);
+    audio_close(device);
+  }
+  // At one engine speed the big four-stroke is the darkest and the little two-stroke the
+  // brightest: its small pipe rings high.
+  double bright[3];
+  const char* classes[3] = {"450f", "250", "50"};
+  for (int i = 0; i < 3; ++i) {
+    std::vector<float> heard = hold_engine(classes[i], 6000, 10, 2.0);
+    bright[i] = br_test::share_above(heard, kMixRate, 1000);
+    std::printf("%-4s at 6000 rpm: %.3f of the rms above 1 kHz\n", classes[i], bright[i]);
+  }
+  EXPECT_LT(bright[0], bright[1]);
+  EXPECT_LT(bright[1], bright[2]);
+  br_test::restore_data_directories();
+}
+
 }  // namespace
 }  // namespace br

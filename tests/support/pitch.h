@@ -16,6 +16,20 @@ inline double rms(std::span<const float> x) {
   return x.empty() ? 0 : std::sqrt(sum / static_cast<double>(x.size()));
 }
 
+// How bright a recording is: the rms of what lies above `hz` (a first-order high-pass) over
+// the rms of the whole.
+inline double share_above(std::span<const float> x, double rate, double hz) {
+  const double a = std::exp(-2 * 3.14159265358979323846 * hz / rate);
+  double y = 0, previous = 0, sum = 0;
+  for (float v : x) {
+    y = a * (y + v - previous);
+    previous = v;
+    sum += y * y;
+  }
+  double whole = rms(x);
+  return whole > 0 ? std::sqrt(sum / static_cast<double>(x.size())) / whole : 0;
+}
+
 // The frequency (Hz) between `low` and `high` where the spectrum of `x` peaks, to a tenth of
 // a hertz. The recording is first averaged down to a rate a few times `high`, then a
 // Hann-windowed Fourier sum is taken on a grid of 0.1 Hz.
