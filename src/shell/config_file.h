@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -2,7 +2,7 @@
 // axis handles, the fixed menu keys, and the mouse position read every frame.
 #pragma once
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -8,8 +8,8 @@
 #include "render/model_cache.h"
 #include "render/render_files.h"
 #include "render/render_settings.h"
-#include "shell/world.h"
 #include "track/terrain_queries.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

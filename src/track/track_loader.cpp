@@ -7,12 +7,12 @@
 #include "files/messages.h"
 #include "platform/log.h"
 #include "render/texture_cache.h"
-#include "shell/progress_text.h"
-#include "shell/world.h"
 #include "track/height_field.h"
 #include "track/track_digest.h"
 #include "track/track_list.h"
 #include "track/track_steps.h"
+#include "world/progress_text.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

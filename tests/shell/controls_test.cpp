@@ -6,8 +6,8 @@
 #include "platform/devices.h"
 #include "platform/event_queue.h"
 #include "shell/frame_loop.h"
-#include "shell/settings.h"
 #include "shell/video_modes.h"
+#include "world/settings.h"
 
 namespace {
 
