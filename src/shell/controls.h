@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/event_queue.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

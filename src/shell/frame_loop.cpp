@@ -8,8 +8,8 @@
 #include "platform/devices.h"
 #include "platform/log.h"
 #include "race/session.h"
+#include "render/view_cameras.h"
 #include "shell/controls.h"
-#include "shell/view_cameras.h"
 #include "shell/world_tick.h"
 
 namespace br {

@@ -311,12 +311,13 @@ TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
   EXPECT_TRUE(std::filesystem::is_symlink(path));
   EXPECT_EQ(br_test::read_file(dir.file("dotfiles/config")), br::config_write(w));
 
-  // A directory that does not exist, or a directory in the file's place: nothing written.
-  EXPECT_FALSE(br::config_write_file(w, dir.file("missing/config")));
+  // A directory in the file's place: nothing written. A missing directory is made, as for
+  // every file the game writes.
   std::filesystem::create_directory(dir.file("taken"));
   EXPECT_FALSE(br::config_write_file(w, dir.file("taken")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken")));
   EXPECT_EQ(entries(), 3);  // the link, its directory and "taken"
+  EXPECT_TRUE(br::config_write_file(w, dir.file("missing/config")));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("dotfiles")),
                           std::filesystem::directory_iterator()),
             1);

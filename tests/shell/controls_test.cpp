@@ -7,8 +7,8 @@
 #include "platform/event_queue.h"
 #include "platform/pads.h"
 #include "shell/frame_loop.h"
-#include "shell/settings.h"
 #include "shell/video_modes.h"
+#include "world/settings.h"
 
 namespace {
 

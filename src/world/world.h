@@ -11,12 +11,12 @@
 
 #include "race/line_file.h"
 #include "render/hud_textures.h"
-#include "shell/bindings.h"
-#include "shell/command_line.h"
-#include "shell/demo_list.h"
-#include "shell/render_detail.h"
-#include "shell/settings.h"
 #include "track/track.h"
+#include "world/bindings.h"
+#include "world/command_line_options.h"
+#include "world/demo_list.h"
+#include "world/render_detail.h"
+#include "world/settings.h"
 
 // The physics engine's handles, declared as the engine declares them.
 struct dxWorld;
