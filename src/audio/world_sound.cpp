@@ -9,7 +9,7 @@
 #include "bike/bike.h"
 #include "bike/controls.h"
 #include "bike/drivetrain.h"
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 namespace br {
 namespace {

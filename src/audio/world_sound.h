@@ -6,7 +6,7 @@
 #include <string>
 
 #include "audio/engine_sound.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -6,7 +6,7 @@
 #include "render/render_stats.h"
 #include "render/rider_pose.h"
 #include "render/scene_draw.h"
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 namespace br {
 namespace {

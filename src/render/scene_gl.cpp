@@ -13,7 +13,7 @@
 #include "render/render_stats.h"
 #include "render/scene_draw.h"
 #include "render/terrain_draw.h"
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 namespace br {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "bike_style.h"
 #include "jm_writer.h"
-#include "shell/bike_models.h"
+#include "world/bike_models.h"
 
 namespace kit {
 
