@@ -3,6 +3,8 @@
 // 16 channels) done as its callback does it. Figures are this thread's processor time, as a
 // share of one core.
 //   bench_engine_sound [bikes=20] [seconds=20] [data directory]
+#include "audio/engine_sound.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +15,6 @@
 #include <vector>
 
 #include "audio/audio_device.h"
-#include "audio/engine_sound.h"
 #include "audio/sound_table.h"
 #include "bench_home.h"
 

@@ -117,11 +117,10 @@ AudioDriver make_readback_driver() {
 }  // namespace
 
 AudioDriver mixer_driver_entries() {
-  return {"mixer",         nullptr,          no_operation,     nullptr,
-          nothing_at_frame_end, no_readback, mixer_create,     mixer_duplicate,
-          mixer_destroy,   mixer_play,       mixer_stop,       mixer_set_rate,
-          mixer_set_volume, mixer_set_pan,   mixer_set_looping, mixer_position,
-          mixer_write};
+  return {"mixer",        nullptr,        no_operation,     nullptr,       nothing_at_frame_end,
+          no_readback,    mixer_create,   mixer_duplicate,  mixer_destroy, mixer_play,
+          mixer_stop,     mixer_set_rate, mixer_set_volume, mixer_set_pan, mixer_set_looping,
+          mixer_position, mixer_write};
 }
 
 const AudioDriver& readback_audio_driver() {

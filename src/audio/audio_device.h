@@ -21,9 +21,9 @@ struct AudioDevice;
 
 // What a driver is asked to open with.
 struct AudioOpenRequest {
-  int rate = 22050;          // output frames per second
-  int block_frames = 0;      // readback: frames per block
-  int channel_budget = 16;   // stream channels mixed at once
+  int rate = 22050;            // output frames per second
+  int block_frames = 0;        // readback: frames per block
+  int channel_budget = 16;     // stream channels mixed at once
   int mixahead_fragments = 8;  // 1/64 s fragments queued ahead of the speaker
 };
 

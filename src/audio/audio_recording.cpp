@@ -79,8 +79,8 @@ void recording_close(AudioRecording& r) {
   if (!r.file) return;
   if (r.wav) {
     // Past 4 GB the header cannot say the size; the open-ended one stays.
-    uint32_t bytes = r.data_bytes > kOpenEndedBytes ? kOpenEndedBytes
-                                                    : static_cast<uint32_t>(r.data_bytes);
+    uint32_t bytes =
+        r.data_bytes > kOpenEndedBytes ? kOpenEndedBytes : static_cast<uint32_t>(r.data_bytes);
     auto h = wav_header(r.rate, bytes);
     if (!data_seek(r.file.get(), 0) || data_write(r.file.get(), h.data(), h.size()) != h.size()) {
       note_failure(r);

@@ -43,15 +43,13 @@ bool apply_line(const char* line, EngineTuning& t) {
   std::string keyword = word;
   if (keyword == kBraapPipe) {
     PipeShape p = kFourStrokePipe;
-    std::sscanf(rest, "%f %f %f %d %d", &p.length, &p.taper, &p.gain, &p.first_tap,
-                &p.last_tap);
+    std::sscanf(rest, "%f %f %f %d %d", &p.length, &p.taper, &p.gain, &p.first_tap, &p.last_tap);
     if (!finite_all({p.length, p.taper, p.gain})) return false;
     set_pipe(t, p);
-  } else if (keyword == kBraapMinRpm || keyword == kBraapLowTorque ||
-             keyword == kBraapHighTorque) {
+  } else if (keyword == kBraapMinRpm || keyword == kBraapLowTorque || keyword == kBraapHighTorque) {
     float v = 0;
     if (std::sscanf(rest, "%f", &v) != 1 || !std::isfinite(v)) return false;
-    float& field = keyword == kBraapMinRpm     ? t.min_rpm
+    float& field = keyword == kBraapMinRpm      ? t.min_rpm
                    : keyword == kBraapLowTorque ? t.low_torque
                                                 : t.high_torque;
     field = v;

@@ -10,7 +10,7 @@ namespace br {
 namespace {
 
 constexpr int kDelayMask = kEngineStreamSamples - 1;
-constexpr float kMaxSynthValue = 16;  // the pipe's feedback never runs away past this
+constexpr float kMaxSynthValue = 16;      // the pipe's feedback never runs away past this
 constexpr double kCycleOne = 16777216.0;  // 2^24, one firing of cycle phase
 constexpr float kDopplerLimit = 8;
 constexpr double kCloseForDoppler = 1.0 / 1024;  // ft², listener on top of the bike
@@ -47,15 +47,15 @@ KeyPair key_pair(const std::vector<float>& keys, float v) {
 
 // Points a voice at the cycle a cell plays for firing number `cycle`, stretched so that it
 // lasts one period of `hz`.
-void start_voice(EngineVoice& v, const SoundCell& cell, float weight, uint32_t cycle,
-                 float hz) {
+void start_voice(EngineVoice& v, const SoundCell& cell, float weight, uint32_t cycle, float hz) {
   const double n = static_cast<double>(cell.samples->size());
   double j = cycle;
   if (!cell.remap.empty()) j = cell.remap[cycle % cell.remap.size()];
   double per_cycle = n / cell.cycles;
   v.samples = cell.samples.get();
   v.weight = weight;
-  v.phase = static_cast<int64_t>(std::floor(per_cycle * std::fmod(j, cell.cycles))) << kVoiceFractionBits;
+  v.phase = static_cast<int64_t>(std::floor(per_cycle * std::fmod(j, cell.cycles)))
+            << kVoiceFractionBits;
   v.increment = static_cast<int64_t>(
       std::floor(hz / kEngineSampleRate * per_cycle * (1 << kVoiceFractionBits)));
 }
@@ -85,8 +85,8 @@ void fire(EngineSound& s, int k, int count, float rpm, float load) {
                                        {rows.high, columns.high}};
   const float weights[kEngineVoices] = {(1 - u) * (1 - v), u * (1 - v), (1 - u) * v, u * v};
   for (int i = 0; i < kEngineVoices; ++i) {
-    start_voice(s.voices[static_cast<size_t>(i)], table.cell(cells[i][0], cells[i][1]),
-                weights[i], s.cycle_count, hz);
+    start_voice(s.voices[static_cast<size_t>(i)], table.cell(cells[i][0], cells[i][1]), weights[i],
+                s.cycle_count, hz);
   }
 }
 
@@ -189,7 +189,8 @@ void synthesise(EngineSound& s, float rpm, float load, std::span<float> out) {
   for (int k = 0; k < count; ++k) {
     float y = 0;
     for (int i = 0; i < kPipeTaps; ++i) {
-      y += t.tap_gain[static_cast<size_t>(i)] * line[(w + t.tap_offset[static_cast<size_t>(i)]) & kDelayMask];
+      y += t.tap_gain[static_cast<size_t>(i)] *
+           line[(w + t.tap_offset[static_cast<size_t>(i)]) & kDelayMask];
     }
     for (EngineVoice& v : s.voices) {
       int64_t at = v.phase >> kVoiceFractionBits;
@@ -250,8 +251,8 @@ void engine_sound_frame(EngineSound& s, const EngineReading& bike, float volume,
                         const Listener& listener) {
   if (!s.stream) return;
   int played = stream_position(s.device, s.stream);
-  int count = std::min((played - s.write_position + kSynthesisLead) & kDelayMask,
-                       kMaxSamplesPerFrame);
+  int count =
+      std::min((played - s.write_position + kSynthesisLead) & kDelayMask, kMaxSamplesPerFrame);
   const int start = s.write_position;
   std::vector<float> y(static_cast<size_t>(count));
   synthesise(s, bike.rpm, engine_load(s.tuning, bike.torque), y);

@@ -36,7 +36,7 @@ constexpr PipeShape kQuietPipe{1.0f, 1.0f, 0.0f, 0, 15};  // no resonance
 // What a .braap file tunes.
 struct EngineTuning {
   SoundTablePtr table;
-  float firings_per_rev = 1;  // 0.5 four-strokes, 1 two-strokes
+  float firings_per_rev = 1;                     // 0.5 four-strokes, 1 two-strokes
   float low_torque = -3.5f, high_torque = 3.5f;  // lb-ft at load 0 and load 1
   float min_rpm = kDefaultMinRpm;
   std::array<int, kPipeTaps> tap_offset{};  // kEngineStreamSamples - delay
@@ -59,7 +59,7 @@ struct EngineSound {
   EngineTuning tuning;
   std::vector<float> delay_line = std::vector<float>(kEngineStreamSamples);
   float firing_hz = 10;
-  float presence = 1;      // demo riders that are not on the track play at 0
+  float presence = 1;  // demo riders that are not on the track play at 0
   float previous_rpm = 1000;
   int write_position = kFirstWritePosition;
   int32_t cycle_phase = 0;  // 24 bits of fraction of a firing
@@ -95,7 +95,7 @@ using Vec3d = std::array<double, 3>;
 
 struct EngineReading {
   float rpm = 0;
-  float torque = 0;  // lb-ft
+  float torque = 0;              // lb-ft
   Vec3d position{}, velocity{};  // of the bike's frame, ft and ft/s
 };
 

@@ -49,7 +49,7 @@ struct Mixer {
   int channel_budget = 16;  // stream channels mixed per block, loudest first
   std::vector<std::unique_ptr<AudioStream>> streams;
   std::array<std::array<int16_t, 256>, kMixLevels> scale{};  // [level][unsigned sample]
-  std::vector<int32_t> left, right;                        // the latest block's sums
+  std::vector<int32_t> left, right;                          // the latest block's sums
   uint32_t next_order = 0;
 };
 

@@ -56,8 +56,8 @@ bool sdl_open(AudioDevice& d, const AudioOpenRequest& r) {
   want.format = AUDIO_S16SYS;
   want.channels = kOutputChannels;
   int mixahead = r.mixahead_fragments * r.rate / kFragmentsPerSecond;
-  want.samples = static_cast<Uint16>(
-      buffer_frames(std::min(mixahead / 2, r.rate / kBuffersPerSecondAtLeast)));
+  want.samples =
+      static_cast<Uint16>(buffer_frames(std::min(mixahead / 2, r.rate / kBuffersPerSecondAtLeast)));
   want.callback = mix_callback;
   want.userdata = &d;
   SDL_AudioDeviceID id =

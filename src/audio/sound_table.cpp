@@ -133,8 +133,7 @@ SoundTablePtr read_table(const std::string& name) {
     show_message("'%.512s' is not a sound table", name.c_str());
     return nullptr;
   }
-  if (t->rows < 1 || t->rows > kMaxTableRows || t->columns < 1 ||
-      t->columns > kMaxTableColumns) {
+  if (t->rows < 1 || t->rows > kMaxTableRows || t->columns < 1 || t->columns > kMaxTableColumns) {
     show_message("'%.512s': a table of %d x %d cells is refused", name.c_str(), t->rows,
                  t->columns);
     return nullptr;

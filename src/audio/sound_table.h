@@ -11,8 +11,8 @@ namespace br {
 
 struct SoundCell {
   std::shared_ptr<const std::vector<float>> samples;  // [-1, 1), never empty
-  double cycles = 1;        // engine cycles recorded in the samples, 1 .. sample count
-  std::vector<int> remap;   // cycle order for successive firings; empty plays them in turn
+  double cycles = 1;       // engine cycles recorded in the samples, 1 .. sample count
+  std::vector<int> remap;  // cycle order for successive firings; empty plays them in turn
 };
 
 struct SoundTable {

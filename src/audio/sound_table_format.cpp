@@ -24,8 +24,8 @@ void append_list(std::string& out, const char* keyword, const std::vector<float>
 }  // namespace
 
 std::string write_sound_table(const SoundTableText& t) {
-  std::string out = std::string(kSoundTableMagic) + " " + std::to_string(t.row_keys.size()) +
-                    " " + std::to_string(t.column_keys.size()) + "\n";
+  std::string out = std::string(kSoundTableMagic) + " " + std::to_string(t.row_keys.size()) + " " +
+                    std::to_string(t.column_keys.size()) + "\n";
   for (float k : t.row_keys) append(out, "%g ", k);
   out += '\n';
   for (float k : t.column_keys) append(out, "%g ", k);

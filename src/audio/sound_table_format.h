@@ -54,8 +54,8 @@ struct SoundTableCellText {
 };
 
 struct SoundTableText {
-  std::vector<float> row_keys;     // rpm
-  std::vector<float> column_keys;  // load
+  std::vector<float> row_keys;            // rpm
+  std::vector<float> column_keys;         // load
   std::vector<SoundTableCellText> cells;  // row by row
 };
 

@@ -13,8 +13,7 @@ namespace br {
 namespace {
 
 // A sound with no stream, on the built-in tables or on `table`, engine speed settled at `rpm`.
-EngineSound bare_sound(const std::string& engine_class, float rpm,
-                       SoundTablePtr table = nullptr) {
+EngineSound bare_sound(const std::string& engine_class, float rpm, SoundTablePtr table = nullptr) {
   EngineSound s;
   s.tuning = class_tuning(engine_class);
   if (table) s.tuning.table = table;
@@ -66,9 +65,9 @@ TEST(BuiltinTables, QuietAndLoudCyclesOfTheTwoEngines) {
   for (size_t i = 256; i < 1024; ++i) EXPECT_EQ(two_loud[i], 0.0f);
   EXPECT_NEAR(two_stroke_wave(1.0f / 16), std::sin(M_PI / 2) * 0.75, 1e-6);
   EXPECT_NEAR(four_stroke_wave(0.5f), (std::fabs(std::sin(1.5 * M_PI + 0.5246)) - 0.5) * 0.5, 1e-6);
-  EXPECT_NEAR(four_stroke_wave(1.0f / 32),
-              (std::fabs(std::sin(3 * M_PI / 32 + 0.5246)) - 0.5) * 0.5 + std::sin(M_PI / 2) * 0.875,
-              1e-6);
+  EXPECT_NEAR(
+      four_stroke_wave(1.0f / 32),
+      (std::fabs(std::sin(3 * M_PI / 32 + 0.5246)) - 0.5) * 0.5 + std::sin(M_PI / 2) * 0.875, 1e-6);
 }
 
 TEST(EngineSound, FiresAtTheFiringRateOfItsEngine) {

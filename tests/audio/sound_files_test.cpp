@@ -110,15 +110,17 @@ TEST_F(SoundFiles, BraapSetsTheTuningLineByLine) {
   EngineTuning tuning = class_tuning("250");
   std::string name = write("bike.braap",
                            "# a comment line\n"
-                           "soundtable " + t + "   # the table\n"
-                           "pipe 4 0.5\n"
-                           "minrpm 1500\n"
-                           "lowtorque -2 # engine braking\n"
-                           "hightorque 24\n"
-                           "bias 10 -10 5\n"
-                           "scale 1 0.5\n"
-                           "carburettor 42\n"
-                           "\n");
+                           "soundtable " +
+                               t +
+                               "   # the table\n"
+                               "pipe 4 0.5\n"
+                               "minrpm 1500\n"
+                               "lowtorque -2 # engine braking\n"
+                               "hightorque 24\n"
+                               "bias 10 -10 5\n"
+                               "scale 1 0.5\n"
+                               "carburettor 42\n"
+                               "\n");
   ASSERT_TRUE(read_braap(name, tuning));
   EXPECT_EQ(tuning.table, load_sound_table(t));
   EXPECT_FLOAT_EQ(tuning.min_rpm, 1500);
@@ -138,15 +140,15 @@ TEST_F(SoundFiles, BraapRefusesBadValuesAndKeepsWhatItHad) {
   EngineTuning tuning = class_tuning("450f");
   std::string many = "bias";
   for (int i = 0; i < 150; ++i) many += " " + std::to_string(i);
-  std::string name = write("bad.braap",
-                           "soundtable " + path("nowhere.soundtable") + "\n"
-                           "minrpm nan\n"
-                           "hightorque\n"
-                           "scale\n"
-                           "scale 1 inf\n"
-                           "pipe nan 1 1\n" +
-                               many + "\n" +
-                               std::string(1030, ' ') + "minrpm 5\nlowtorque -1\n");
+  std::string name =
+      write("bad.braap", "soundtable " + path("nowhere.soundtable") +
+                             "\n"
+                             "minrpm nan\n"
+                             "hightorque\n"
+                             "scale\n"
+                             "scale 1 inf\n"
+                             "pipe nan 1 1\n" +
+                             many + "\n" + std::string(1030, ' ') + "minrpm 5\nlowtorque -1\n");
   ASSERT_TRUE(read_braap(name, tuning));
   EXPECT_EQ(tuning.table, builtin_sound_table(false)) << "the previous table stays";
   EXPECT_FLOAT_EQ(tuning.high_torque, 2.5f);

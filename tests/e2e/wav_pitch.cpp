@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   if (bytes.size() < 44 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
       std::memcmp(bytes.data() + 8, "WAVEfmt ", 8) != 0 || br::read_u16_le(&bytes[20]) != 1 ||
       br::read_u16_le(&bytes[22]) != 1 || br::read_u16_le(&bytes[34]) != 16 ||
@@ -29,8 +30,8 @@ int main(int argc, char** argv) {
   const uint32_t rate = br::read_u32_le(&bytes[24]);
   const uint32_t size = br::read_u32_le(&bytes[40]);
   if (rate == 0 || size != bytes.size() - 44) {
-    std::fprintf(stderr, "wav_pitch: the header says %u bytes of samples, the file has %zu\n",
-                 size, bytes.size() - 44);
+    std::fprintf(stderr, "wav_pitch: the header says %u bytes of samples, the file has %zu\n", size,
+                 bytes.size() - 44);
     return 1;
   }
   std::vector<float> samples(size / 2);

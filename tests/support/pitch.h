@@ -54,7 +54,8 @@ inline double strongest_frequency(std::span<const float> x, double rate, double 
   double mean = 0;
   for (double v : d) mean += v;
   mean /= std::max<size_t>(n, 1);
-  for (size_t i = 0; i < n; ++i) d[i] = (d[i] - mean) * (0.5 - 0.5 * std::cos(2 * pi * i / (n - 1)));
+  for (size_t i = 0; i < n; ++i)
+    d[i] = (d[i] - mean) * (0.5 - 0.5 * std::cos(2 * pi * i / (n - 1)));
   double best = low, best_power = -1;
   for (double f = low; f <= high; f += 0.1) {
     // Goertzel's recurrence: the power of one frequency without a sine per sample.

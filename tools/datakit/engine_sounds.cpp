@@ -48,29 +48,75 @@ struct EngineClassSound {
 };
 
 const std::vector<EngineClassSound>& engine_classes() {
+  // clang-format off
   static const std::vector<EngineClassSound> classes = {
-      {"450f", "450 four-stroke: a deep, slow thump through a short header and a big can", false,
-       {1500, 3000, 4500, 6000, 7500, 9000, 10500, 12000}, 0.34f, 1.3f,
-       {{105, 4, 1.0f}, {430, 7, 0.5f}}, 0.22f, 0.05f, 0.03f, 0.0f, 0.50f,
-       -3, 30, 1200, {4.0f, 0.6f, -0.35f, 0, 15}, {0, 40, -25, 15, -30}, {1, 1.004f, 0.996f},
-       450},
-      {"250f", "250 four-stroke: a higher, harder bark that revs far", false,
-       {2000, 3750, 5500, 7250, 9000, 10750, 12500, 14000}, 0.32f, 1.5f,
-       {{165, 4, 1.0f}, {640, 6, 0.6f}}, 0.36f, 0.08f, 0.04f, 0.4f, 0.46f,
-       -2, 20, 1500, {3.2f, 0.5f, -0.3f, 0, 15}, {0, 30, -20, 10}, {1, 1.003f, 0.997f}, 250},
-      {"250", "250 two-stroke: a sharp, ringing rasp from the expansion chamber", true,
-       {1500, 3000, 4500, 6000, 7500, 9000, 10500, 12000}, 0.48f, 1.4f,
-       {{620, 4, 1.0f}, {1450, 3, 0.6f}}, 0.65f, 0.15f, 0.0f, 1.6f, 0.50f,
-       -1, 29, 1300, {1.75f, 0.3f, -0.3f, 0, 15}, {0, 25, -40, 10, -15, 30}, {1, 0.997f}, 2500},
-      {"125", "125 two-stroke: a thinner, higher scream", true,
-       {2000, 3750, 5500, 7250, 9000, 10750, 12500, 14000}, 0.46f, 1.5f,
-       {{880, 4, 1.0f}, {1950, 3, 0.6f}}, 0.7f, 0.17f, 0.0f, 1.8f, 0.42f,
-       -1, 16, 1500, {1.4f, 0.25f, -0.3f, 0, 15}, {0, 30, -45, 15}, {1, 0.996f}, 1250},
-      {"50", "small two-stroke: a buzzy whine from a tiny pipe", true,
-       {2500, 4250, 6000, 7750, 9500, 11250, 13000, 14500}, 0.45f, 1.6f,
-       {{1250, 4, 1.0f}, {2700, 3, 0.7f}}, 0.8f, 0.2f, 0.0f, 2.0f, 0.34f,
-       -0.5f, 4, 2000, {0.9f, 0.15f, -0.25f, 0, 15}, {0, 40, -50, 10}, {1, 0.995f}, 5050},
+      {.engine_class = "450f",
+       .description = "450 four-stroke: a deep, slow thump through a short header and a big can",
+       .two_stroke = false,
+       .rows = {1500, 3000, 4500, 6000, 7500, 9000, 10500, 12000},
+       .open_fraction = 0.34f,
+       .beat_cut = 1.3f,
+       .rings = {{105, 4, 1.0f}, {430, 7, 0.5f}},
+       .ring_weight = 0.22f, .hiss_weight = 0.05f, .tick_weight = 0.03f,
+       .drive = 0, .loudness = 0.50f,
+       .low_torque = -3, .high_torque = 30, .min_rpm = 1200,
+       .pipe = {4.0f, 0.6f, -0.35f, 0, 15},
+       .bias = {0, 40, -25, 15, -30}, .scale = {1, 1.004f, 0.996f},
+       .seed = 450},
+      {.engine_class = "250f",
+       .description = "250 four-stroke: a higher, harder bark that revs far",
+       .two_stroke = false,
+       .rows = {2000, 3750, 5500, 7250, 9000, 10750, 12500, 14000},
+       .open_fraction = 0.32f,
+       .beat_cut = 1.5f,
+       .rings = {{165, 4, 1.0f}, {640, 6, 0.6f}},
+       .ring_weight = 0.36f, .hiss_weight = 0.08f, .tick_weight = 0.04f,
+       .drive = 0.4f, .loudness = 0.46f,
+       .low_torque = -2, .high_torque = 20, .min_rpm = 1500,
+       .pipe = {3.2f, 0.5f, -0.3f, 0, 15},
+       .bias = {0, 30, -20, 10}, .scale = {1, 1.003f, 0.997f},
+       .seed = 250},
+      {.engine_class = "250",
+       .description = "250 two-stroke: a sharp, ringing rasp from the expansion chamber",
+       .two_stroke = true,
+       .rows = {1500, 3000, 4500, 6000, 7500, 9000, 10500, 12000},
+       .open_fraction = 0.48f,
+       .beat_cut = 1.4f,
+       .rings = {{620, 4, 1.0f}, {1450, 3, 0.6f}},
+       .ring_weight = 0.65f, .hiss_weight = 0.15f, .tick_weight = 0,
+       .drive = 1.6f, .loudness = 0.50f,
+       .low_torque = -1, .high_torque = 29, .min_rpm = 1300,
+       .pipe = {1.75f, 0.3f, -0.3f, 0, 15},
+       .bias = {0, 25, -40, 10, -15, 30}, .scale = {1, 0.997f},
+       .seed = 2500},
+      {.engine_class = "125",
+       .description = "125 two-stroke: a thinner, higher scream",
+       .two_stroke = true,
+       .rows = {2000, 3750, 5500, 7250, 9000, 10750, 12500, 14000},
+       .open_fraction = 0.46f,
+       .beat_cut = 1.5f,
+       .rings = {{880, 4, 1.0f}, {1950, 3, 0.6f}},
+       .ring_weight = 0.7f, .hiss_weight = 0.17f, .tick_weight = 0,
+       .drive = 1.8f, .loudness = 0.42f,
+       .low_torque = -1, .high_torque = 16, .min_rpm = 1500,
+       .pipe = {1.4f, 0.25f, -0.3f, 0, 15},
+       .bias = {0, 30, -45, 15}, .scale = {1, 0.996f},
+       .seed = 1250},
+      {.engine_class = "50",
+       .description = "small two-stroke: a buzzy whine from a tiny pipe",
+       .two_stroke = true,
+       .rows = {2500, 4250, 6000, 7750, 9500, 11250, 13000, 14500},
+       .open_fraction = 0.45f,
+       .beat_cut = 1.6f,
+       .rings = {{1250, 4, 1.0f}, {2700, 3, 0.7f}},
+       .ring_weight = 0.8f, .hiss_weight = 0.2f, .tick_weight = 0,
+       .drive = 2.0f, .loudness = 0.34f,
+       .low_torque = -0.5f, .high_torque = 4, .min_rpm = 2000,
+       .pipe = {0.9f, 0.15f, -0.25f, 0, 15},
+       .bias = {0, 40, -50, 10}, .scale = {1, 0.995f},
+       .seed = 5050},
   };
+  // clang-format on
   return classes;
 }
 
@@ -129,8 +175,7 @@ void scale_to(std::vector<float>& v, float peak) {
   }
 }
 
-std::vector<float> synthesise_cycles(const EngineClassSound& c, float rpm, float load,
-                                     int cycles) {
+std::vector<float> synthesise_cycles(const EngineClassSound& c, float rpm, float load, int cycles) {
   const float firings_per_rev = c.two_stroke ? 1.0f : 0.5f;
   const float firing_hz = rpm * firings_per_rev / 60;
   const int period = static_cast<int>(std::lround(kRate / firing_hz));
@@ -156,7 +201,8 @@ std::vector<float> synthesise_cycles(const EngineClassSound& c, float rpm, float
     float start = static_cast<float>(f * period) + delay[static_cast<size_t>(i)];
     for (int n = static_cast<int>(start); n < total && n < start + period; ++n) {
       float since = n - start;
-      flow[static_cast<size_t>(n)] += strength[static_cast<size_t>(i)] * pulse_shape(since / duration);
+      flow[static_cast<size_t>(n)] +=
+          strength[static_cast<size_t>(i)] * pulse_shape(since / duration);
       hiss_envelope[static_cast<size_t>(n)] =
           strength[static_cast<size_t>(i)] * std::exp(-since / (0.15f * period));
     }
@@ -242,7 +288,8 @@ bool write_class(const std::string& root, const EngineClassSound& c) {
   braap.high_torque = c.high_torque;
   braap.bias = c.bias;
   braap.scale = c.scale;
-  ok &= write_file(root, std::string("default") + c.engine_class + ".braap", br::write_braap(braap));
+  ok &=
+      write_file(root, std::string("default") + c.engine_class + ".braap", br::write_braap(braap));
   return ok;
 }
 
