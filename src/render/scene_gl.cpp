@@ -13,6 +13,7 @@
 #include "render/render_stats.h"
 #include "render/scene_draw.h"
 #include "render/terrain_draw.h"
+#include "render/texture_cache.h"
 #include "render/view_cameras.h"
 
 namespace br {
@@ -255,6 +256,7 @@ void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int
 void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mode, int width,
                 int height) {
   render_stats_begin_frame();
+  texture_animate(w.world_time);
   Scenery& scenery = w.track.scenery;
   const LightingFile& light = scenery.lighting.file;
   // Start-gate and flagger frames follow the race clock once races run; ground textures
