@@ -61,6 +61,7 @@ std::vector<SettingRef> config_items(World& w) {
                              &s.demo_backups,
                              &s.map_scale});
   for (BindingId id : kBindingWriteOrder) items.push_back(&w.bindings[id]);
+  for (BindingId id : kBindingWriteOrder) items.push_back(&w.pad_bindings[id]);
   return items;
 }
 
