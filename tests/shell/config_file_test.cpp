@@ -256,7 +256,8 @@ TEST_F(ConfigFile, WritesEveryKeyInOrderWithTheDefaults) {
       "dab_key=(k)right ctrl\nback_up_key=(k)b\nlean_forward_key=(k)n\n"
       "lean_backward_key=(k)m\npause_key=(k)pause\nstep_key=(k).\nrewind_key=(k)\\\n"
       "skip_key=(k)/\nprev_key=(k)[\nnext_key=(k)]\nconsole_key=(k)t\nscreenshot_key=(k)s\n"
-      // The pad's bindings follow the keys; controls with no pad default are not written.
+      // The pad's bindings follow the keys; controls with no pad default are written empty,
+      // as a binding the player cleared is, so that reading the file keeps them unbound.
       "throttle_pad=(0.062500,0.937500)Gamepad.axis[5]\n"
       "front_brake_pad=(0.062500,0.937500)Gamepad.axis[4]\n"
       "rear_brake_pad=(k)Gamepad button 9\n"
@@ -267,8 +268,9 @@ TEST_F(ConfigFile, WritesEveryKeyInOrderWithTheDefaults) {
       "back_up_pad=(k)Gamepad button 1\n"
       "lean_forward_pad=(-0.062500,-0.937500)Gamepad.axis[3]\n"
       "lean_backward_pad=(0.062500,0.937500)Gamepad.axis[3]\n"
-      "pause_pad=(k)Gamepad button 4\nprev_pad=(k)Gamepad button 13\n"
-      "next_pad=(k)Gamepad button 14\n";
+      "pause_pad=(k)Gamepad button 4\nstep_pad=\nrewind_pad=\nskip_pad=\n"
+      "prev_pad=(k)Gamepad button 13\nnext_pad=(k)Gamepad button 14\n"
+      "console_pad=\nscreenshot_pad=\n";
   std::vector<std::string> want = lines_of(expected), got = lines_of(br::config_write(w));
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
