@@ -363,6 +363,12 @@ void render_into(GLuint texture, int x0, int z0, int cells, Draw draw) {
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, s.size, s.size);
 }
 
+void draw_block_colours(int x0, int z0, int cells) {
+  draw_cells(x0, z0, cells, [](const TileType& tile) { return tile.texture; });
+  draw_decals(x0, z0, cells, [](const Decal& d) { return d.texture; });
+  multiply_by_light(x0, z0, cells);
+}
+
 void compose_software(GroundTexture& g) {
   GroundState& s = state();
   std::vector<uint8_t> rgb;
@@ -427,10 +433,9 @@ void prepare_software(const Terrain& t, const std::vector<Decal>& decals) {
 
 }  // namespace
 
-void draw_ground_block(int x0, int z0, int cells, int /*size*/) {
-  draw_cells(x0, z0, cells, [](const TileType& tile) { return tile.texture; });
-  draw_decals(x0, z0, cells, [](const Decal& d) { return d.texture; });
-  multiply_by_light(x0, z0, cells);
+void draw_ground_block(int x0, int z0, int cells, int size) {
+  ComposeView view(x0, z0, cells, size);
+  draw_block_colours(x0, z0, cells);
 }
 
 bool ground_textures_init(const Terrain& t, const std::vector<Decal>& decals) {
