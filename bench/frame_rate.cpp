@@ -26,10 +26,10 @@
 #include "render/shaders.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
-#include "shell/view_cameras.h"
-#include "shell/world.h"
+#include "render/view_cameras.h"
 #include "track/scenery.h"
 #include "track/track_loader.h"
+#include "world/world.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "bench_home.h"
-#include "shell/world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
+#include "world/world.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include "bike/bike_step.h"
 #include "bike/physics_world.h"
 #include "shell/stability.h"
-#include "shell/world.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
+#include "world/world.h"
 
 namespace {
 

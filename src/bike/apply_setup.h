@@ -3,7 +3,7 @@
 #pragma once
 
 #include "bike/bike.h"
-#include "shell/settings.h"
+#include "world/settings.h"
 
 namespace br {
 

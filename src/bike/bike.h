@@ -13,7 +13,7 @@
 #include "bike/catalogue.h"
 #include "bike/control_values.h"
 #include "bike/setup_block.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/log.h"
-#include "shell/bike_models.h"
+#include "world/bike_models.h"
 
 namespace br {
 namespace {

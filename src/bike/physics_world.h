@@ -2,7 +2,7 @@
 // step's contacts and temporary motors, and the soft-contact rule shared by every contact.
 #pragma once
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -9,7 +9,7 @@
 #include "bike/bike.h"
 #include "bike/catalogue.h"
 #include "bike/shape_format.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

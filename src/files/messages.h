@@ -2,7 +2,7 @@
 // until they expire. The shown count and the expiry time live in the world record.
 #pragma once
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -2,8 +2,8 @@
 // lap limits and the gates a fallen rider has still to pass.
 #pragma once
 
-#include "shell/world.h"
 #include "track/flaggers.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -1,7 +1,7 @@
 // Each rider's place in the lap sequence and the running order built from it.
 #pragma once
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/log.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

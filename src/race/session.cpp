@@ -16,10 +16,10 @@
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
 #include "render/texture_cache.h"
-#include "shell/bike_models.h"
-#include "shell/progress_text.h"
 #include "track/roost_pool.h"
 #include "track/track_loader.h"
+#include "world/bike_models.h"
+#include "world/progress_text.h"
 
 namespace br {
 namespace {

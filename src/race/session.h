@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

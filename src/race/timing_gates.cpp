@@ -8,9 +8,9 @@
 #include <numbers>
 
 #include "platform/log.h"
-#include "shell/world.h"
 #include "track/scenery.h"
 #include "track/text_lines.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

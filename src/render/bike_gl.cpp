@@ -9,7 +9,7 @@
 #include "render/rider_pose.h"
 #include "render/scene_draw.h"
 #include "render/shaders.h"
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 namespace br {
 namespace {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "render/view_camera.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

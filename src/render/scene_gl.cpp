@@ -15,7 +15,7 @@
 #include "render/scene_draw.h"
 #include "render/shaders.h"
 #include "render/terrain_draw.h"
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 namespace br {
 namespace {

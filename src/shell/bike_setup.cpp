@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "shell/bike_models.h"
 #include "shell/stability.h"
+#include "world/bike_models.h"
 
 namespace br {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/settings.h"
+#include "world/settings.h"
 
 namespace br {
 

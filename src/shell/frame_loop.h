@@ -6,14 +6,14 @@
 #include <functional>
 
 #include "platform/event_queue.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 
 // Where the loop reads time and sleeps. Tests give it a fake clock.
 struct LoopClock {
-  std::function<double()> now;         // seconds
-  std::function<void(double)> sleep;   // seconds
+  std::function<double()> now;        // seconds
+  std::function<void(double)> sleep;  // seconds
 };
 LoopClock system_loop_clock();
 

@@ -12,11 +12,12 @@
 #include "platform/message_box.h"
 #include "render/scene_draw.h"
 #include "render/title_screen.h"
-#include "shell/progress_text.h"
+#include "render/view_cameras.h"
+#include "shell/command_line.h"
 #include "shell/screenshot.h"
 #include "shell/video_modes.h"
-#include "shell/view_cameras.h"
 #include "track/terrain_queries.h"
+#include "world/progress_text.h"
 
 namespace br {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/window.h"
 #include "shell/main_loop.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

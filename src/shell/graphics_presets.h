@@ -2,7 +2,7 @@
 // on the Compatibility preset, before the configuration file is read.
 #pragma once
 
-#include "shell/settings.h"
+#include "world/settings.h"
 
 namespace br {
 

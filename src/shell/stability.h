@@ -2,7 +2,7 @@
 // assist settings by interpolating between six levels of a table.
 #pragma once
 
-#include "shell/settings.h"
+#include "world/settings.h"
 
 namespace br {
 

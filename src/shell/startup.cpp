@@ -39,13 +39,13 @@
 #include "shell/controls.h"
 #include "shell/game_window.h"
 #include "shell/main_loop.h"
-#include "shell/render_detail.h"
 #include "shell/startup_settings.h"
 #include "shell/video_modes.h"
-#include "shell/world.h"
 #include "track/scenery.h"
 #include "track/track_list.h"
 #include "track/track_loader.h"
+#include "world/render_detail.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

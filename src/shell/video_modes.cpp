@@ -1,6 +1,6 @@
 #include "shell/video_modes.h"
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

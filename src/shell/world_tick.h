@@ -1,7 +1,7 @@
 // One simulation step of the whole world.
 #pragma once
 
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 

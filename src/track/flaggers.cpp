@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/world.h"
 #include "track/scenery.h"
 #include "track/terrain_queries.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

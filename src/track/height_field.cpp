@@ -13,10 +13,10 @@
 #include "render/image_formats.h"
 #include "render/render_files.h"
 #include "render/texture_decode.h"
-#include "shell/world.h"
 #include "track/terrain_format.h"
 #include "track/tile_table.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

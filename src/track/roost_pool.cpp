@@ -1,7 +1,7 @@
 #include "track/roost_pool.h"
 
-#include "shell/world.h"
 #include "track/scenery.h"
+#include "world/world.h"
 
 namespace br {
 

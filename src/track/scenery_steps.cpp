@@ -4,7 +4,6 @@
 #include "platform/log.h"
 #include "race/timing_gates.h"
 #include "render/render_settings.h"
-#include "shell/world.h"
 #include "track/flaggers.h"
 #include "track/height_field.h"
 #include "track/roost_pool.h"
@@ -12,6 +11,7 @@
 #include "track/terrain_queries.h"
 #include "track/text_lines.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "files/data_index.h"
-#include "shell/world.h"
 #include "track/text_lines.h"
 #include "track/track_digest.h"
 #include "track/track_list.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br {
 

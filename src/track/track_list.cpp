@@ -5,7 +5,7 @@
 #include "files/data_file.h"
 #include "files/data_index.h"
 #include "platform/log.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

@@ -7,12 +7,12 @@
 #include "files/messages.h"
 #include "platform/log.h"
 #include "render/texture_cache.h"
-#include "shell/progress_text.h"
-#include "shell/world.h"
 #include "track/height_field.h"
 #include "track/track_digest.h"
 #include "track/track_list.h"
 #include "track/track_steps.h"
+#include "world/progress_text.h"
+#include "world/world.h"
 
 namespace br {
 namespace {
@@ -124,11 +124,7 @@ bool save_track_info() {
   const TrackState& t = g_world.track;
   if (!t.loaded) return false;
   std::string name = "@" + t.dir + ".trackinfo";
-  DataFilePtr f(data_open(name.c_str(), "wb"));
-  if (!f) return false;
-  std::string text = track_info_text(t);
-  bool ok = data_write(f.get(), text.data(), text.size()) == text.size();
-  f.reset();
+  bool ok = data_replace_file(name.c_str(), track_info_text(t));
   if (ok) show_message("Track info saved to %s.trackinfo", t.dir.c_str());
   return ok;
 }

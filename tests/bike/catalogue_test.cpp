@@ -9,8 +9,8 @@
 
 #include "bike/setup_block.h"
 #include "platform/log.h"
-#include "shell/bike_models.h"
 #include "support/temp_dir.h"
+#include "world/bike_models.h"
 
 namespace br {
 namespace {

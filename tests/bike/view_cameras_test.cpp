@@ -1,5 +1,5 @@
 // The view modes' cameras on a real bike, the camera keys and controls, and the ghosts' fade.
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 #include <gtest/gtest.h>
 #include <ode/ode.h>

@@ -14,7 +14,7 @@
 #include "bikes.h"
 #include "kit_output.h"
 #include "png_reader.h"
-#include "shell/bike_models.h"
+#include "world/bike_models.h"
 
 namespace br_test {
 namespace {

@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "bikes.h"
 #include "bike/shape_format.h"
+#include "bikes.h"
 #include "files/data_file.h"
 #include "files/data_index.h"
 #include "render/data_check.h"
-#include "shell/bike_models.h"
 #include "support/data_dirs.h"
+#include "world/bike_models.h"
 
 namespace br_test {
 namespace {
@@ -54,11 +54,11 @@ TEST_F(Release, EveryCatalogueFileLoads) {
 }
 
 TEST_F(Release, EveryStartUpFileLoads) {
-  for (const char* name : {"font.png", "numbers.png", "numbers-condensed.png", "tach.png",
-                           "shifter.png", "pitboard.png", "title.png", "roost.png",
-                           "front_wheel.jm", "rear_wheel.jm", "wheels.png", "rider_body.jm",
-                           "rider_body_fp.jm", "rider_body.png", "rider_head.jm",
-                           "rider_head.png", "rider_plate.jm", "startgate.jm"}) {
+  for (const char* name :
+       {"font.png", "numbers.png", "numbers-condensed.png", "tach.png", "shifter.png",
+        "pitboard.png", "title.png", "roost.png", "front_wheel.jm", "rear_wheel.jm", "wheels.png",
+        "rider_body.jm", "rider_body_fp.jm", "rider_body.png", "rider_head.jm", "rider_head.png",
+        "rider_plate.jm", "startgate.jm"}) {
     expect_loads(name);
   }
 }

@@ -12,7 +12,7 @@
 #include "files/messages.h"
 #include "files_fixture.h"
 #include "platform/log.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "race/robot_roster.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

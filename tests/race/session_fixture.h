@@ -13,11 +13,11 @@
 #include "race/session.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
-#include "shell/world.h"
 #include "track/scenery.h"
 #include "track/small_track.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br_test {
 

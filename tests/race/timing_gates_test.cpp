@@ -9,13 +9,13 @@
 
 #include "render/log_capture.h"
 #include "render/model_cache.h"
-#include "shell/world.h"
 #include "track/scenery.h"
 #include "track/small_track.h"
 #include "track/terrain_queries.h"
 #include "track/track_load_fixture.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

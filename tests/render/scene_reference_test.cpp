@@ -20,7 +20,7 @@
 #include "render/shaders.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 #include "support/data_dirs.h"
 #include "support/gl_window.h"
 #include "support/temp_dir.h"

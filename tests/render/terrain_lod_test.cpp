@@ -13,10 +13,10 @@
 
 #include "log_capture.h"
 #include "render/render_settings.h"
-#include "shell/world.h"
 #include "support/data_dirs.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/bindings.h"
+#include "world/bindings.h"
 
 #include <gtest/gtest.h>
 

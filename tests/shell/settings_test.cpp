@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "shell/graphics_presets.h"
-#include "shell/render_detail.h"
 #include "shell/stability.h"
 #include "shell/startup_settings.h"
-#include "shell/world.h"
+#include "world/render_detail.h"
+#include "world/world.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "render/image_formats.h"
-#include "shell/demo_list.h"
 #include "shell/frame_loop.h"
 #include "shell/screenshot.h"
-#include "shell/world.h"
+#include "world/demo_list.h"
+#include "world/world.h"
 
 namespace {
 
@@ -30,16 +30,15 @@ TEST(Screenshots, PngHoldsTheRowsTopFirst) {
   auto image = br::decode_png(png, &metadata, &error);
   ASSERT_TRUE(image) << error;
   EXPECT_EQ(image->width, 2);
-  EXPECT_EQ(image->pixels[0], 255);  // first row red
+  EXPECT_EQ(image->pixels[0], 255);                                               // first row red
   EXPECT_EQ(image->pixels[static_cast<size_t>(2) * image->components + 2], 255);  // then blue
   EXPECT_TRUE(br::encode_png_rgb(0, 5, rgb.data()).empty());
 }
 
 TEST(DemoList, ShortNamesAndTheDemosFolderOnly) {
-  br::DemoList list = br::build_demo_list(
-      {"demos/race.brdemo", "demos/sub/a.b.brdemo", "demos/.brdemo", "race.brdemo",
-       "demos/notes.txt"},
-      0);
+  br::DemoList list = br::build_demo_list({"demos/race.brdemo", "demos/sub/a.b.brdemo",
+                                           "demos/.brdemo", "race.brdemo", "demos/notes.txt"},
+                                          0);
   ASSERT_EQ(list.names.size(), 3u);
   EXPECT_EQ(list.short_names[0], "race");
   EXPECT_EQ(list.short_names[1], "a.b");

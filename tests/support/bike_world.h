@@ -9,10 +9,10 @@
 #include "bike/shape_cache.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
-#include "shell/world.h"
 #include "support/data_dirs.h"
 #include "track/terrain.h"
 #include "track/track_loader.h"
+#include "world/world.h"
 
 namespace br_test {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "shell/bike_setup.h"
-#include "shell/settings.h"
-#include "shell/world.h"
+#include "world/settings.h"
+#include "world/world.h"
 
 namespace br_test {
 

@@ -7,7 +7,6 @@
 #include "race/timing_gates.h"
 #include "render/model_cache.h"
 #include "render/render_files.h"
-#include "shell/world.h"
 #include "support/data_dirs.h"
 #include "track/terrain_queries.h"
 #include "track/track_check.h"
@@ -15,6 +14,7 @@
 #include "track/track_list.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

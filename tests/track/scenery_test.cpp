@@ -11,7 +11,6 @@
 #include "render/model_cache.h"
 #include "render/png_writer.h"
 #include "render/render_settings.h"
-#include "shell/world.h"
 #include "track/flaggers.h"
 #include "track/height_field.h"
 #include "track/small_track.h"
@@ -19,6 +18,7 @@
 #include "track/track_load_fixture.h"
 #include "track/track_loader.h"
 #include "track/track_steps.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "files/files_fixture.h"
 #include "shell/startup_settings.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

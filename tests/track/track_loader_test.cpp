@@ -8,13 +8,13 @@
 #include "files/digest.h"
 #include "render/log_capture.h"
 #include "render/png_writer.h"
-#include "shell/progress_text.h"
-#include "shell/world.h"
 #include "track/height_field.h"
 #include "track/small_track.h"
 #include "track/terrain_queries.h"
 #include "track/track_digest.h"
 #include "track/track_steps.h"
+#include "world/progress_text.h"
+#include "world/world.h"
 
 namespace br {
 namespace {

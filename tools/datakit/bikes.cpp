@@ -2,8 +2,8 @@
 
 #include "bike_style.h"
 #include "jm_writer.h"
-#include "shell/bike_models.h"
 #include "surface_maps.h"
+#include "world/bike_models.h"
 
 namespace kit {
 

@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "world/settings.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "shell/bike_models.h"
+#include "world/bike_models.h"
 
 namespace br {
 namespace {

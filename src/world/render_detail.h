@@ -2,8 +2,8 @@
 // overridden by the command line. They stay fixed for the run.
 #pragma once
 
-#include "shell/command_line.h"
-#include "shell/settings.h"
+#include "world/command_line_options.h"
+#include "world/settings.h"
 
 namespace br {
 

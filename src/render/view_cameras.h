@@ -8,7 +8,7 @@
 
 #include "render/rider_pose.h"
 #include "render/view_camera.h"
-#include "shell/world.h"
+#include "world/world.h"
 
 struct dxBody;
 

@@ -1,4 +1,4 @@
-#include "shell/progress_text.h"
+#include "world/progress_text.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "shell/render_detail.h"
+#include "world/render_detail.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "shell/bindings.h"
+#include "world/bindings.h"
 
 namespace br {
 

@@ -1,4 +1,4 @@
-#include "shell/demo_list.h"
+#include "world/demo_list.h"
 
 #include "platform/log.h"
 

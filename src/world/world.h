@@ -11,12 +11,12 @@
 
 #include "race/line_file.h"
 #include "render/hud_textures.h"
-#include "shell/bindings.h"
-#include "shell/command_line.h"
-#include "shell/demo_list.h"
-#include "shell/render_detail.h"
-#include "shell/settings.h"
 #include "track/track.h"
+#include "world/bindings.h"
+#include "world/command_line_options.h"
+#include "world/demo_list.h"
+#include "world/render_detail.h"
+#include "world/settings.h"
 
 // The physics engine's handles, declared as the engine declares them.
 struct dxWorld;
@@ -136,6 +136,10 @@ struct LoopState {
 struct MenuKeys {
   int up = -1, down = -1, left = -1, right = -1, enter = -1, keypad_enter = -1, esc = -1,
       pause = -1, cursor_left = -1, cursor_right = -1, page_up = -1, page_down = -1;
+  // The Gamepad's buttons that stand in for them: the d-pad, A to choose, B to go back,
+  // Start to open and close the menu.
+  int pad_up = -1, pad_down = -1, pad_left = -1, pad_right = -1, pad_accept = -1,
+      pad_back = -1, pad_menu = -1;
 };
 
 struct World {
@@ -195,6 +199,9 @@ struct World {
 
   Bindings bindings = default_bindings();
   BindingRows binding_rows = default_binding_rows();
+  Bindings pad_bindings = default_pad_bindings();
+  BindingRows pad_binding_rows = default_binding_rows();
+  int input_devices_seen = -1;  // the devices generation the bindings were resolved for
   Channels channels{};
   bool sit_dab_latched = false;  // sticky sit/dab state
   float previous_sit_dab = 0.0f;

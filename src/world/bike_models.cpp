@@ -1,4 +1,4 @@
-#include "shell/bike_models.h"
+#include "world/bike_models.h"
 
 namespace br {
 

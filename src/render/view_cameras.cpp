@@ -1,4 +1,4 @@
-#include "shell/view_cameras.h"
+#include "render/view_cameras.h"
 
 #include <ode/ode.h>
 
