@@ -56,7 +56,8 @@ GroundState& state() {
   return s;
 }
 
-GLuint new_texture(int size, bool mipmaps, const float* fill = nullptr) {
+// A bound texture that never wraps: blocks sit edge to edge and must not bleed into each other.
+GLuint new_clamped_texture(bool mipmaps) {
   GLuint id = 0;
   glGenTextures(1, &id);
   glBindTexture(GL_TEXTURE_2D, id);
@@ -66,6 +67,11 @@ GLuint new_texture(int size, bool mipmaps, const float* fill = nullptr) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                   mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
   if (mipmaps) glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+  return id;
+}
+
+GLuint new_texture(int size, bool mipmaps, const float* fill = nullptr) {
+  GLuint id = new_clamped_texture(mipmaps);
   std::vector<uint8_t> pixels(static_cast<size_t>(size) * size * 4, 0);
   if (fill) {
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(fill[i % 4] * 255);
@@ -111,13 +117,7 @@ void cut_light_textures(std::vector<GLuint>& out, Fill texel) {
                 &rgb[(static_cast<size_t>(r) * kLightTextureSize + c) * 3]);
         }
       }
-      GLuint id = 0;
-      glGenTextures(1, &id);
-      glBindTexture(GL_TEXTURE_2D, id);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+      GLuint id = new_clamped_texture(false);
       glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
       glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kLightTextureSize, kLightTextureSize, 0, GL_RGB,
                    GL_UNSIGNED_BYTE, rgb.data());

@@ -9,8 +9,8 @@
 
 #include "bike/bike.h"
 #include "bike/physics_world.h"
-#include "png_writer.h"
 #include "race/session.h"
+#include "reference_picture.h"
 #include "render/graphics_caps.h"
 #include "render/graphics_setup.h"
 #include "render/image_formats.h"
@@ -33,10 +33,6 @@ namespace {
 #ifdef BR_DEFAULT_DATA_DIR
 constexpr int kShotWidth = 320, kShotHeight = 240;
 constexpr int kRiders = 20;
-// As for the title screen: a pixel differs when a component is this far off, the picture
-// when more than this share of its pixels do.
-constexpr int kPixelTolerance = 40;
-constexpr double kDifferingShare = 0.0025;
 
 struct SceneCase {
   const char* track;
@@ -110,41 +106,10 @@ TEST_P(SceneReferenceTest, MatchesItsReferencePicture) {
     std::copy_n(&rows[static_cast<size_t>(kShotHeight - 1 - y) * row_bytes], row_bytes,
                 &shot[static_cast<size_t>(y) * row_bytes]);
   }
-  const std::string png = br_test::encode_png_pixels(kShotWidth, kShotHeight, 3, shot);
   const std::string name =
       std::string("scene_") + c.track + (c.shaders ? "_shaders" : "_fixed") + ".png";
-  const std::string reference = std::string(BR_TEST_SOURCE_DIR) + "/" + name;
-
-  // To make or refresh the references after the scene or the data change, run this test with
-  // BR_UPDATE_REFERENCE=1 and look at the pictures before committing them.
-  if (std::getenv("BR_UPDATE_REFERENCE")) {
-    br_test::write_file(reference, png);
-    GTEST_SKIP() << "wrote " << reference;
-  }
-  std::string stored = br_test::read_file(reference);
-  if (stored.empty()) GTEST_SKIP() << "no reference picture yet: run with BR_UPDATE_REFERENCE=1";
-  std::string error, metadata;
-  std::optional<Image> expected = decode_png(
-      std::span(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()), &metadata, &error);
-  ASSERT_TRUE(expected) << error;
-  ASSERT_EQ(expected->width, kShotWidth);
-  ASSERT_EQ(expected->height, kShotHeight);
-  ASSERT_EQ(expected->components, 3);
-  int differing = 0;
-  for (size_t i = 0; i < shot.size(); i += 3) {
-    for (size_t k = 0; k < 3; ++k) {
-      if (std::abs(shot[i + k] - expected->pixels[i + k]) > kPixelTolerance) {
-        ++differing;
-        break;
-      }
-    }
-  }
-  double share = static_cast<double>(differing) / (kShotWidth * kShotHeight);
-  if (share > kDifferingShare) {
-    std::string actual = (std::filesystem::current_path() / ("actual_" + name)).string();
-    br_test::write_file(actual, png);
-    ADD_FAILURE() << differing << " pixels differ from " << reference << "; see " << actual;
-  }
+  br_test::expect_reference_picture(std::string(BR_TEST_SOURCE_DIR) + "/" + name, kShotWidth,
+                                    kShotHeight, shot);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothTracksBothWays, SceneReferenceTest,
