@@ -22,14 +22,6 @@ bool named(const std::string& name) {
   return !name.empty() && name != "null";
 }
 
-// The name with its extension replaced: where a picture's normal and specular maps live.
-std::string companion_name(const std::string& name, const char* suffix) {
-  size_t slash = name.find_last_of('/');
-  size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
-  return name.substr(0, dot) + suffix;
-}
-
 float model_radius(const Model* m) {
   float r2 = 0;
   for (; m; m = m->next.get()) {
@@ -62,8 +54,9 @@ int load_shape(const std::string& name) {
 void load_companions(Statue& st) {
   if (!render_settings().shaders_in_use) return;
   for (const std::string* base : {&st.texture_name, &st.model_name}) {
-    if (!st.normal_map) st.normal_map = texture_load(companion_name(*base, "_tnorm.png"));
-    if (!st.specular_map) st.specular_map = texture_load(companion_name(*base, "_tspec.png"));
+    if (!st.normal_map) st.normal_map = texture_load(texture_companion_name(*base, "_tnorm.png"));
+    if (!st.specular_map)
+      st.specular_map = texture_load(texture_companion_name(*base, "_tspec.png"));
   }
 }
 

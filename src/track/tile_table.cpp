@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "files/messages.h"
+#include "render/render_settings.h"
 
 namespace br {
 namespace {
@@ -36,10 +37,16 @@ struct TileBuilder {
 
 void load_tile_texture(TileType& tile, const std::string& name, TileTextures mode) {
   tile.base_name = tile_base_name(name);
+  tile.texture_name = name;
   if (mode == TileTextures::kPictures) {
     tile.image = texture_load_terrain(name);
-  } else {
-    tile.texture = texture_load(name);
+    return;
+  }
+  // The ground repeats a tile picture across its cell's edges whenever it is drawn uncomposed.
+  tile.texture = texture_load(name, kTextureRepeat);
+  if (render_settings().terrain_shaders) {
+    tile.normal_map = texture_load(texture_companion_name(name, "_tnorm.png"), kTextureRepeat);
+    tile.specular_map = texture_load(texture_companion_name(name, "_tspec.png"), kTextureRepeat);
   }
 }
 

@@ -126,8 +126,26 @@ TEST_F(TextureCacheTest, DetailReductionUnlessTheNameAsksForFullDetail) {
   EXPECT_EQ(g_created[0].levels, 9);
   EXPECT_EQ(g_created[1].width, 1024);
   EXPECT_EQ(g_created[1].levels, 11);
-  // The "!" is not part of the cached name.
+  // The "!" is not part of the cached name: a full-detail copy serves plain requests too...
   EXPECT_EQ(texture_load("@big.j6"), full);
+  // ...but a reduced copy never serves a full-detail request, which loads at full size.
+  texture_delete_all();
+  TextureId plain = texture_load("@big.j6");
+  TextureId sharp = texture_load("!@big.j6");
+  EXPECT_NE(sharp, plain);
+  ASSERT_EQ(g_created.size(), 4u);
+  EXPECT_EQ(g_created[3].width, 1024);
+  EXPECT_EQ(texture_load("@big.j6"), plain);
+  EXPECT_EQ(texture_load("!@big.j6"), sharp);
+}
+
+TEST_F(TextureCacheTest, TheRepeatFlagRepeatsWhateverTheName) {
+  put("tile.j7", j7_file(1, 1, 0));
+  texture_load("@tile.j7", kTextureRepeat);
+  ASSERT_EQ(g_created.size(), 1u);
+  EXPECT_TRUE(g_created[0].repeat_s && g_created[0].repeat_t);
+  EXPECT_EQ(texture_companion_name("@dir/tile.j7", "_tnorm.png"), "@dir/tile_tnorm.png");
+  EXPECT_EQ(texture_companion_name("@dir.x/tile", "_tspec.png"), "@dir.x/tile_tspec.png");
 }
 
 TEST_F(TextureCacheTest, WrapComesFromTheNameAndCompressionFromTheSetting) {
