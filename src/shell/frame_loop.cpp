@@ -23,6 +23,12 @@ bool offline(const World& w) {
   return !w.online;
 }
 
+void set_key_rows(const Bindings& bindings, BindingRows& rows, const kota::Event& e) {
+  for (BindingRow& row : rows) {
+    if (bindings[row.binding].key_code == e.code) row.value = e.pressed ? 1.0f : 0.0f;
+  }
+}
+
 }  // namespace
 
 void change_viewed_rider(World& w, int direction) {
@@ -163,15 +169,9 @@ void handle_event(World& w, const kota::Event& event) {
   if (w.options.debug_level >= 1) {
     kota::log_printf("Event %d %s\n", event.code, event.pressed ? "pressed" : "released");
   }
-  // 1. Key state of every binding row on this code.
-  for (BindingRow& row : w.binding_rows) {
-    if (w.bindings[row.binding].key_code == event.code) row.value = event.pressed ? 1.0f : 0.0f;
-  }
-  for (BindingRow& row : w.pad_binding_rows) {
-    if (w.pad_bindings[row.binding].key_code == event.code) {
-      row.value = event.pressed ? 1.0f : 0.0f;
-    }
-  }
+  // 1. Key state of every binding row on this code, the keyboard's and the pad's.
+  set_key_rows(w.bindings, w.binding_rows, event);
+  set_key_rows(w.pad_bindings, w.pad_binding_rows, event);
   if (event.code == kota::kEventWindowClosed) {
     w.loop.quit_requested = true;
     return;
