@@ -242,9 +242,10 @@ bool start_session(World& w, const SessionStart& start) {
   }
   for (RiderSlot& slot : w.slots) slot.timing = RiderTiming{};
 
-  // The track: the demo's or the server's once those exist; otherwise the chosen one.
+  // The track: the server's, the demo's once demos play, otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
                                                             : w.settings.track_choice.text();
+  if (session.network && !start.track.empty()) track = start.track;
   if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
     session.reload_requested = false;
     session.loaded_line_set = -1;

@@ -15,6 +15,7 @@
 #include "world/bindings.h"
 #include "world/command_line_options.h"
 #include "world/demo_list.h"
+#include "world/net_state.h"
 #include "world/render_detail.h"
 #include "world/settings.h"
 
@@ -180,6 +181,7 @@ struct World {
   bool online = false;
   bool connected = false;
   int local_slot = -1;  // the slot the game server gave this client; -1 = none
+  NetState net;         // the connection to the game server
 
   // Main-loop state.
   bool paused = false;
