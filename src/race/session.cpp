@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "audio/world_sound.h"
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "files/home.h"
@@ -46,7 +47,7 @@ int32_t seconds_to_frames(const World& w, double seconds) {
 }
 
 void release_slot(RiderSlot& slot) {
-  // The engine-sound voice is released here once sound is built.
+  release_voice(slot);
   slot.bike.reset();
 }
 
@@ -149,8 +150,7 @@ Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& re
   return r;
 }
 
-void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot,
-                 RosterDeal& deal) {
+void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot) {
   RiderSlot& slot = w.slots[static_cast<size_t>(slot_index)];
   slot.identity = rider.identity;
   slot.control = rider.control;
@@ -162,7 +162,7 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
     return;
   }
   Bike& bike = *slot.bike;
-  // The slot's engine sound is prepared from the bike's sound table once sound is built.
+  give_voice(w, slot_index);
   place_on_ground(bike, w.track.terrain, spot.x, spot.z, spot.heading);
   if (rider.control == kControlLocal) {
     const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
@@ -179,7 +179,6 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
   if (rider.control == kControlRobot) {
     const RosterEntry& e = robot_roster()[static_cast<size_t>(rider.roster_row)];
     bike.personality = personality_index(w.options.practice ? "tester" : e.personality);
-    ++deal.next;
   }
 }
 
@@ -299,7 +298,7 @@ bool start_session(World& w, const SessionStart& start) {
     Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
     if (!rider.present) continue;
     int at = std::max(grid_at[static_cast<size_t>(i)], 0);
-    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent), deal);
+    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent));
   }
 
   // Histories are emptied again, and recording starts, once those exist.
