@@ -94,6 +94,8 @@ void set_fog_and_light(const LightingFile& l) {
   RenderSettings& s = render_settings();
   std::copy_n(global, 4, s.global_ambient.begin());
   std::copy_n(ambient, 4, s.sun_ambient.begin());
+  const float length = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
+  if (length > 0) s.sun_direction = {sun[0] / length, sun[1] / length, sun[2] / length};
 }
 
 void draw_statues(Scenery& s, const float eye[3]) {
@@ -120,11 +122,16 @@ void draw_statues(Scenery& s, const float eye[3]) {
 void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
   std::vector<BillboardPlace> places;
   std::vector<unsigned> pictures;
+  std::vector<int> board;  // by place
   places.reserve(s.billboards.size());
   pictures.reserve(s.billboards.size());
-  for (const Billboard& b : s.billboards) {
+  board.reserve(s.billboards.size());
+  for (size_t i = 0; i < s.billboards.size(); ++i) {
+    const Billboard& b = s.billboards[i];
+    if (b.particle || b.texture == 0) continue;  // roost has a pass of its own
     places.push_back({b.x, b.y, b.z});
     pictures.push_back(b.texture);
+    board.push_back(static_cast<int>(i));
   }
   std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
   group_equal_pictures(order, pictures, lookahead);
@@ -141,8 +148,7 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
   GLuint bound = static_cast<GLuint>(-1);
   bool open = false;
   for (const KeyedIndex& k : order) {
-    const Billboard& b = s.billboards[static_cast<size_t>(k.index)];
-    if (b.texture == 0) continue;
+    const Billboard& b = s.billboards[static_cast<size_t>(board[static_cast<size_t>(k.index)])];
     // One batch per run of billboards with the same picture.
     if (b.texture != bound) {
       if (open) glEnd();
@@ -172,8 +178,63 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
   glAlphaFunc(GL_GREATER, kAlphaCutout);
 }
 
-// Roost particles come with the ground's deformation; until then there are none to draw.
-void draw_particles() {}
+// Flying dirt: quads square to the camera, centred on each particle, far to near so that
+// they blend over one another.
+void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& camera) {
+  if (pool.active == 0) return;
+  std::vector<BillboardPlace> places;
+  std::vector<int> board;  // by place
+  places.reserve(static_cast<size_t>(pool.active));
+  board.reserve(static_cast<size_t>(pool.active));
+  for (int i = pool.active_list; i >= 0; i = pool.particles[static_cast<size_t>(i)].next) {
+    int index = pool.particles[static_cast<size_t>(i)].billboard;
+    if (index < 0 || index >= static_cast<int>(s.billboards.size())) continue;
+    const Billboard& b = s.billboards[static_cast<size_t>(index)];
+    if (b.texture == 0) continue;
+    places.push_back({b.x, b.y, b.z});
+    board.push_back(index);
+  }
+  std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
+  if (order.empty()) return;
+  const Vec3 right = camera.right(), up = camera.up();
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glAlphaFunc(GL_GREATER, 0.0f);
+  GLuint bound = static_cast<GLuint>(-1);
+  bool open = false;
+  for (const KeyedIndex& k : order) {
+    const Billboard& b = s.billboards[static_cast<size_t>(board[static_cast<size_t>(k.index)])];
+    if (b.texture != bound) {
+      if (open) glEnd();
+      glBindTexture(GL_TEXTURE_2D, b.texture);
+      bound = b.texture;
+      render_stats().texture_changes.value += 1;
+      glBegin(GL_QUADS);
+      open = true;
+    }
+    const float h = b.width / 2;
+    const float rx = right[0] * h, ry = right[1] * h, rz = right[2] * h;
+    const float ux = up[0] * h, uy = up[1] * h, uz = up[2] * h;
+    glColor4ub(b.r, b.g, b.b, b.a);
+    glTexCoord2f(0, 1);
+    glVertex3f(b.x - rx - ux, b.y - ry - uy, b.z - rz - uz);
+    glTexCoord2f(1, 1);
+    glVertex3f(b.x + rx - ux, b.y + ry - uy, b.z + rz - uz);
+    glTexCoord2f(1, 0);
+    glVertex3f(b.x + rx + ux, b.y + ry + uy, b.z + rz + uz);
+    glTexCoord2f(0, 0);
+    glVertex3f(b.x - rx + ux, b.y - ry + uy, b.z - rz + uz);
+  }
+  if (open) glEnd();
+  glColor4f(1, 1, 1, 1);
+  glDepthMask(GL_TRUE);
+  glEnable(GL_CULL_FACE);
+  glEnable(GL_LIGHTING);
+  glAlphaFunc(GL_GREATER, kAlphaCutout);
+}
 
 // The sun's flare: its elements spread along the line from the sun to the centre of the
 // window, a = 0 at the sun, 1 at the centre; `size` is a fraction of the window's height.
@@ -303,7 +364,7 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);
 
   // Particles.
-  draw_particles();
+  draw_particles(w.track.roost, scenery, camera);
 
   // Faded riders.
   glEnable(GL_BLEND);

@@ -5,6 +5,7 @@
 
 #include "render/render_settings.h"
 #include "render/render_stats.h"
+#include "render/rut_light.h"
 #include "render/terrain_draw.h"
 #include "track/terrain_queries.h"
 
@@ -88,6 +89,8 @@ void fill_arrays(const Terrain& t, GroundArrays& a) {
   a.colours.resize(n * 4);
   const bool shaded = t.shading.size() == t.heights.size() * 3;
   const bool shadowed = t.shadows.size() == t.heights.size();
+  const bool dug = t.modified;
+  const std::array<float, 3>& sun = render_settings().sun_direction;
   for (size_t i = 0; i < n; ++i) {
     const uint32_t s = a.fans.samples[i];
     const int c = static_cast<int>(s % static_cast<uint32_t>(t.side));
@@ -100,6 +103,7 @@ void fill_arrays(const Terrain& t, GroundArrays& a) {
     a.texcoords[2 * i + 1] = z / t.tile_size;
     float light =
         shadowed ? 1.0f - kShadowStrength * static_cast<float>(t.shadows[s]) / 255.0f : 1.0f;
+    if (dug) light *= rut_light(t, c, r, sun);
     for (int k = 0; k < 3; ++k) {
       float base = shaded ? static_cast<float>(t.shading[3 * static_cast<size_t>(s) + k]) : 128.0f;
       a.colours[4 * i + k] = static_cast<uint8_t>(std::clamp(base * light, 0.0f, 255.0f));
