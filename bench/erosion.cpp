@@ -13,13 +13,12 @@
 #include <ctime>
 #include <string>
 
+#include "bench_bikes.h"
 #include "bench_home.h"
-#include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "bike/controls.h"
 #include "bike/physics_world.h"
 #include "race/grid.h"
-#include "shell/stability.h"
 #include "shell/world_tick.h"
 #include "track/scenery.h"
 #include "track/terrain_deform.h"
@@ -79,16 +78,7 @@ int main(int argc, char** argv) {
   br::physics_world_open(w);
   std::vector<double> lines(static_cast<size_t>(bikes));
   for (int i = 0; i < bikes; ++i) {
-    br::RiderSlot& slot = w.slots[i];
-    slot.bike = br::build_bike(w, "crf450(2013)", 0, std::to_string(i), "", "", "", "");
-    if (!slot.bike) {
-      std::fprintf(stderr, "the bike cannot be built\n");
-      return 1;
-    }
-    slot.control = br::kControlLocal;
-    br::BikeSetup setup;
-    br::apply_stability(setup, 100);
-    br::apply_bike_setup(*slot.bike, setup, 0);
+    if (!build_bench_bike(w, i)) return 1;
   }
   to_grid(w, bikes);
   for (int i = 0; i < bikes; ++i) lines[static_cast<size_t>(i)] = heading(*w.slots[i].bike);

@@ -2,6 +2,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -118,6 +119,50 @@ void draw_statues(Scenery& s, const float eye[3]) {
   }
 }
 
+// The corners of one billboard's quad: bottom left, bottom right, top right, top left.
+using QuadCorners = std::array<Vec3, 4>;
+
+// Billboards blended over what is drawn, unlit, from both sides and without depth writes, in
+// the given order (places into `board`, which holds billboard indices); one batch per run of
+// the same picture.
+template <typename Corners>
+void draw_blended_quads(const Scenery& s, const std::vector<int>& board,
+                        const std::vector<KeyedIndex>& order, Corners corners) {
+  static const float kTexCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glAlphaFunc(GL_GREATER, 0.0f);
+  GLuint bound = static_cast<GLuint>(-1);
+  bool open = false;
+  for (const KeyedIndex& k : order) {
+    const Billboard& b = s.billboards[static_cast<size_t>(board[static_cast<size_t>(k.index)])];
+    if (b.texture != bound) {
+      if (open) glEnd();
+      glBindTexture(GL_TEXTURE_2D, b.texture);
+      bound = b.texture;
+      render_stats().texture_changes.value += 1;
+      glBegin(GL_QUADS);
+      open = true;
+    }
+    const QuadCorners q = corners(b);
+    glColor4ub(b.r, b.g, b.b, b.a);
+    for (int c = 0; c < 4; ++c) {
+      glTexCoord2fv(kTexCoords[c]);
+      glVertex3fv(q[static_cast<size_t>(c)].data());
+    }
+    render_stats().billboards.value += 1;
+  }
+  if (open) glEnd();
+  glColor4f(1, 1, 1, 1);
+  glDepthMask(GL_TRUE);
+  glEnable(GL_CULL_FACE);
+  glEnable(GL_LIGHTING);
+  glAlphaFunc(GL_GREATER, kAlphaCutout);
+}
+
 // Upright quads turned to the camera about the vertical, standing on their positions.
 void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
   std::vector<BillboardPlace> places;
@@ -139,43 +184,11 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
   Vec3 right = camera.right();
   float flat = std::sqrt(right[0] * right[0] + right[2] * right[2]);
   float rx = flat > 1e-6f ? right[0] / flat : 1, rz = flat > 1e-6f ? right[2] / flat : 0;
-  glDisable(GL_LIGHTING);
-  glDisable(GL_CULL_FACE);
-  glDepthMask(GL_FALSE);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glAlphaFunc(GL_GREATER, 0.0f);
-  GLuint bound = static_cast<GLuint>(-1);
-  bool open = false;
-  for (const KeyedIndex& k : order) {
-    const Billboard& b = s.billboards[static_cast<size_t>(board[static_cast<size_t>(k.index)])];
-    // One batch per run of billboards with the same picture.
-    if (b.texture != bound) {
-      if (open) glEnd();
-      glBindTexture(GL_TEXTURE_2D, b.texture);
-      bound = b.texture;
-      render_stats().texture_changes.value += 1;
-      glBegin(GL_QUADS);
-      open = true;
-    }
-    float hx = rx * b.width / 2, hz = rz * b.width / 2;
-    glColor4ub(b.r, b.g, b.b, b.a);
-    glTexCoord2f(0, 1);
-    glVertex3f(b.x - hx, b.y, b.z - hz);
-    glTexCoord2f(1, 1);
-    glVertex3f(b.x + hx, b.y, b.z + hz);
-    glTexCoord2f(1, 0);
-    glVertex3f(b.x + hx, b.y + b.height, b.z + hz);
-    glTexCoord2f(0, 0);
-    glVertex3f(b.x - hx, b.y + b.height, b.z - hz);
-    render_stats().billboards.value += 1;
-  }
-  if (open) glEnd();
-  glColor4f(1, 1, 1, 1);
-  glDepthMask(GL_TRUE);
-  glEnable(GL_CULL_FACE);
-  glEnable(GL_LIGHTING);
-  glAlphaFunc(GL_GREATER, kAlphaCutout);
+  draw_blended_quads(s, board, order, [&](const Billboard& b) {
+    float hx = rx * b.width / 2, hz = rz * b.width / 2, top = b.y + b.height;
+    return QuadCorners{Vec3{b.x - hx, b.y, b.z - hz}, Vec3{b.x + hx, b.y, b.z + hz},
+                       Vec3{b.x + hx, top, b.z + hz}, Vec3{b.x - hx, top, b.z - hz}};
+  });
 }
 
 // Flying dirt: quads square to the camera, centred on each particle, far to near so that
@@ -197,43 +210,17 @@ void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& c
   std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
   if (order.empty()) return;
   const Vec3 right = camera.right(), up = camera.up();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_CULL_FACE);
-  glDepthMask(GL_FALSE);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glAlphaFunc(GL_GREATER, 0.0f);
-  GLuint bound = static_cast<GLuint>(-1);
-  bool open = false;
-  for (const KeyedIndex& k : order) {
-    const Billboard& b = s.billboards[static_cast<size_t>(board[static_cast<size_t>(k.index)])];
-    if (b.texture != bound) {
-      if (open) glEnd();
-      glBindTexture(GL_TEXTURE_2D, b.texture);
-      bound = b.texture;
-      render_stats().texture_changes.value += 1;
-      glBegin(GL_QUADS);
-      open = true;
-    }
+  draw_blended_quads(s, board, order, [&](const Billboard& b) {
     const float h = b.width / 2;
-    const float rx = right[0] * h, ry = right[1] * h, rz = right[2] * h;
-    const float ux = up[0] * h, uy = up[1] * h, uz = up[2] * h;
-    glColor4ub(b.r, b.g, b.b, b.a);
-    glTexCoord2f(0, 1);
-    glVertex3f(b.x - rx - ux, b.y - ry - uy, b.z - rz - uz);
-    glTexCoord2f(1, 1);
-    glVertex3f(b.x + rx - ux, b.y + ry - uy, b.z + rz - uz);
-    glTexCoord2f(1, 0);
-    glVertex3f(b.x + rx + ux, b.y + ry + uy, b.z + rz + uz);
-    glTexCoord2f(0, 0);
-    glVertex3f(b.x - rx + ux, b.y - ry + uy, b.z - rz + uz);
-  }
-  if (open) glEnd();
-  glColor4f(1, 1, 1, 1);
-  glDepthMask(GL_TRUE);
-  glEnable(GL_CULL_FACE);
-  glEnable(GL_LIGHTING);
-  glAlphaFunc(GL_GREATER, kAlphaCutout);
+    QuadCorners q;
+    const float across[4] = {-h, h, h, -h}, upward[4] = {-h, -h, h, h};
+    for (size_t c = 0; c < 4; ++c) {
+      q[c] = {b.x + right[0] * across[c] + up[0] * upward[c],
+              b.y + right[1] * across[c] + up[1] * upward[c],
+              b.z + right[2] * across[c] + up[2] * upward[c]};
+    }
+    return q;
+  });
 }
 
 // The sun's flare: its elements spread along the line from the sun to the centre of the

@@ -5,10 +5,8 @@
 
 #include <cmath>
 
-#include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "bike/controls.h"
-#include "shell/stability.h"
 #include "shell/world_tick.h"
 #include "support/bike_world.h"
 #include "track/roost.h"
@@ -211,12 +209,7 @@ TEST(RoostInTheWorld, ARideIsTheSameWithAndWithoutRoostAndLeavesTheSharedGenerat
     g_world.track.terrain.tiles[0].roost[0] = clods(10);
     create_roost_pool();
     g_world.detail.roost_frequency = run == 0 ? 1000 : 0;
-    g_world.slots[0].bike = build_bike(g_world, "crf450(2013)", 0, "7", "", "", "", "");
-    g_world.slots[0].control = kControlLocal;
-    Bike& bike = *g_world.slots[0].bike;
-    BikeSetup setup;
-    apply_stability(setup, 100);
-    ASSERT_TRUE(apply_bike_setup(bike, setup, 0));
+    Bike& bike = br_test::build_ridden_bike(0);
     dMatrix3 upright;
     dRSetIdentity(upright);
     place_bike(bike, {128, 0.3, 200}, upright, {0, 0, 0});

@@ -8,11 +8,9 @@
 #include <numeric>
 #include <optional>
 
-#include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "bike/controls.h"
 #include "render/terrain_lod.h"
-#include "shell/stability.h"
 #include "shell/world_tick.h"
 #include "support/bike_world.h"
 #include "track/terrain_deform.h"
@@ -193,12 +191,7 @@ class BikeOnLoam : public ::testing::Test {
   // Rides 3 s; returns where the bike started (x, z).
   std::array<double, 2> ride(std::optional<float> erode) {
     g_world.options.erode = erode;
-    g_world.slots[0].bike = build_bike(g_world, "crf450(2013)", 0, "7", "", "", "", "");
-    g_world.slots[0].control = kControlLocal;
-    Bike& bike = *g_world.slots[0].bike;
-    BikeSetup setup;
-    apply_stability(setup, 100);
-    EXPECT_TRUE(apply_bike_setup(bike, setup, 0));
+    Bike& bike = br_test::build_ridden_bike(0);
     dMatrix3 upright;
     dRSetIdentity(upright);
     place_bike(bike, {256, 0.3, 400}, upright, {0, 0, 0});
