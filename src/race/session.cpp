@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "audio/world_sound.h"
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "files/home.h"
@@ -44,7 +45,7 @@ int32_t seconds_to_frames(const World& w, double seconds) {
 }
 
 void release_slot(RiderSlot& slot) {
-  // The engine-sound voice is released here once sound is built.
+  release_voice(slot);
   slot.bike.reset();
 }
 
@@ -159,7 +160,7 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
     return;
   }
   Bike& bike = *slot.bike;
-  // The slot's engine sound is prepared from the bike's sound table once sound is built.
+  give_voice(w, slot_index);
   place_on_ground(bike, w.track.terrain, spot.x, spot.z, spot.heading);
   if (rider.control == kControlLocal) {
     const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
