@@ -247,7 +247,10 @@ bool start_session(World& w, const SessionStart& start) {
   // The track: the demo's or the server's once those exist; otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
                                                             : w.settings.track_choice.text();
-  if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
+  // Every client of a server must ride the same ground: dug-up ground is loaded afresh, and
+  // stays as loaded for the whole session.
+  bool dug_up = session.network && w.track.terrain.modified;
+  if (!w.track.loaded || track != w.track.dir || session.reload_requested || dug_up) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
@@ -256,6 +259,7 @@ bool start_session(World& w, const SessionStart& start) {
       return false;
     }
   }
+  w.track.terrain.locked = session.network;
 
   // A time trial starts long after the gate dropped, with the rider alone.
   Lineup lineup{};

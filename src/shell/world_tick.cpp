@@ -6,6 +6,8 @@
 #include "race/rider_timing.h"
 #include "race/standings.h"
 #include "race/start_gates.h"
+#include "track/roost.h"
+#include "track/ruts.h"
 
 namespace br {
 namespace {
@@ -17,21 +19,26 @@ constexpr int32_t kServerStandingsPhase = 510;
 }  // namespace
 
 void world_tick(World& w) {
-  // The history playback, network, roost, erosion, robots and demo work joins here as those
-  // parts of the game arrive.
+  // The history playback, network, robots and demo work joins here as those parts of the game
+  // arrive.
   make_bike_contacts(w);
+  throw_roost(w);
   step_physics(w);
+  erode_terrain(w);
   for (int i = 0; i < kRiderSlots; ++i) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     if (!slot.bike) continue;
     if (w.connected && slot.control == kControlLocal) false_start_step(w, i);
     step_bike(w, *slot.bike);
   }
+  update_particles(w);
   start_gate_step(w);
   // Offline every rider is timed here; in a server's race only our own, the server times the
   // others.
   for (int i = 0; i < kRiderSlots; ++i) {
-    if (!w.connected || w.slots[static_cast<size_t>(i)].control == kControlLocal) timing_step(w, i);
+    if (!w.connected || w.slots[static_cast<size_t>(i)].control == kControlLocal) {
+      timing_step(w, i);
+    }
   }
   if (w.connected && w.frame % kServerStandingsPeriod == kServerStandingsPhase) {
     update_standings(w);
