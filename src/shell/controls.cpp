@@ -37,6 +37,17 @@ void resolve_menu_keys(World& w) {
   k.cursor_right = code_of("cursor-right");
   k.page_up = code_of("page up");
   k.page_down = code_of("page down");
+  // Every pad reads in one standard layout under the name "Gamepad", buttons numbered as SDL
+  // numbers them; without a pad these stay unresolved.
+  k.pad_accept = code_of("Gamepad button 0");     // A
+  k.pad_back = code_of("Gamepad button 1");       // B
+  k.pad_start = code_of("Gamepad button 6");      // Start
+  k.pad_page_up = code_of("Gamepad button 9");    // left shoulder
+  k.pad_page_down = code_of("Gamepad button 10");  // right shoulder
+  k.pad_up = code_of("Gamepad button 11");
+  k.pad_down = code_of("Gamepad button 12");
+  k.pad_left = code_of("Gamepad button 13");
+  k.pad_right = code_of("Gamepad button 14");
 }
 
 void open_mouse_axes(World& w) {

@@ -10,7 +10,8 @@ namespace br {
 // open axis handle.
 void resolve_bindings(World& w);
 // "up", "down", "left", "right", "enter", "keypad enter", "esc", "pause", the left and right
-// mouse buttons, "page up", "page down".
+// mouse buttons, "page up", "page down", and the game pad's direction pad, A, B, Start and
+// shoulder buttons.
 void resolve_menu_keys(World& w);
 
 // Opens "cursor-x" and "cursor-y"; reads them into the world's mouse position.

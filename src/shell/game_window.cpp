@@ -17,6 +17,8 @@
 #include "shell/screenshot.h"
 #include "shell/video_modes.h"
 #include "track/terrain_queries.h"
+#include "ui/menu_draw.h"
+#include "ui/menu_hooks.h"
 #include "world/progress_text.h"
 
 namespace br {
@@ -132,6 +134,7 @@ bool draw_frame(World& w, kota::Window* window) {
     write_video_frame(area->width, area->height);
   }
   if (w.paused && w.options.pause_text_shown) draw_paused_text(area->width, area->height);
+  menu_draw(w, area->width, area->height);
   if (w.screenshot_requested) {
     w.screenshot_requested = false;
     save_screenshot(w, area->width, area->height, read_frame_rgb(area->width, area->height));
@@ -153,6 +156,46 @@ void install_progress_presenter(const World& w, kota::Window* window) {
     draw_title_screen(w.hud.title, area->width, area->height, kVersionText, text);
     kota::swap_buffers(window);
   });
+}
+
+namespace {
+
+std::string gl_text(GLenum name) {
+  const auto* text = reinterpret_cast<const char*>(glGetString(name));
+  return text ? text : "";
+}
+
+GraphicsDriverInfo driver_info() {
+  GraphicsDriverInfo d;
+  d.vendor = gl_text(GL_VENDOR);
+  d.renderer = gl_text(GL_RENDERER);
+  d.version = gl_text(GL_VERSION);
+  GLint units = 1;
+  if (epoxy_has_gl_extension("GL_ARB_multitexture")) glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+  // The shader programs keep a mesh's colour, normal and specular maps in units of their own.
+  d.shaders = epoxy_has_gl_extension("GL_ARB_fragment_shader") && units >= 4;
+  d.compression = epoxy_has_gl_extension("GL_ARB_texture_compression");
+  d.generate_mipmap = epoxy_has_gl_extension("GL_SGIS_generate_mipmap");
+  d.framebuffer_object = epoxy_has_gl_extension("GL_EXT_framebuffer_object");
+  return d;
+}
+
+}  // namespace
+
+void install_menu_hooks(kota::Window* window) {
+  MenuHooks& hooks = menu_hooks();
+  if (!window) {
+    hooks = MenuHooks{};
+    return;
+  }
+  hooks.driver = driver_info();
+  hooks.switch_video_mode = [window](World& w) -> std::string {
+    WindowRequest request = window_request(w);
+    if (!kota::window_set_mode(window, request.width, request.height, request.fullscreen)) {
+      return std::string("Can't change the video mode: ") + kota::last_error();
+    }
+    return "Video mode changed to " + w.settings.video_mode.text();
+  };
 }
 
 EventSource window_event_source(kota::Window* window) {

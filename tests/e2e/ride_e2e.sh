@@ -17,7 +17,7 @@ make_scratch
 mkdir -p "$tmp/home/Bermrider"
 printf 'video_mode=Windowed\nxres=256\nyres=192\n' >"$tmp/home/Bermrider/config"
 XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" \
-  KOTA_OPTIONS="[quit-after:480][dialogs:off][local-rider:1]" \
+  KOTA_OPTIONS="[quit-after:480][dialogs:off]" \
   "$game" --track rabbithill --record-video --print-orientation --lock-fps 30 --debug \
   >"$tmp/video" 2>"$tmp/err" &
 game_pid=$!
