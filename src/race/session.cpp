@@ -1,5 +1,6 @@
 #include "race/session.h"
 
+#include <malloc.h>
 #include <ode/ode.h>
 
 #include <algorithm>
@@ -316,6 +317,9 @@ bool start_session(World& w, const SessionStart& start) {
   // The previous track's textures and models, and those of bikes no longer on the grid.
   texture_delete_unused();
   model_delete_unused();
+  // What the previous track held goes back to the system now, rather than staying with the
+  // allocator where the next track's differently sized pieces may not fit.
+  malloc_trim(0);
 
   // The lap limits; the gates stand up.
   if (session.duration_frames > 0) {
