@@ -289,6 +289,7 @@ bool take_event(Window* w, Event& out, const ClockTime* deadline) {
   if (!w->threaded) pump(w);
   auto pop = [&] { return deadline ? event_pop_before(out, *deadline) : event_pop(out); };
   if (pop()) return true;
+  sdl_devices_update();
   devices_poll();
   return pop();
 }

@@ -183,10 +183,7 @@ void load_line_file(const std::string& track, int skill, int sections, LineDatab
 
 bool save_line_file(const LineDatabase& db) {
   if (db.file.empty()) return false;
-  DataFilePtr f(data_open(db.file.c_str(), "wb"));
-  if (!f) return false;
-  std::string text = format_line_file(db);
-  return data_write(f.get(), text.data(), text.size()) == text.size();
+  return data_replace_file(db.file.c_str(), format_line_file(db));
 }
 
 int steady_line_cost(const LineRecord& line) {

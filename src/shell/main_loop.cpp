@@ -47,6 +47,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     read_mouse_axes(w);
     if (mouse_known) follow_mouse_in_menu(w, old_x, old_y);
     mouse_known = true;
+    follow_input_devices(w);
     step_loop(w, now, hooks.events);
     if (w.view_mode != kViewTitle) {
       warp_restart(w);

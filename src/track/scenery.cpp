@@ -69,16 +69,12 @@ void load_companions(Statue& st) {
 
 bool write_file(const char* what, const std::string& text) {
   // Without a track there is no directory to write into.
-  DataFilePtr f;
-  if (!g_world.track.dir.empty()) {
-    std::string name = "@" + g_world.track.dir + "/" + what;
-    f.reset(data_open(name.c_str(), "wb"));
-  }
-  if (!f) {
+  if (g_world.track.dir.empty()) {
     show_message("Can't open '%s'", what);
     return false;
   }
-  bool ok = data_write(f.get(), text.data(), text.size()) == text.size();
+  std::string name = "@" + g_world.track.dir + "/" + what;
+  bool ok = data_replace_file(name.c_str(), text);
   if (!ok) show_message("Can't write '%s'", what);
   return ok;
 }

@@ -27,8 +27,7 @@ void done_watching(World& w) {
 }
 
 Binding* captured(World& w) {
-  if (w.capturing_binding < 0 || w.capturing_binding >= kBindingCount) return nullptr;
-  return &w.bindings[static_cast<size_t>(w.capturing_binding)];
+  return capturable_binding(w, w.capturing_binding);
 }
 
 // The binding lets go of the axis it had, so that handles do not pile up.
@@ -44,9 +43,15 @@ void clear_binding(Binding& b) {
 
 }  // namespace
 
+Binding* capturable_binding(World& w, int index) {
+  if (index < 0 || index >= kCapturableBindings) return nullptr;
+  Bindings& set = index < kBindingCount ? w.bindings : w.pad_bindings;
+  return &set[static_cast<size_t>(index % kBindingCount)];
+}
+
 void begin_binding_capture(World& w, int id) {
   end_binding_capture(w);
-  if (id < 0 || id >= kBindingCount) return;
+  if (!capturable_binding(w, id)) return;
   w.capturing_binding = id;
   for (const auto& device : kota::devices()) {
     if (!watched_device(*device)) continue;

@@ -8,6 +8,10 @@
 
 namespace br {
 
+// Bindings are numbered for capturing: the keyboard's 0..kBindingCount-1, then the pad's.
+constexpr int kCapturableBindings = 2 * kBindingCount;
+Binding* capturable_binding(World& w, int index);
+
 // Starts waiting for binding `id`, watching every axis of every device except the window's
 // cursor and the system mouse (reaching for the mouse must not bind it).
 void begin_binding_capture(World& w, int id);

@@ -17,10 +17,10 @@ void menu_close(World& w);
 // The open screen as it stands now.
 MenuScreen open_menu_screen(World& w);
 
-// One event while a menu is open: the fixed menu keys and mouse buttons, a game pad's
-// buttons, and typing into a text entry. Presses act, except clicks and the pad's accept
-// button, which act when they come up (so the press that opened a binding capture is not
-// captured as the binding).
+// One event while a menu is open: the fixed menu keys and mouse buttons (a pad's buttons
+// arrive as the keys they stand for) and typing into a text entry. Presses act, except clicks,
+// which act when the button comes up over the entry it went down on: the mouse device's own
+// event for the same press would otherwise be captured by a binding the click started.
 void menu_key(World& w, int32_t code, bool pressed);
 
 // The mouse moved with its button up: the entry under the cursor is highlighted.

@@ -65,33 +65,28 @@ void edit_key(World& w, const MenuScreen& s, int32_t code) {
   const MenuKeys& k = w.menu_keys;
   MenuState& st = w.menu_state;
   const MenuEntry& e = s.entries[static_cast<size_t>(st.editing)];
-  if (is_any(code, {k.enter, k.keypad_enter, k.pad_accept, k.pad_start})) {
+  if (is_any(code, {k.enter, k.keypad_enter})) {
     end_text_edit(w, s, true);
-  } else if (is_any(code, {k.esc, k.pad_back})) {
+  } else if (code == k.esc) {
     end_text_edit(w, s, false);
   } else if (is_backspace_key(code)) {
     text_backspace(*e.text);
-  } else if (e.text == &w.settings.server_name && is_any(code, {k.up, k.down, k.pad_up, k.pad_down})) {
-    step_server_history(w, *e.text, is_any(code, {k.up, k.pad_up}) ? +1 : -1);
+  } else if (e.text == &w.settings.server_name && is_any(code, {k.up, k.down})) {
+    step_server_history(w, *e.text, code == k.up ? +1 : -1);
   } else if (char c = typed_char(code, st.shift_held)) {
     text_type(*e.text, c);
   }
 }
 
-// A button that came up: a click acts on the entry it went down on, the pad's accept button
-// on the highlighted entry.
+// A mouse button that came up: a click acts on the entry it went down on.
 void release(World& w, const MenuScreen& s, int32_t code) {
-  const MenuKeys& k = w.menu_keys;
   MenuState& st = w.menu_state;
-  if (code == k.cursor_left) {
-    int down = st.mouse_down_entry;
-    bool dragged = st.dragged;
-    st.mouse_down_entry = -1;
-    st.dragged = false;
-    if (down >= 0 && !dragged && entry_under_mouse(w, s) == down) activate_entry(w, s, down);
-  } else if (is_any(code, {k.pad_accept, k.pad_start}) && st.editing < 0) {
-    activate_entry(w, s, w.menu_selection);
-  }
+  if (code != w.menu_keys.cursor_left) return;
+  int down = st.mouse_down_entry;
+  bool dragged = st.dragged;
+  st.mouse_down_entry = -1;
+  st.dragged = false;
+  if (down >= 0 && !dragged && entry_under_mouse(w, s) == down) activate_entry(w, s, down);
 }
 
 }  // namespace
@@ -133,8 +128,7 @@ void menu_key(World& w, int32_t code, bool pressed) {
     return;
   }
   if (w.menu == kMenuDisclaimer) {
-    // Any key goes on to the main menu once it comes up, so that it does not act there too.
-    if (!pressed) menu_open(w, kMenuMain);
+    if (pressed) menu_open(w, kMenuMain);
     return;
   }
   MenuScreen s = open_menu_screen(w);
@@ -144,7 +138,7 @@ void menu_key(World& w, int32_t code, bool pressed) {
     return;
   }
   const MenuKeys& k = w.menu_keys;
-  bool back = is_any(code, {k.esc, k.pad_back});
+  bool back = code == k.esc;
   if (w.menu == kMenuQuit) {
     // Any key leaves the game; Esc keeps playing.
     if (back) {
@@ -167,17 +161,17 @@ void menu_key(World& w, int32_t code, bool pressed) {
 
   if (back) {
     menu_back(w);
-  } else if (is_any(code, {k.up, k.pad_up})) {
+  } else if (code == k.up) {
     w.menu_selection = moved_selection(s, w.menu_selection, -1);
-  } else if (is_any(code, {k.down, k.pad_down})) {
+  } else if (code == k.down) {
     w.menu_selection = moved_selection(s, w.menu_selection, +1);
-  } else if (is_any(code, {k.left, k.pad_left})) {
+  } else if (code == k.left) {
     adjust_entry(w, *selected, -1);
-  } else if (is_any(code, {k.right, k.pad_right})) {
+  } else if (code == k.right) {
     adjust_entry(w, *selected, +1);
-  } else if (is_any(code, {k.page_up, k.pad_page_up})) {
+  } else if (code == k.page_up) {
     st.page = std::max(st.page - 1, 0);
-  } else if (is_any(code, {k.page_down, k.pad_page_down})) {
+  } else if (code == k.page_down) {
     st.page = std::min(st.page + 1, s.pages - 1);
   } else if (is_any(code, {k.enter, k.keypad_enter})) {
     activate_entry(w, s, w.menu_selection);

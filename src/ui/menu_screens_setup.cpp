@@ -5,6 +5,7 @@
 
 #include "bike/catalogue.h"
 #include "shell/graphics_presets.h"
+#include "ui/binding_capture.h"
 #include "ui/menu_entries.h"
 #include "ui/menu_hooks.h"
 #include "ui/menu_screens.h"
@@ -235,19 +236,25 @@ MenuScreen advanced_graphics(World& w) {
   return s;
 }
 
+// The keyboard's bindings on the first page, the pad's on the second.
 MenuScreen controls(World& w) {
   MenuScreen s;
   s.title = "Customize Controls";
+  s.pages = 2;
+  int page = std::clamp(w.menu_state.page, 0, 1);
   for (int i = 0; i < kBindingCount; ++i) {
-    Binding& b = w.bindings[static_cast<size_t>(i)];
+    int index = page * kBindingCount + i;
+    Binding* b = capturable_binding(w, index);
     MenuEntry e;
     e.kind = EntryKind::kBinding;
-    e.label = b.label;
-    e.binding = &b;
+    e.label = b->label;
+    e.binding = b;
     e.action = MenuAction::kCaptureBinding;
-    e.arg = i;
+    e.arg = index;
     s.entries.push_back(e);
   }
+  s.entries.push_back(button(page == 0 ? "Game Pad Controls" : "Keyboard Controls",
+                             page == 0 ? MenuAction::kNextPage : MenuAction::kPrevPage));
   s.entries.push_back(button("Back to Main Menu", MenuAction::kBack));
   return s;
 }

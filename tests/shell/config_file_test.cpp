@@ -241,7 +241,20 @@ TEST_F(ConfigFile, WritesEveryKeyInOrderWithTheDefaults) {
       "right_key=(k)right\nclutch_key=(k)z\nupshift_key=(k)up\ndownshift_key=(k)down\n"
       "dab_key=(k)right ctrl\nback_up_key=(k)b\nlean_forward_key=(k)n\n"
       "lean_backward_key=(k)m\npause_key=(k)pause\nstep_key=(k).\nrewind_key=(k)\\\n"
-      "skip_key=(k)/\nprev_key=(k)[\nnext_key=(k)]\nconsole_key=(k)t\nscreenshot_key=(k)s\n";
+      "skip_key=(k)/\nprev_key=(k)[\nnext_key=(k)]\nconsole_key=(k)t\nscreenshot_key=(k)s\n"
+      // The pad's bindings follow the keys; controls with no pad default are not written.
+      "throttle_pad=(0.062500,0.937500)Gamepad.axis[5]\n"
+      "front_brake_pad=(0.062500,0.937500)Gamepad.axis[4]\n"
+      "rear_brake_pad=(k)Gamepad button 9\n"
+      "left_pad=(-0.062500,-0.937500)Gamepad.axis[0]\n"
+      "right_pad=(0.062500,0.937500)Gamepad.axis[0]\n"
+      "clutch_pad=(k)Gamepad button 10\nupshift_pad=(k)Gamepad button 0\n"
+      "downshift_pad=(k)Gamepad button 2\ndab_pad=(k)Gamepad button 3\n"
+      "back_up_pad=(k)Gamepad button 1\n"
+      "lean_forward_pad=(-0.062500,-0.937500)Gamepad.axis[3]\n"
+      "lean_backward_pad=(0.062500,0.937500)Gamepad.axis[3]\n"
+      "pause_pad=(k)Gamepad button 4\nprev_pad=(k)Gamepad button 13\n"
+      "next_pad=(k)Gamepad button 14\n";
   std::vector<std::string> want = lines_of(expected), got = lines_of(br::config_write(w));
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
@@ -298,12 +311,13 @@ TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
   EXPECT_TRUE(std::filesystem::is_symlink(path));
   EXPECT_EQ(br_test::read_file(dir.file("dotfiles/config")), br::config_write(w));
 
-  // A directory that does not exist, or a directory in the file's place: nothing written.
-  EXPECT_FALSE(br::config_write_file(w, dir.file("missing/config")));
+  // A directory in the file's place: nothing written. A missing directory is made, as for
+  // every file the game writes.
   std::filesystem::create_directory(dir.file("taken"));
   EXPECT_FALSE(br::config_write_file(w, dir.file("taken")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken")));
   EXPECT_EQ(entries(), 3);  // the link, its directory and "taken"
+  EXPECT_TRUE(br::config_write_file(w, dir.file("missing/config")));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("dotfiles")),
                           std::filesystem::directory_iterator()),
             1);

@@ -210,6 +210,13 @@ TEST_F(MenuTest, ABindingIsCapturedFromTheNextKeyOrEscKeepsTheOldOne) {
   EXPECT_EQ(throttle.key_code, code("q"));
   EXPECT_EQ(kota::key_code(throttle.key_name.c_str()), code("q"));
   EXPECT_TRUE(throttle.axis_name.empty());
+  // The pad's bindings are on the second page, captured the same way.
+  choose("Game Pad Controls");
+  choose("Throttle (Pad)");
+  press("w");
+  EXPECT_EQ(g_world.pad_bindings[kBindThrottle].key_code, code("w"));
+  EXPECT_EQ(throttle.key_code, code("q"));
+
   // The captured key now drives the throttle.
   g_world.menu = kNoMenu;
   event(code("q"), true);

@@ -25,7 +25,8 @@ constexpr char kUsage[] =
     "       brdata scramble IN OUT               (the .scram transform; it undoes itself)\n"
     "       brdata check NAME...                 (load through the game's own readers;\n"
     "                                             @DIR checks a whole track)\n"
-    "       brdata check --all                   (every texture, model and shadow map)\n";
+    "       brdata check --all                   (every texture, model and shadow map)\n"
+    "       brdata --help\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -149,6 +150,7 @@ int check(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
+  if (command == "--help" && argc == 2) return std::fputs(kUsage, stdout) >= 0 ? 0 : 1;
   if (command == "list" && argc == 2) return list();
   if (command == "cat" && argc == 3) return cat(argv[2]);
   if (command == "pack") return pack(argc - 2, argv + 2);
