@@ -10,7 +10,7 @@ namespace br {
 
 // Opens the window with the title "Bermrider" at the size the run asks for. Nothing when it
 // cannot be opened; the player has been told why.
-kota::Window* open_game_window(const World& w);
+kota::Window* open_game_window(World& w);
 
 // Waits until the window can be drawn (it may still be mapping or minimised): up to 162
 // tries, 62.5 ms apart. On success the frame is begun and must be presented.

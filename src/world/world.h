@@ -205,6 +205,7 @@ struct World {
   int cursor_axis_y = -1;
   int frame_width = 0;  // drawable size of the latest drawn frame, pixels
   int frame_height = 0;
+  bool window_windowed = false;  // the open window is not full screen: its size is xres x yres
   int visible_messages = 0;
   double message_expiry = 0.0;  // world time at which the oldest visible message goes
 
