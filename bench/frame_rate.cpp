@@ -2,7 +2,6 @@
 // track (the player and 19 robots), seen from the chase camera behind the player.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <ode/ode.h>
 
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "bench_home.h"
+#include "bench_window.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "race/session.h"
@@ -57,21 +57,8 @@ int main(int argc, char** argv) {
                  "usage: bench_frame_rate [seconds] [picture.ppm] [data directory] [view]\n");
     return 1;
   }
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "no display: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_Window* window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
-  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-  if (!context) {
-    std::fprintf(stderr, "no OpenGL context: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetSwapInterval(0);
+  BenchWindow window(kWidth, kHeight);
+  if (!window.ok()) return 1;
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
   const BenchHome home(data);
@@ -110,8 +97,7 @@ int main(int argc, char** argv) {
     std::optional<br::ViewCamera> camera = br::view_camera(w);
     br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     if (frames == 0 && !picture.empty()) write_ppm(picture);
-    SDL_GL_SwapWindow(window);
-    SDL_PumpEvents();
+    window.present();
     ++frames;
     elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
@@ -124,8 +110,5 @@ int main(int argc, char** argv) {
   br::terrain_gl_release();
   br::texture_delete_all();
   br::model_delete_all();
-  SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(window);
-  SDL_Quit();
   return 0;
 }

@@ -4,7 +4,6 @@
 // the size after the second change (the first two load everything the game keeps for good).
 //   bench_track_changes [changes=20] [frames per race=30] [data directory]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "bench_home.h"
+#include "bench_window.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
@@ -91,20 +91,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_track_changes [changes] [frames per race] [data]\n");
     return 1;
   }
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "no display: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_Window* window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
-  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-  if (!context) {
-    std::fprintf(stderr, "no OpenGL context: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetSwapInterval(0);
+  BenchWindow window(kWidth, kHeight);
+  if (!window.ok()) return 1;
 
   const BenchHome home(data);
   if (!home.ok()) return 1;
@@ -143,8 +131,7 @@ int main(int argc, char** argv) {
       // The last frames show the menu over the race, as on the way to the next change.
       if (f == frames - 1) br::menu_open(w, br::kMenuMain);
       br::menu_draw(w, kWidth, kHeight);
-      SDL_GL_SwapWindow(window);
-      SDL_PumpEvents();
+      window.present();
     }
     br::menu_close(w);
     glFinish();
@@ -165,8 +152,5 @@ int main(int argc, char** argv) {
   br::model_delete_all();
   br::game_fonts() = br::GameFonts{};
   br::shape_cache_clear();
-  SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(window);
-  SDL_Quit();
   return 0;
 }

@@ -54,15 +54,7 @@ sleep 2
 keys Escape Up Return
 sleep 1
 keys q
-for _ in $(seq 300); do
-  kill -0 "$game_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not quit"
-wait "$game_pid"
-status=$?
-game_pid=""
-[ "$status" -eq 0 ] || fail "exit status $status"
+await_game_end 30 "the game did not quit"
 
 config="$tmp/home/Bermrider/config"
 grep -qx "track=rabbithill" "$config" || fail "the chosen track was not kept"
