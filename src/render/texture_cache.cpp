@@ -30,6 +30,8 @@ struct CacheEntry {
   std::string metadata;
   int generation = kRunGeneration;  // the latest track generation that asked for it
   bool for_the_run = false;
+  // Loaded with no detail reduction: it serves "!" requests as well as plain ones.
+  bool full_detail = true;
 };
 
 struct Alias {
@@ -105,17 +107,18 @@ std::string resolve_alias(const std::string& name) {
 }
 
 // Exact name first, then a case-insensitive match with a warning: data names are case
-// insensitive, but a mismatch usually means a typing slip in a data file.
-// Asking for a texture again keeps it for the track being loaded.
-TextureId find_cached(const std::string& name) {
+// insensitive, but a mismatch usually means a typing slip in a data file. A full-detail request
+// never takes a reduced copy. Asking for a texture again keeps it for the track being loaded.
+TextureId find_cached(const std::string& name, bool full_detail) {
   TextureCache& c = cache();
   for (CacheEntry& e : c.entries) {
-    if (e.name == name) {
+    if (e.name == name && (e.full_detail || !full_detail)) {
       e.generation = c.generation;
       return e.id;
     }
   }
   for (CacheEntry& e : c.entries) {
+    if (!e.full_detail && full_detail) continue;
     if (strcasecmp(e.name.c_str(), name.c_str()) == 0) {
       render_message(message("Warning: case mismatch on '%.900s'", name));
       e.generation = c.generation;
@@ -125,10 +128,12 @@ TextureId find_cached(const std::string& name) {
   return 0;
 }
 
-void add_entry(TextureId id, const std::string& name, size_t bytes, std::string metadata) {
+void add_entry(TextureId id, const std::string& name, size_t bytes, std::string metadata,
+               bool full_detail) {
   TextureCache& c = cache();
   c.memory_used += bytes;
   CacheEntry e{id, name, ++c.load_counter, bytes, std::move(metadata)};
+  e.full_detail = full_detail;
   e.generation = c.generation;
   e.for_the_run = c.generation == kRunGeneration;
   c.entries.push_back(std::move(e));
@@ -141,13 +146,14 @@ void forget_entry(size_t i) {
   backend().destroy(id);
   c.memory_used -= c.entries[i].memory_bytes;
   c.entries.erase(c.entries.begin() + static_cast<long>(i));
+  // An animation left behind would go on updating a texture that no longer exists.
   std::erase_if(c.animations, [id](const Animation& a) { return a.id == id; });
 }
 
 TextureId load(const std::string& requested, int flags, int depth) {
   bool full_detail = !requested.empty() && requested[0] == '!';
   std::string name = resolve_alias(full_detail ? requested.substr(1) : requested);
-  if (TextureId id = find_cached(name)) return id;
+  if (TextureId id = find_cached(name, full_detail)) return id;
 
   const RenderSettings& settings = render_settings();
   TextureDecodeOptions options;
@@ -184,8 +190,8 @@ TextureId load(const std::string& requested, int flags, int depth) {
   WrapModes wrap = wrap_modes_for(name);
   TextureUpload upload;
   upload.image = &first;
-  upload.repeat_s = wrap.repeat_s;
-  upload.repeat_t = wrap.repeat_t;
+  upload.repeat_s = wrap.repeat_s || (flags & kTextureRepeat) != 0;
+  upload.repeat_t = wrap.repeat_t || (flags & kTextureRepeat) != 0;
   upload.compress = decoded->compress;
   upload.mipmaps = (flags & kTextureNoMipmaps) == 0;
   size_t bytes = 0;
@@ -194,7 +200,7 @@ TextureId load(const std::string& requested, int flags, int depth) {
   if (!is_power_of_two(decoded->source_width) || !is_power_of_two(decoded->source_height)) {
     render_message(message("Warning: Non power of 2 texture '%.950s'", name));
   }
-  add_entry(id, name, bytes, decoded->metadata);
+  add_entry(id, name, bytes, decoded->metadata, full_detail || decoded->levels_skipped == 0);
   TextureCache& c = cache();
   if (animated) {
     Animation anim;
@@ -258,7 +264,7 @@ TextureId texture_create(const std::string& label, const Image& image) {
   size_t bytes = 0;
   TextureId id = backend().create(upload, &bytes);
   if (id == 0) return 0;
-  add_entry(id, label, bytes, "");
+  add_entry(id, label, bytes, "", true);
   return id;
 }
 
@@ -359,6 +365,13 @@ const Image* texture_load_grey(const std::string& name) {
   auto image = decode_grey_file(name, &error);
   if (!image && !error.empty()) render_message(error);
   return keep_image(name, std::move(image));
+}
+
+std::string texture_companion_name(const std::string& name, const char* suffix) {
+  size_t slash = name.find_last_of('/');
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
+  return name.substr(0, dot) + suffix;
 }
 
 std::string texture_metadata(TextureId id) {

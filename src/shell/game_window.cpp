@@ -161,37 +161,12 @@ void install_progress_presenter(const World& w, kota::Window* window) {
   });
 }
 
-namespace {
-
-std::string gl_text(GLenum name) {
-  const auto* text = reinterpret_cast<const char*>(glGetString(name));
-  return text ? text : "";
-}
-
-GraphicsDriverInfo driver_info() {
-  GraphicsDriverInfo d;
-  d.vendor = gl_text(GL_VENDOR);
-  d.renderer = gl_text(GL_RENDERER);
-  d.version = gl_text(GL_VERSION);
-  GLint units = 1;
-  if (epoxy_has_gl_extension("GL_ARB_multitexture")) glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-  // The shader programs keep a mesh's colour, normal and specular maps in units of their own.
-  d.shaders = epoxy_has_gl_extension("GL_ARB_fragment_shader") && units >= 4;
-  d.compression = epoxy_has_gl_extension("GL_ARB_texture_compression");
-  d.generate_mipmap = epoxy_has_gl_extension("GL_SGIS_generate_mipmap");
-  d.framebuffer_object = epoxy_has_gl_extension("GL_EXT_framebuffer_object");
-  return d;
-}
-
-}  // namespace
-
 void install_menu_hooks(kota::Window* window) {
   MenuHooks& hooks = menu_hooks();
   if (!window) {
     hooks = MenuHooks{};
     return;
   }
-  hooks.driver = driver_info();
   hooks.switch_video_mode = [window](World& w) -> std::string {
     WindowRequest request = window_request(w);
     if (!kota::window_set_mode(window, request.width, request.height, request.fullscreen)) {

@@ -27,8 +27,8 @@ bool draw_frame(World& w, kota::Window* window);
 // screen in `window`; nullptr takes the presenter away (before the window closes).
 void install_progress_presenter(const World& w, kota::Window* window);
 
-// Gives the menus the graphics driver's identity and abilities and the means to change the
-// video mode of `window` while the game runs; nullptr takes them away (before it closes).
+// Gives the menus the means to change the video mode of `window` while the game runs; nullptr
+// takes it away (before the window closes).
 void install_menu_hooks(kota::Window* window);
 
 // The main loop's event source: the window's events, up to a step's deadline.

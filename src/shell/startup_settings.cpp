@@ -1,5 +1,8 @@
 #include "shell/startup_settings.h"
 
+#include <cstdio>
+
+#include "platform/log.h"
 #include "render/render_settings.h"
 #include "shell/graphics_presets.h"
 #include "shell/stability.h"
@@ -30,6 +33,9 @@ void configure_renderer(const World& w) {
   r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
   r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
   r.vertex_arrays = !w.options.no_vertex_arrays;
+  r.ground_method = w.settings.render_texture.index;
+  r.ground_texture_size = w.detail.ground_texture_size;
+  r.ground_texture_first_level = w.detail.ground_texture_reduction;
 }
 
 void refresh_render_detail(World& w) {
@@ -40,8 +46,16 @@ void refresh_render_detail(World& w) {
 
 std::string select_startup_track(World& w) {
   std::string name = w.options.track ? *w.options.track : w.settings.track.value;
-  w.settings.track_choice.select(name);
-  return name;
+  ChoiceSetting& choice = w.settings.track_choice;
+  if (choice.select(name) || choice.texts.empty()) return name;
+  // The game still starts, on the track the choice holds, and keeps that one in the
+  // configuration; the player who asked for another must hear of it.
+  char text[600];
+  std::snprintf(text, sizeof text, "Unknown track '%.250s'; riding '%.250s' instead\n",
+                name.c_str(), choice.text().c_str());
+  kota::log_printf("%s", text);
+  if (w.options.track) std::fputs(text, stderr);
+  return choice.text();
 }
 
 }  // namespace br

@@ -27,7 +27,9 @@ void configure_renderer(const World& w);
 void refresh_render_detail(World& w);
 
 // The track the game starts on: the --track name, else the `track` setting. Selects it in the
-// track choice when the list offers it, and returns the name.
+// track choice when the list offers it, and returns the name. A name the list does not offer
+// leaves the choice as it is, says so in the log (and on standard error for --track) and
+// returns the track that will be ridden.
 std::string select_startup_track(World& w);
 
 }  // namespace br

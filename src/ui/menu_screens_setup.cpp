@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "bike/catalogue.h"
+#include "render/graphics_caps.h"
 #include "shell/graphics_presets.h"
 #include "ui/binding_capture.h"
 #include "ui/menu_entries.h"
-#include "ui/menu_hooks.h"
 #include "ui/menu_screens.h"
 
 namespace br {
@@ -169,7 +169,7 @@ MenuScreen suspension(World& w) {
 
 MenuScreen graphics_sound(World& w) {
   Settings& set = w.settings;
-  const GraphicsDriverInfo& driver = menu_hooks().driver;
+  const GraphicsCaps& driver = graphics_caps();
   MenuScreen s;
   s.title = "Graphics/Sound Setup";
   s.entries = {choice_entry(set.video_mode),
@@ -204,7 +204,9 @@ const char* availability(bool available) {
 
 MenuScreen advanced_graphics(World& w) {
   Settings& set = w.settings;
-  const GraphicsDriverInfo& driver = menu_hooks().driver;
+  const GraphicsCaps& driver = graphics_caps();
+  const bool shaders = shaders_possible(driver);
+  const bool compression = extension_present(driver.extensions, "GL_ARB_texture_compression");
   MenuScreen s;
   s.title = "Advanced Graphics Setup";
   auto add = [&s](MenuEntry e, const char* detail = "") {
@@ -216,20 +218,20 @@ MenuScreen advanced_graphics(World& w) {
   // needs framebuffer objects, and the shader methods need shader programs.
   const std::string& method = set.render_texture.text();
   bool method_ok = method == "Software" ||
-                   (method.rfind("Shaders", 0) == 0 ? driver.shaders
+                   (method.rfind("Shaders", 0) == 0 ? shaders
                     : method.find("Direct") != std::string::npos ? driver.framebuffer_object
                                                                  : true);
   add(number_entry(set.ground_detail));
   add(number_entry(set.ground_texture_detail));
   add(choice_entry(set.ground_texture_dim));
   add(choice_entry(set.ground_mipmaps), availability(driver.generate_mipmap));
-  add(choice_entry(set.texture_compress), availability(driver.compression));
+  add(choice_entry(set.texture_compress), availability(compression));
   add(choice_entry(set.render_texture), availability(method_ok));
-  add(choice_entry(set.use_shader), availability(driver.shaders));
+  add(choice_entry(set.use_shader), availability(shaders));
   add(number_entry(set.model_detail));
   add(number_entry(set.model_texture_detail));
   add(choice_entry(set.lens_flare));
-  add(choice_entry(set.reflections), availability(driver.shaders));
+  add(choice_entry(set.reflections), availability(shaders));
   add(number_entry(set.roost_density));
   s.entries.push_back(button("Back to Graphics/Sound Menu", MenuAction::kBack));
   s.notes = {current_settings_text(set), kRestartNote};

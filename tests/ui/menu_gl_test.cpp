@@ -3,7 +3,7 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
-#include "../render/png_writer.h"
+#include "../render/reference_picture.h"
 #include "render/font.h"
 #include "render/render_gl.h"
 #include "render/texture_cache.h"
@@ -12,10 +12,9 @@
 #include "support/data_dirs.h"
 #include "support/gl_window.h"
 #include "support/offscreen_frame.h"
-#include "support/reference_picture.h"
 #include "ui/menu.h"
 #include "ui/menu_draw.h"
-#include "ui/menu_hooks.h"
+#include "render/graphics_caps.h"
 #include "ui/menu_layout.h"
 
 namespace br {
@@ -36,8 +35,11 @@ class MenuGlTest : public ::testing::Test {
     title_ = texture_load("!@title.png");
     world_reset();
     // A driver of fixed identity, so that the pictures do not follow the machine's.
-    menu_hooks().driver = {"Bermrider Test Vendor", "Test Renderer", "2.1 Test", true, false,
-                           true, true};
+    GraphicsCaps& caps = graphics_caps();
+    caps = GraphicsCaps{};
+    caps.vendor = "Bermrider Test Vendor";
+    caps.renderer = "Test Renderer";
+    caps.version = "2.1 Test";
   }
   void TearDown() override {
     if (gl_.is_open()) {
@@ -47,7 +49,7 @@ class MenuGlTest : public ::testing::Test {
       render_gl_uninstall();
     }
     gl_.close();
-    menu_hooks() = MenuHooks{};
+    graphics_caps() = GraphicsCaps{};
     world_reset();
     br_test::restore_data_directories();
   }
@@ -63,9 +65,8 @@ class MenuGlTest : public ::testing::Test {
     return frame_.read();
   }
   void expect_reference(const std::vector<uint8_t>& shot, const char* name) {
-    br_test::expect_reference_picture(shot, kWidth, kHeight,
-                                      br_test::encode_png_pixels(kWidth, kHeight, 3, shot),
-                                      std::string(BR_TEST_SOURCE_DIR) + "/" + name);
+    br_test::expect_reference_picture(std::string(BR_TEST_SOURCE_DIR) + "/" + name, kWidth,
+                                      kHeight, shot);
   }
 
   br_test::GlWindow gl_;

@@ -166,7 +166,7 @@ TEST_F(MenuTest, ThePresetButtonsSetTheGraphicsAndTheLineNamesThem) {
   choose("Use High Detail Settings");
   EXPECT_EQ(g_world.settings.ground_texture_dim.text(), "256x256");
   EXPECT_EQ(screen().notes[0], "Current Settings: High Detail");
-  EXPECT_NEAR(g_world.detail.terrain_error_scale, 0.125 / 90, 1e-12);  // in force at once
+  EXPECT_NEAR(g_world.detail.terrain_error_scale, 0.125 / 90, 1e-12);  // derived at once
   choose("Advanced Graphics Setup");
   go_to("Roost Density");
   press("left");
