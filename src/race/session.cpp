@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "audio/world_sound.h"
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "files/home.h"
@@ -46,7 +47,7 @@ int32_t seconds_to_frames(const World& w, double seconds) {
 }
 
 void release_slot(RiderSlot& slot) {
-  // The engine-sound voice is released here once sound is built.
+  release_voice(slot);
   slot.bike.reset();
 }
 
@@ -161,7 +162,7 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
     return;
   }
   Bike& bike = *slot.bike;
-  // The slot's engine sound is prepared from the bike's sound table once sound is built.
+  give_voice(w, slot_index);
   place_on_ground(bike, w.track.terrain, spot.x, spot.z, spot.heading);
   if (rider.control == kControlLocal) {
     const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
@@ -246,7 +247,10 @@ bool start_session(World& w, const SessionStart& start) {
   // The track: the demo's or the server's once those exist; otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
                                                             : w.settings.track_choice.text();
-  if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
+  // Every client of a server must ride the same ground: dug-up ground is loaded afresh, and
+  // stays as loaded for the whole session.
+  bool dug_up = session.network && w.track.terrain.modified;
+  if (!w.track.loaded || track != w.track.dir || session.reload_requested || dug_up) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
@@ -258,6 +262,7 @@ bool start_session(World& w, const SessionStart& start) {
       return false;
     }
   }
+  w.track.terrain.locked = session.network;
 
   // A time trial starts long after the gate dropped, with the rider alone.
   Lineup lineup{};
