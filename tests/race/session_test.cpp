@@ -15,7 +15,9 @@
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
 #include "race/session_fixture.h"
+#include "race/standings.h"
 #include "shell/world_tick.h"
+#include "track/terrain_deform.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -81,6 +83,32 @@ TEST_F(SessionTest, AnEmptyLineupGetsOneRobotAndTheGateDropsThirteenToFifteenSec
   // The last session's bike went; the track stayed loaded.
   EXPECT_EQ(bikes(), 1);
   EXPECT_EQ(g_world.track.load_generation, 1);
+}
+
+// Every client of a server must ride the same ground: a dug-up track is loaded afresh for a
+// server's session and stays as loaded through it; offline the ground is free again.
+TEST_F(SessionTest, AServersSessionReloadsDugUpGroundAndLocksIt) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[0] = kLineupHuman;
+  ASSERT_TRUE(start(&lineup, "flat", 0, 5));
+  Terrain& t = g_world.track.terrain;
+  EXPECT_FALSE(t.locked);
+  deform_terrain(t, g_world.track.lod, 40, 40, 4, -1);
+  ASSERT_TRUE(t.modified);
+  SessionStart online;
+  online.lineup = &lineup;
+  online.network = true;
+  ASSERT_TRUE(start_session(g_world, online));
+  EXPECT_EQ(g_world.track.load_generation, 2);
+  EXPECT_FALSE(t.modified);
+  EXPECT_FLOAT_EQ(terrain_height(t, 40, 40), 0.0f);
+  EXPECT_TRUE(t.locked);
+  deform_terrain(t, g_world.track.lod, 40, 40, 4, -1);
+  EXPECT_FALSE(t.modified);
+  ASSERT_TRUE(start(&lineup, "flat", 0, 5));
+  EXPECT_EQ(g_world.track.load_generation, 2);  // clean ground needs no reload
+  EXPECT_FALSE(t.locked);
 }
 
 TEST_F(SessionTest, ANumberedCodeFieldsThatRobotOnTheAliasedModel) {
@@ -311,7 +339,7 @@ TEST_F(SessionTest, MarshalsWatchTheLeaderAndTheFallenRidersNextGates) {
   c.gates_passed = 3;  // fell before the lap's first gate, gate 1
   c.gate_times = {350, 550, 750};
   c.crashed = true;
-  rebuild_rider_order(g_world);
+  rebuild_standings(g_world);
   ASSERT_EQ(g_world.order.front().slot, 1);
   FlaggerRace race = flagger_race(g_world);
   EXPECT_EQ(race.leader_gates_passed, 5);
@@ -382,7 +410,7 @@ TEST_F(SessionTest, WarpStartsTheNextRaceWithTheLineupMovedRound) {
   EXPECT_FALSE(warp_restart(g_world));  // nobody has done a lap
   // First lap 3 gates, normal lap 3: 3 positions end lap 1.
   g_world.slots[0].timing.gates_passed = 3;
-  rebuild_rider_order(g_world);
+  rebuild_standings(g_world);
   EXPECT_TRUE(warp_restart(g_world));
   EXPECT_EQ(g_world.lineup[0], kLineupRobotNumber + 50);
   EXPECT_EQ(g_world.lineup[1], kLineupRobot);
