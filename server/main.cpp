@@ -49,7 +49,7 @@ void catch_stop_signals() {
 const char* kUsage =
     "Usage: bermrider-server [--config FILE] [--port N]\n"
     "  --config FILE  read the settings from FILE (key=value lines)\n"
-    "  --port N       the UDP port, over the file's\n"
+    "  --port N       the UDP port, over the file's (0: any free one)\n"
     "  --help         this text\n"
     "  --version      the version\n"
     "Console commands on standard input: list, kick SLOT [WHY], restart, next, say TEXT,\n"
@@ -57,7 +57,7 @@ const char* kUsage =
 
 struct Options {
   std::string config;
-  int port = 0;  // 0 = the file's
+  int port = -1;  // -1 = the file's
 };
 
 // 0 to run; otherwise the exit status after the message.
@@ -88,7 +88,7 @@ int parse_options(const std::vector<std::string>& args, Options& o) {
     } else if (value("--port", v)) {
       char* end = nullptr;
       long port = std::strtol(v.c_str(), &end, 10);
-      if (v.empty() || *end || port < 1 || port > 65535) {
+      if (v.empty() || *end || port < 0 || port > 65535) {
         std::fprintf(stderr, "bermrider-server: bad port '%s'\n", v.c_str());
         return 1;
       }
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
       kota::log_printf("%s:\n%s", options.config.c_str(), problems.c_str());
     }
   }
-  if (options.port) s.config.port = options.port;
+  if (options.port >= 0) s.config.port = options.port;
 
   br::World& w = br::g_world;
   br::world_reset();

@@ -71,7 +71,7 @@ using KeyReader = std::function<bool(ServerConfig&, std::string_view)>;
 
 const std::map<std::string, KeyReader, std::less<>>& key_readers() {
   static const std::map<std::string, KeyReader, std::less<>> readers = {
-      {"port", [](ServerConfig& c, std::string_view v) { return read_int(v, 1, 65535, c.port); }},
+      {"port", [](ServerConfig& c, std::string_view v) { return read_int(v, 0, 65535, c.port); }},
       {"address",
        [](ServerConfig& c, std::string_view v) {
          if (v.size() > 255) return false;

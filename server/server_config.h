@@ -15,7 +15,7 @@ constexpr int kMaxRiders = 160;
 constexpr int kKnockoutEntries = 16;
 
 struct ServerConfig {
-  int port = 19800;
+  int port = 19800;                    // 0: any free port (the log names it)
   std::string address;                 // the interface to listen on; empty = every one
   std::string password;                // empty: anyone may join
   std::vector<std::string> tracks = {"rabbithill"};  // raced in turn

@@ -1,5 +1,6 @@
 // Reliable messages between the client and the server: chat and status lines, timing records
 // and server commands coming in; the rider's changes and its own timing records going out.
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
