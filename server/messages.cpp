@@ -33,7 +33,7 @@ void rider_changed(Server& s, Client& c, const std::string& payload) {
 void timing(Server& s, Client& c, const std::string& payload) {
   uint32_t race = 0;
   std::optional<br::TimingRecord> t = br::read_own_timing(payload, race);
-  if (!t || race != c.race) return;
+  if (!t || race != c.race || t->index >= br::kMaxTimingIndex) return;
   rider_timing_record(s, c, t->index, t->step);
 }
 

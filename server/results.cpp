@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "files/data_file.h"
-#include "race/rider_timing.h"
+#include "race/laps.h"
 
 namespace brserver {
 namespace {
@@ -17,13 +17,6 @@ std::string clock_text(int32_t steps) {
   std::snprintf(text, sizeof text, "%3ld:%02ld.%03ld", minutes, ms / 1000 - minutes * 60,
                 ms % 1000);
   return text;
-}
-
-int32_t last_gate_step(const br::RiderTiming& t) {
-  for (size_t i = t.gate_times.size(); i-- > 0;) {
-    if (t.gate_times[i] != -1) return t.gate_times[i];
-  }
-  return 0;
 }
 
 }  // namespace
@@ -39,12 +32,13 @@ std::string race_results_text(const Server& s, long date) {
   std::snprintf(line, sizeof line, "%4s | %12s | %4s | %10s | %s\r\n", "No.", "Bike", "Laps",
                 "Total Time", "Name");
   out += line;
+  br::LapShape shape = br::lap_shape(w.track.timing);
   for (const br::RiderOrderEntry& e : w.order) {
     const br::RiderSlot& slot = w.slots[static_cast<size_t>(e.slot)];
     const br::RiderIdentity& who = r.riders[static_cast<size_t>(e.slot)];
-    int laps = br::laps_completed(w.track.timing, e.progress);
-    std::string total =
-        slot.timing.finished ? clock_text(last_gate_step(slot.timing) - r.start_step) : "DNF";
+    int laps = br::laps_completed(shape, e.progress);
+    // The standings' own time, a cutting penalty included.
+    std::string total = slot.timing.finished ? clock_text(e.last_step - r.start_step) : "DNF";
     std::snprintf(line, sizeof line, "%4s | %12s | %4d | %10s | %s\r\n", who.number.c_str(),
                   who.bike_model.c_str(), laps, total.c_str(), who.name.c_str());
     out += line;

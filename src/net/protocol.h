@@ -81,6 +81,8 @@ constexpr int kMaxStateEntries =
 
 // Timing messages: race and count, then slot, record index and step per record.
 constexpr size_t kTimingRecordBytes = 12;
+// A timing record further into the lap sequence than this is nobody's real race.
+constexpr uint32_t kMaxTimingIndex = 1 << 16;
 constexpr int kMaxTimingRecords =
     static_cast<int>((kMaxReliablePayload - 8) / kTimingRecordBytes);  // 38
 

@@ -87,6 +87,8 @@ struct RiderTiming {
   std::vector<int32_t> gate_times;
   bool finished = false;
   bool crashed = false;  // fell since the last gate passed
+  // Ranked although no bike rides here: a game server's riders, timed by their own games.
+  bool entered = false;
 };
 
 struct RiderSlot {

@@ -1,4 +1,5 @@
 // The server's handshake, its refusals, the relays between riders and the races it runs.
+#include "race/laps.h"
 #include "server_fixture.h"
 
 namespace br_test {
@@ -280,6 +281,71 @@ TEST_F(ServerTest, AFloodOfHostileDatagramsDropsNobody) {
   }
   EXPECT_TRUE(s_.clients[a.id].used);
   EXPECT_TRUE(s_.clients[b.id].used);
+}
+
+// The game's own standings rules decide the race on the server: once every rider is done the
+// results are final, in the order the records say.
+TEST_F(ServerTest, TimingRecordsDecideTheFinalResults) {
+  s_.config.laps = 1;
+  s_.config.start_delay = 1;
+  open();
+  RawRider a(port()), b(port());
+  set_up(a, "Anna");
+  set_up(b, "Bert");
+  uint32_t race = 0;
+  for (int i = 0; i < 800 && race == 0; ++i) {
+    pass();
+    if (auto next = find(a.received(), br::kPacketNewRace)) race = next->race;
+  }
+  ASSERT_NE(race, 0u);
+  for (RawRider* r : {&a, &b}) {
+    r->race = race;
+    r->send(r->packet(br::kPacketRestartAck));
+    pass();
+    ASSERT_TRUE(find(r->received(), br::kPacketRaceInfo));
+    std::vector<uint32_t> described;
+    take_riders(*r, described);
+  }
+  br::LapShape shape = br::lap_shape(br::g_world.track.timing);
+  ASSERT_TRUE(shape.timed());
+  int last = static_cast<int>(br::lap_end_position(shape, 1));
+  std::array<uint32_t, 2> sequence{};
+  // Bert is ahead at every gate; both stay heard with their states.
+  auto record = [&](RawRider& r, uint32_t& seq, int index, int32_t step) {
+    br::ClientPacket m = r.packet(br::kPacketReliable);
+    m.sequence = seq++;
+    m.message = br::kMessageTiming;
+    m.text = br::write_own_timing(race, static_cast<uint32_t>(index), step);
+    r.send(m);
+  };
+  pass(1.5);
+  for (int g = 0; g <= last; ++g) {
+    int32_t at = s_.race.start_step + 200 * (g + 1);
+    record(b, sequence[1], g, at);
+    if (g < last) record(a, sequence[0], g, at + 50);
+    for (int k = 0; k < 8; ++k) {
+      send_state(a, static_cast<uint32_t>(s_.step));
+      send_state(b, static_cast<uint32_t>(s_.step));
+      pass(4.0 / 128);
+    }
+    EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing) << "gate " << g;
+  }
+  // Bert has finished; Anna still rides and holds the results back until she finishes too.
+  for (int k = 0; k < 200; ++k) {
+    send_state(a, static_cast<uint32_t>(s_.step));
+    pass(4.0 / 128);
+  }
+  EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing);
+  record(a, sequence[0], last, s_.step);
+  for (int k = 0; k < 10 && s_.race.phase == brserver::Phase::kRacing; ++k) pass(4.0 / 128);
+  ASSERT_EQ(s_.race.phase, brserver::Phase::kFinished);
+  const brserver::StandingsView view = s_.board.read();
+  ASSERT_TRUE(view.final);
+  ASSERT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ(view.rows[0].name, "Bert");
+  EXPECT_TRUE(view.rows[0].finished);
+  EXPECT_EQ(view.rows[1].name, "Anna");
+  EXPECT_TRUE(view.rows[1].finished);
 }
 
 TEST(ServerConfig, KeysAreReadClampedAndUnknownOnesReported) {
