@@ -160,13 +160,6 @@ RiderIdentity own_identity(const World& w) {
   return r;
 }
 
-void remember_server_name(World& w, const std::string& name) {
-  std::vector<TextSetting>& hist = w.settings.server_name_hist;
-  if (hist.empty() || hist.front().value == name) return;
-  for (size_t i = hist.size() - 1; i > 0; --i) hist[i].value = hist[i - 1].value;
-  hist.front().value = name.substr(0, hist.front().max_length);
-}
-
 bool net_connect(World& w, const std::string& address, const std::string& password) {
   if (w.net.socket.is_open()) net_shutdown(w);
   // The other riders must collide with the bikes everybody else sees.
@@ -189,7 +182,6 @@ bool net_connect(World& w, const std::string& address, const std::string& passwo
     return false;
   }
   w.settings.server_name.value = address.substr(0, w.settings.server_name.max_length);
-  remember_server_name(w, w.settings.server_name.value);
   n.server = *resolved;
   n.password = password;
   n.state = kNetContacting;

@@ -51,7 +51,4 @@ std::string race_length_text(int32_t duration_steps, int laps);
 // The rider this client rides, as the server is told of it.
 RiderIdentity own_identity(const World& w);
 
-// Pushes `name` to the front of the server name history unless it is the newest entry.
-void remember_server_name(World& w, const std::string& name);
-
 }  // namespace br

@@ -12,12 +12,11 @@
 #include "net/client_parts.h"
 #include "net/description.h"
 #include "platform/log.h"
+#include "race/rider_timing.h"
 
 namespace br {
 namespace {
 
-// Records beyond this sequence position are nobody's real race.
-constexpr uint32_t kMaxTimingIndex = 1 << 16;
 constexpr int kMaxKnockoutTicks = 1 << 20;
 
 bool starts_with_word(const std::string& text, const char* word, std::string* rest) {
@@ -90,7 +89,7 @@ void timing_records(World& w, const std::string& payload) {
     if (r.slot >= kNoRiderSlot || r.slot == w.net.race_slot || r.index >= kMaxTimingIndex) {
       continue;
     }
-    store_timing_record(w, static_cast<int>(r.slot), static_cast<int>(r.index), r.step);
+    take_gate_record(w, static_cast<int>(r.slot), static_cast<int>(r.index), r.step);
   }
 }
 

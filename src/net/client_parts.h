@@ -35,9 +35,6 @@ void clear_received_states(World& w);
 // A chat or status line from the server goes into the demo being recorded.
 void note_server_text(World& w, const std::string& text);
 
-// A received rider's timing record; the standings and the results follow it.
-void store_timing_record(World& w, int slot, int index, int32_t step);
-
 // File uploads: the next part when due.
 void upload_service(World& w, double now);
 void upload_command(World& w, const std::string& command);
