@@ -26,7 +26,17 @@ struct CacheEntry {
   std::string metadata;
   // Loaded with no detail reduction: it serves "!" requests as well as plain ones.
   bool full_detail = true;
+  bool alpha = true;  // some texel is not fully opaque
 };
+
+bool any_translucent(const Image& image) {
+  if (image.components != 4) return false;
+  const size_t base = static_cast<size_t>(image.width) * image.height * 4;
+  for (size_t i = 3; i < base && i < image.pixels.size(); i += 4) {
+    if (image.pixels[i] != 255) return true;
+  }
+  return false;
+}
 
 struct Alias {
   std::string requested;
@@ -166,8 +176,10 @@ TextureId load(const std::string& requested, int flags, int depth) {
   }
   TextureCache& c = cache();
   c.memory_used += bytes;
+  bool alpha = false;
+  for (const Image& frame : decoded->images) alpha = alpha || any_translucent(frame);
   c.entries.push_back({id, name, ++c.load_counter, bytes, decoded->metadata,
-                       full_detail || decoded->levels_skipped == 0});
+                       full_detail || decoded->levels_skipped == 0, alpha});
   if (animated) {
     Animation anim;
     anim.id = id;
@@ -226,7 +238,7 @@ TextureId texture_create(const std::string& label, const Image& image) {
   if (id == 0) return 0;
   TextureCache& c = cache();
   c.memory_used += bytes;
-  c.entries.push_back({id, label, ++c.load_counter, bytes, "", true});
+  c.entries.push_back({id, label, ++c.load_counter, bytes, "", true, any_translucent(image)});
   return id;
 }
 
@@ -309,6 +321,13 @@ std::string texture_companion_name(const std::string& name, const char* suffix) 
   size_t dot = name.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
   return name.substr(0, dot) + suffix;
+}
+
+bool texture_has_alpha(TextureId id) {
+  for (const CacheEntry& e : cache().entries) {
+    if (e.id == id) return e.alpha;
+  }
+  return true;
 }
 
 std::string texture_metadata(TextureId id) {
