@@ -1,9 +1,11 @@
 #include "files/data_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -136,6 +138,27 @@ size_t content_read(DataFile& f, uint8_t* buffer, size_t count) {
   return done;
 }
 
+// Data is read from regular files only: a device or a FIFO where data is expected would be
+// read until memory runs out, or would block the open itself, which O_NONBLOCK prevents.
+FILE* open_regular_for_reading(const std::string& path, const char* mode) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    kota::log_printf("Not a regular file: \"%s\"\n", path.c_str());
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* fp = ::fdopen(fd, mode);
+  if (!fp) ::close(fd);
+  return fp;
+}
+
+FILE* open_path(const std::string& path, const char* mode, bool read_only) {
+  return read_only ? open_regular_for_reading(path, mode) : std::fopen(path.c_str(), mode);
+}
+
 DataFile* wrap(FILE* fp, const std::string& name, bool compressed, bool scrambled) {
   auto f = std::make_unique<DataFile>();
   f->fp = fp;
@@ -169,7 +192,7 @@ DataFile* open_plain(const std::string& path, const char* mode, bool read_only, 
     if (!make_numbered_backup(path)) return nullptr;
     fp = std::fopen(path.c_str(), mode + 1);
   } else {
-    fp = std::fopen(path.c_str(), mode);
+    fp = open_path(path, mode, read_only);
   }
   if (fp) return wrap(fp, path, false, false);
   if (!read_only) return nullptr;
@@ -180,7 +203,7 @@ DataFile* open_plain(const std::string& path, const char* mode, bool read_only, 
   for (const auto& v : kVariants) {
     std::string variant = path + v.suffix;
     if (variant.size() > kMaxPath) continue;
-    fp = std::fopen(variant.c_str(), mode);
+    fp = open_regular_for_reading(variant, mode);
     if (fp) return wrap(fp, variant, v.compressed, v.scrambled);
   }
   return nullptr;
@@ -203,7 +226,7 @@ DataFile* open_from_index(const std::string& name, const char* mode) {
     }
   }
   if (!chosen) return nullptr;
-  FILE* fp = std::fopen(chosen->path.c_str(), mode);
+  FILE* fp = open_regular_for_reading(chosen->path, mode);
   if (!fp) return nullptr;
   if (std::fseek(fp, static_cast<long>(chosen->offset), SEEK_SET) != 0) {
     std::fclose(fp);
@@ -383,6 +406,25 @@ void data_skip_comments(DataFile* file) {
 int data_read_int(DataFile* file) {
   int value = 0;
   return data_scanf(file, "%d", &value) == 1 ? value : kNoInt;
+}
+
+std::optional<std::vector<uint8_t>> data_read_whole(const char* name, size_t max_bytes) {
+  DataFilePtr file(data_open(name, "rb"));
+  if (!file) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t block[65536];
+  while (size_t n = data_read(file.get(), block, sizeof block)) {
+    if (n > max_bytes - bytes.size()) {
+      kota::log_printf("\"%s\" is larger than %zu bytes\n", name, max_bytes);
+      return std::nullopt;
+    }
+    // Grown by doubling, but never past the limit: the largest file allowed must not need
+    // twice its size.
+    if (bytes.size() + n > bytes.capacity())
+      bytes.reserve(std::min(max_bytes, std::max(bytes.capacity() * 2, bytes.size() + n)));
+    bytes.insert(bytes.end(), block, block + n);
+  }
+  return bytes;
 }
 
 std::string data_write_path(const char* name) {

@@ -9,16 +9,20 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace br {
 
 struct DataFile;
 
 // Returns the open file, or nullptr (the caller decides whether a missing file matters).
+// Reading opens regular files only.
 DataFile* data_open(const char* name, const char* mode);
 // True when everything written reached its place (always true for a file only read).
 bool data_close(DataFile* file);
@@ -34,6 +38,12 @@ int data_getc(DataFile* file);
 void data_ungetc(DataFile* file, int c);  // one character of push-back
 char* data_gets(char* buffer, int size, DataFile* file);
 size_t data_read(DataFile* file, void* buffer, size_t count);
+// The whole contents of a file. Data files are bounded: one that holds (or inflates to) more
+// than `max_bytes` is refused, logged, rather than read until memory runs out.
+constexpr size_t kMaxDataFileBytes = size_t{256} << 20;
+std::optional<std::vector<uint8_t>> data_read_whole(const char* name,
+                                                    size_t max_bytes = kMaxDataFileBytes);
+
 // Moves to `position` bytes from the start; only plain (neither compressed nor scrambled)
 // files, and only within their length.
 bool data_seek(DataFile* file, long position);

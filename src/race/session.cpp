@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "audio/world_sound.h"
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "files/home.h"
@@ -44,7 +45,7 @@ int32_t seconds_to_frames(const World& w, double seconds) {
 }
 
 void release_slot(RiderSlot& slot) {
-  // The engine-sound voice is released here once sound is built.
+  release_voice(slot);
   slot.bike.reset();
 }
 
@@ -147,8 +148,7 @@ Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& re
   return r;
 }
 
-void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot,
-                 RosterDeal& deal) {
+void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot) {
   RiderSlot& slot = w.slots[static_cast<size_t>(slot_index)];
   slot.identity = rider.identity;
   slot.control = rider.control;
@@ -160,7 +160,7 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
     return;
   }
   Bike& bike = *slot.bike;
-  // The slot's engine sound is prepared from the bike's sound table once sound is built.
+  give_voice(w, slot_index);
   place_on_ground(bike, w.track.terrain, spot.x, spot.z, spot.heading);
   if (rider.control == kControlLocal) {
     const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
@@ -177,7 +177,6 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
   if (rider.control == kControlRobot) {
     const RosterEntry& e = robot_roster()[static_cast<size_t>(rider.roster_row)];
     bike.personality = personality_index(w.options.practice ? "tester" : e.personality);
-    ++deal.next;
   }
 }
 
@@ -246,7 +245,10 @@ bool start_session(World& w, const SessionStart& start) {
   // The track: the demo's or the server's once those exist; otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
                                                             : w.settings.track_choice.text();
-  if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
+  // Every client of a server must ride the same ground: dug-up ground is loaded afresh, and
+  // stays as loaded for the whole session.
+  bool dug_up = session.network && w.track.terrain.modified;
+  if (!w.track.loaded || track != w.track.dir || session.reload_requested || dug_up) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
@@ -255,6 +257,7 @@ bool start_session(World& w, const SessionStart& start) {
       return false;
     }
   }
+  w.track.terrain.locked = session.network;
 
   // A time trial starts long after the gate dropped, with the rider alone.
   Lineup lineup{};
@@ -297,7 +300,7 @@ bool start_session(World& w, const SessionStart& start) {
     Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
     if (!rider.present) continue;
     int at = std::max(grid_at[static_cast<size_t>(i)], 0);
-    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent), deal);
+    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent));
   }
 
   // Histories are emptied again, and recording starts, once those exist.

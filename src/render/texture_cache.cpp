@@ -249,6 +249,8 @@ void texture_release(TextureId id) {
     backend().destroy(id);
     c.memory_used -= c.entries[i].memory_bytes;
     c.entries.erase(c.entries.begin() + static_cast<long>(i));
+    // An animation left behind would go on updating a texture that no longer exists.
+    std::erase_if(c.animations, [id](const Animation& a) { return a.id == id; });
     return;
   }
 }

@@ -1,7 +1,6 @@
 #include "shell/config_file.h"
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -10,6 +9,9 @@
 
 namespace br {
 namespace {
+
+// The whole file is a few kilobytes; anything near this is not a configuration.
+constexpr size_t kConfigMaxBytes = size_t{1} << 20;
 
 // The bindings in the order the file lists them.
 constexpr BindingId kBindingWriteOrder[kBindingCount] = {
@@ -140,9 +142,12 @@ std::string config_write(const World& w) {
 }
 
 bool config_read_file(World& w, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  config_read(w, in);
+  // Through the data layer, which reads regular files only: a FIFO or a device in the
+  // configuration's place must not hang the start or fill the memory.
+  auto bytes = data_read_whole(path.c_str(), kConfigMaxBytes);
+  if (!bytes) return false;
+  config_read_text(w,
+                   std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   return true;
 }
 

@@ -17,7 +17,7 @@ void follow_input_devices(World& w);
 // menu is open (Start at any time); any other event as it is.
 kota::Event menu_event_from_pad(const World& w, const kota::Event& e);
 // "up", "down", "left", "right", "enter", "keypad enter", "esc", "pause", the left and right
-// mouse buttons, "page up", "page down".
+// mouse buttons, "page up", "page down", and the Gamepad's d-pad, A, B and Start.
 void resolve_menu_keys(World& w);
 
 // Opens "cursor-x" and "cursor-y"; reads them into the world's mouse position.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "audio/world_sound.h"
 #include "bike/controls.h"
 #include "platform/devices.h"
 #include "platform/log.h"
@@ -20,6 +21,12 @@ constexpr int32_t kTabCode = kota::kEventKeyBase + 0x0F;
 
 bool offline(const World& w) {
   return !w.online;
+}
+
+void set_key_rows(const Bindings& bindings, BindingRows& rows, const kota::Event& e) {
+  for (BindingRow& row : rows) {
+    if (bindings[row.binding].key_code == e.code) row.value = e.pressed ? 1.0f : 0.0f;
+  }
 }
 
 }  // namespace
@@ -162,15 +169,9 @@ void handle_event(World& w, const kota::Event& event) {
   if (w.options.debug_level >= 1) {
     kota::log_printf("Event %d %s\n", event.code, event.pressed ? "pressed" : "released");
   }
-  // 1. Key state of every binding row on this code.
-  for (BindingRow& row : w.binding_rows) {
-    if (w.bindings[row.binding].key_code == event.code) row.value = event.pressed ? 1.0f : 0.0f;
-  }
-  for (BindingRow& row : w.pad_binding_rows) {
-    if (w.pad_bindings[row.binding].key_code == event.code) {
-      row.value = event.pressed ? 1.0f : 0.0f;
-    }
-  }
+  // 1. Key state of every binding row on this code, the keyboard's and the pad's.
+  set_key_rows(w.bindings, w.binding_rows, event);
+  set_key_rows(w.pad_bindings, w.pad_binding_rows, event);
   if (event.code == kota::kEventWindowClosed) {
     w.loop.quit_requested = true;
     return;
@@ -277,7 +278,10 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (w.connected) w.paused = false;
     if (!w.session.loaded) w.view_mode = kViewTitle;
     bool server_heard = !w.connected || w.last_server_frame > 0;
-    if (!w.paused && w.view_mode != kViewTitle && server_heard) world_tick(w);
+    if (!w.paused && w.view_mode != kViewTitle && server_heard) {
+      world_tick(w);
+      record_audio_step(w);
+    }
   }
 }
 

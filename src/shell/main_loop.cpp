@@ -1,5 +1,6 @@
 #include "shell/main_loop.h"
 
+#include "audio/world_sound.h"
 #include "files/messages.h"
 #include "race/flagger_race.h"
 #include "race/session.h"
@@ -27,6 +28,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     update_session_flaggers(w);
     if (hooks.draw_frame && !hooks.draw_frame(w)) break;
     w.loop.frames_drawn += 1;
+    update_world_sound(w);
     if (hooks.quit_after_frames > 0 && w.loop.frames_drawn >= hooks.quit_after_frames) {
       w.loop.quit_requested = true;
     }

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_device.h"
+#include "audio/audio_recording.h"
+#include "audio/sdl_audio.h"
+#include "audio/world_sound.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
@@ -100,11 +104,33 @@ int answer_help_or_version(const std::vector<std::string>& args) {
   return outcome == ParseOutcome::kExitBad ? 1 : 0;
 }
 
+// The sound output: the readback driver into the --record-audio file, else the sound card
+// unless --nosound. No sound card is no error: the game runs silent and the log says why.
+void open_sound_output(World& w, std::unique_ptr<AudioRecording>& recording) {
+  if (!w.options.record_audio.empty()) {
+    recording = recording_open(w.options.record_audio, kAudioMixRate);
+    if (recording) w.audio = audio_open_readback(kAudioMixRate, kAudioFramesPerStep);
+  } else if (!w.options.no_sound) {
+    const AudioDriver* drivers[] = {&sdl_audio_driver()};
+    w.audio = audio_open(drivers, audio_options());
+  }
+  if (!w.audio) kota::log_printf("Running without sound\n");
+  w.audio_recording = w.audio ? recording.get() : nullptr;
+}
+
+void close_sound_output(World& w) {
+  if (w.audio) audio_close(w.audio);
+  w.audio = nullptr;
+  if (w.audio_recording) recording_close(*w.audio_recording);
+  w.audio_recording = nullptr;
+}
+
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   // Lines learnt in the last session go back to their file before the track goes.
   if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
   // Bikes own a texture each, so they go while the renderer still stands; their bodies
-  // die before the physics world.
+  // die before the physics world. Their voices go first, while the sound output stands.
+  release_all_voices(w);
   free_all_bikes(w);
   physics_world_close(w);
   shape_cache_clear();
@@ -118,6 +144,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   game_fonts() = GameFonts{};
   install_progress_presenter(w, nullptr);
   render_gl_uninstall();
+  close_sound_output(w);
   kota::window_close(window);
   // The player's settings go back to disk last, after everything that may still change them.
   if (!config_path.empty()) config_write_file(w, config_path);
@@ -212,6 +239,10 @@ int run_game(int argc, char** argv) {
     kota::log_printf(nullptr);
     return 1;
   }
+  std::unique_ptr<AudioRecording> recording;
+  open_sound_output(w, recording);
+  // Out of memory, the sound stops (and a recording gets its header) before the message.
+  add_out_of_memory_hook([] { close_sound_output(g_world); });
   // A window that never becomes drawable, or a first frame that cannot be presented, ends
   // the run through the normal shutdown.
   bool presented = false;

@@ -183,7 +183,9 @@ bool save_statues() {
   return write_file("statues", format_statues(statue_entries(scenery())));
 }
 
-void statue_cell_range(float low, float high, float extent, int* first, int* last) {
+bool statue_cell_range(float low, float high, float extent, int* first, int* last) {
+  // A NaN from a body the physics has lost has no cell; casting it would index anywhere.
+  if (std::isnan(low / extent) || std::isnan(high / extent)) return false;
   // The eight cells span the middle three quarters; the outer ones take the rest.
   auto cell = [extent](float v) {
     float f = std::floor((v / extent - 0.125f) * (4.0f / 3.0f) * kStatueGridCells);
@@ -191,6 +193,7 @@ void statue_cell_range(float low, float high, float extent, int* first, int* las
   };
   *first = cell(low);
   *last = cell(high);
+  return true;
 }
 
 void register_statues() {
@@ -202,8 +205,9 @@ void register_statues() {
     const Statue& st = s.statues[i];
     if (!st.model) continue;
     int x0, x1, z0, z1;
-    statue_cell_range(st.x - st.radius, st.x + st.radius, extent, &x0, &x1);
-    statue_cell_range(st.z - st.radius, st.z + st.radius, extent, &z0, &z1);
+    if (!statue_cell_range(st.x - st.radius, st.x + st.radius, extent, &x0, &x1) ||
+        !statue_cell_range(st.z - st.radius, st.z + st.radius, extent, &z0, &z1))
+      continue;
     for (int cz = z0; cz <= z1; ++cz) {
       for (int cx = x0; cx <= x1; ++cx) {
         s.grid[size_t(cz * kStatueGridCells + cx)].push_back(static_cast<int>(i));
@@ -218,8 +222,9 @@ void statues_near(float x, float y, float z, float radius, std::vector<int>& out
   float extent = g_world.track.terrain.extent;
   if (!(extent > 0)) return;
   int x0, x1, z0, z1;
-  statue_cell_range(x - radius, x + radius, extent, &x0, &x1);
-  statue_cell_range(z - radius, z + radius, extent, &z0, &z1);
+  if (!statue_cell_range(x - radius, x + radius, extent, &x0, &x1) ||
+      !statue_cell_range(z - radius, z + radius, extent, &z0, &z1))
+    return;
   for (int cz = z0; cz <= z1; ++cz) {
     for (int cx = x0; cx <= x1; ++cx) {
       for (int i : s.grid[size_t(cz * kStatueGridCells + cx)]) {

@@ -32,8 +32,9 @@ constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simul
 constexpr int kWarpStepsPerFrame = 100;
 constexpr int kHistogramBins = 8;
 constexpr int kKnockoutEntries = 16;
-// Audio frames per simulation step at the mixing rate of 88320 Hz.
-constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * 88320);
+// The rate recorded sound is mixed at, and its frames per simulation step (690).
+constexpr int kAudioMixRate = 88320;  // Hz
+constexpr int kAudioFramesPerStep = static_cast<int>(kSimStep * kAudioMixRate);
 
 enum ControlKind { kControlLocal = 0, kControlPlayedBack = 1, kControlRobot = 2 };
 
@@ -66,6 +67,17 @@ struct BikeDeleter {
 };
 using BikePtr = std::unique_ptr<Bike, BikeDeleter>;
 
+// A slot's engine voice (audio/engine_sound.h); the deleter gives back its stream.
+struct EngineSound;
+struct EngineVoiceDeleter {
+  void operator()(EngineSound* sound) const;
+};
+using EngineVoicePtr = std::unique_ptr<EngineSound, EngineVoiceDeleter>;
+
+// The sound output and the --record-audio file (audio/), owned by start-up.
+struct AudioDevice;
+struct AudioRecording;
+
 // A rider's progress through the lap sequence: P positions dealt with, the step each was
 // passed at (-1 = skipped).
 struct RiderTiming {
@@ -77,6 +89,7 @@ struct RiderTiming {
 
 struct RiderSlot {
   BikePtr bike;                              // none while the slot is empty
+  EngineVoicePtr voice;                      // none without a bike or a sound output
   ControlKind control = kControlPlayedBack;  // slots without a bike keep kind 1
   RiderIdentity identity;
   int32_t last_server_frame = 0;  // latest state received from the game server
@@ -213,6 +226,12 @@ struct World {
   HudTextures hud;      // the overlay and title pictures
   LoopState loop;
   std::mt19937 rng;
+
+  // Sound, borrowed from start-up: none when the game runs silent.
+  AudioDevice* audio = nullptr;
+  AudioRecording* audio_recording = nullptr;
+  std::array<double, 3> listener_position{};  // where the previous frame was heard from
+  double listener_time = -1.0;                 // its world time; negative before the first
 };
 
 extern World g_world;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/devices.h"
+#include "platform/event_queue.h"
 #include "platform/key_codes.h"
 #include "platform/key_names.h"
 #include "platform/pads.h"
@@ -125,6 +126,27 @@ TEST_F(WindowTest, ClosingGivesOneCloseEventAndStopsDrawing) {
   EXPECT_EQ(e.code, kota::kEventWindowClosed);
   EXPECT_FALSE(kota::next_event(window, e));
   EXPECT_FALSE(kota::begin_frame(window));
+}
+
+TEST_F(WindowTest, ACloseThatFindsTheQueueFullStillArrives) {
+  for (int i = 0; i < kota::kEventQueueSize; ++i) {
+    ASSERT_TRUE(kota::event_push({kota::kEventKeyBase + 30, true, kota::clock_now()}));
+  }
+  SDL_Event ev{};
+  ev.type = SDL_QUIT;
+  SDL_PushEvent(&ev);
+  kota::Event e;
+  int keys = 0;
+  bool closed = false;
+  while (kota::next_event(window, e)) {
+    if (e.code == kota::kEventWindowClosed) {
+      closed = true;
+      break;
+    }
+    ++keys;
+  }
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(keys, kota::kEventQueueSize);
 }
 
 }  // namespace
