@@ -7,7 +7,6 @@
 // extension.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <ode/ode.h>
 
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "bench_home.h"
+#include "bench_window.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "race/session.h"
@@ -61,7 +61,7 @@ void write_ppm(const std::string& path) {
   std::fclose(f);
 }
 
-SDL_Window* g_window = nullptr;
+BenchWindow* g_window = nullptr;
 
 struct Case {
   const char* label;
@@ -137,9 +137,8 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     t = Clock::now();
     if (frames == 0 && !picture.empty()) write_ppm(picture_for(picture, c.label));
     glFinish();
-    SDL_GL_SwapWindow(g_window);
+    g_window->present();
     driver += since(t);
-    SDL_PumpEvents();
     ++frames;
     elapsed = since(start);
   }
@@ -173,21 +172,9 @@ int main(int argc, char** argv) {
                  "usage: bench_frame_rate [seconds] [picture.ppm] [data directory] [view]\n");
     return 1;
   }
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "no display: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  g_window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
-  SDL_GLContext context = g_window ? SDL_GL_CreateContext(g_window) : nullptr;
-  if (!context) {
-    std::fprintf(stderr, "no OpenGL context: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetSwapInterval(0);
+  BenchWindow window(kWidth, kHeight);
+  if (!window.ok()) return 1;
+  g_window = &window;
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
   const BenchHome home(data);
@@ -208,8 +195,5 @@ int main(int argc, char** argv) {
     if (only && std::string(only) != c.label) continue;
     if (!run_case(c, seconds, picture, view, data)) return 1;
   }
-  SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(g_window);
-  SDL_Quit();
   return 0;
 }

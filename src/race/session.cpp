@@ -1,5 +1,6 @@
 #include "race/session.h"
 
+#include <malloc.h>
 #include <ode/ode.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "race/line_file.h"
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "track/roost_pool.h"
 #include "track/track_loader.h"
@@ -252,6 +254,9 @@ bool start_session(World& w, const SessionStart& start) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
+    // What this track and its bikes load or ask for again is theirs; the rest goes below.
+    texture_begin_generation();
+    model_begin_generation();
     if (!load_track(track)) {
       kota::log_printf("Can't load track '%s'\n", track.c_str());
       return false;
@@ -309,10 +314,15 @@ bool start_session(World& w, const SessionStart& start) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
   }
 
-  // The unused textures and models go once the caches mark what a session uses.
   size_t used = texture_memory_used(), base = w.track.texture_memory_base;
   show_message("%d MB texture memory used\n",
                static_cast<int>((used > base ? used - base : 0) >> 20));
+  // The previous track's textures and models, and those of bikes no longer on the grid.
+  texture_delete_unused();
+  model_delete_unused();
+  // What the previous track held goes back to the system now, rather than staying with the
+  // allocator where the next track's differently sized pieces may not fit.
+  malloc_trim(0);
 
   // The lap limits; the gates stand up.
   if (session.duration_frames > 0) {
