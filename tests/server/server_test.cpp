@@ -318,16 +318,19 @@ TEST_F(ServerTest, TimingRecordsDecideTheFinalResults) {
     m.text = br::write_own_timing(race, static_cast<uint32_t>(index), step);
     r.send(m);
   };
-  pass(1.5);
-  for (int g = 0; g <= last; ++g) {
-    int32_t at = s_.race.start_step + 200 * (g + 1);
-    record(b, sequence[1], g, at);
-    if (g < last) record(a, sequence[0], g, at + 50);
-    for (int k = 0; k < 8; ++k) {
+  auto ride = [&](int passes) {
+    for (int k = 0; k < passes; ++k) {
       send_state(a, static_cast<uint32_t>(s_.step));
       send_state(b, static_cast<uint32_t>(s_.step));
       pass(4.0 / 128);
     }
+  };
+  ride(48);  // past the gate drop
+  for (int g = 0; g <= last; ++g) {
+    int32_t at = s_.race.start_step + 200 * (g + 1);
+    record(b, sequence[1], g, at);
+    if (g < last) record(a, sequence[0], g, at + 50);
+    ride(8);
     EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing) << "gate " << g;
   }
   // Bert has finished; Anna still rides and holds the results back until she finishes too.
@@ -336,7 +339,7 @@ TEST_F(ServerTest, TimingRecordsDecideTheFinalResults) {
     pass(4.0 / 128);
   }
   EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing);
-  record(a, sequence[0], last, s_.step);
+  record(a, sequence[0], last, s_.race.start_step + 200 * (last + 1) + 500);
   for (int k = 0; k < 10 && s_.race.phase == brserver::Phase::kRacing; ++k) pass(4.0 / 128);
   ASSERT_EQ(s_.race.phase, brserver::Phase::kFinished);
   const brserver::StandingsView view = s_.board.read();
