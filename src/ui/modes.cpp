@@ -1,5 +1,7 @@
 #include "ui/modes.h"
 
+#include "files/messages.h"
+#include "net/client.h"
 #include "race/session.h"
 
 namespace br {
@@ -63,20 +65,41 @@ ModeOutcome reset_series_points(World&, int) {
   return not_available("Points series");
 }
 
-ModeOutcome connect_to_server(World&) {
-  return not_available("Multiplayer");
+ModeOutcome connect_to_server(World& w) {
+  const std::string address = w.settings.server_name.value;
+  if (!net_connect(w, address, w.options.password.value_or(""))) {
+    // The message area has just been told why; the menu says it too.
+    std::string why = message_line(0);
+    while (!why.empty() && why.back() == '\n') why.pop_back();
+    return {false, why.empty() ? "Can't connect to " + address : why};
+  }
+  return {true, "Connecting to " + address};
 }
 
-ModeOutcome disconnect_from_server(World&) {
-  return not_available("Multiplayer");
+ModeOutcome disconnect_from_server(World& w) {
+  if (!w.connected) return {false, "Not connected to server"};
+  net_disconnect(w);
+  return {true, "Disconnecting"};
 }
 
-ModeOutcome request_race_restart(World&) {
-  return not_available("Multiplayer");
+ModeOutcome request_race_restart(World& w) {
+  if (!w.connected) return {false, "Not connected to server"};
+  if (!net_request_restart(w)) return {false, "A restart can be asked for during a race"};
+  return {true, "Requesting restart"};
 }
 
-std::vector<std::vector<std::string>> connected_rider_rows(const World&) {
-  return {};
+std::vector<std::vector<std::string>> connected_rider_rows(const World& w) {
+  std::vector<std::vector<std::string>> rows;
+  if (!w.connected) return rows;
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const RiderSlot& s = w.slots[static_cast<size_t>(i)];
+    if (!s.bike) continue;
+    int ping_steps = i == w.local_slot ? w.net.ping : w.net.rider_ping[static_cast<size_t>(i)];
+    int ping_ms = static_cast<int>(ping_steps * w.step * 1000 + 0.5);
+    rows.push_back({std::to_string(i), std::to_string(ping_ms), s.identity.number,
+                    s.identity.bike_model, s.identity.name});
+  }
+  return rows;
 }
 
 void remember_server_name(Settings& s) {

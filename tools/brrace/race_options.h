@@ -15,6 +15,14 @@ struct RaceOptions {
   bool pilot = false;        // one more rider, ridden by the scripted pilot
   bool quiet = false;        // no lap lines; the standings and the timing line only
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
+  // A game server's race instead: joined as a network client, ridden by the pilot in real
+  // time; the server decides the track and length, --limit counts wall seconds.
+  std::string connect;  // host[:port]; empty = a race of our own
+  std::string password;
+  std::string name = "Pilot";
+  std::string number = "999";
+  int fake_lag_ms = 0;    // 0..1000, on every packet received
+  int fake_loss = 0;      // percent of packets received that are dropped
 };
 
 enum class ParseResult { kRun, kHelp, kBad };
