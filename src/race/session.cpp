@@ -16,6 +16,10 @@
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
 #include "render/texture_cache.h"
+#include "replay/demo_player.h"
+#include "replay/demo_recorder.h"
+#include "replay/history.h"
+#include "replay/history_pose.h"
 #include "track/roost_pool.h"
 #include "track/track_loader.h"
 #include "world/bike_models.h"
@@ -53,7 +57,7 @@ void empty_contact_group(World& w) {
 }
 
 // Only one rider may be ridden from this computer; the first "Human" wins.
-void settle_lineup(Lineup& lineup, int& viewed) {
+void settle_lineup(Lineup& lineup, int& viewed, bool demo_riders) {
   viewed = 0;
   bool all_empty = true;
   for (int i = 0; i < kLineupSize; ++i) {
@@ -63,9 +67,9 @@ void settle_lineup(Lineup& lineup, int& viewed) {
       break;
     }
   }
-  // Demo riders would take the empty positions in playback; until demos play, an empty grid
-  // gets one robot so there is something to watch.
-  if (all_empty) lineup[0] = kLineupRobot;
+  // Demo riders take the empty positions in playback; otherwise an empty grid gets one robot
+  // so there is something to watch.
+  if (all_empty && !demo_riders) lineup[0] = kLineupRobot;
   bool human_seen = false;
   for (int i = 0; i < kLineupSize; ++i) {
     int& code = lineup[static_cast<size_t>(i)];
@@ -85,6 +89,7 @@ struct Rider {
   ControlKind control = kControlPlayedBack;
   RiderIdentity identity;
   int roster_row = -1;
+  int demo_ordinal = -1;  // the demo header's rider this slot plays back
 };
 
 Rider robot_rider(int row) {
@@ -104,12 +109,30 @@ Rider robot_rider(int row) {
   return r;
 }
 
-Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& received) {
+// The next demo rider not yet given a position, or nobody.
+Rider demo_rider(World& w, int& next_ordinal) {
+  Rider r;
+  const DemoPlayer& p = w.replay.player;
+  if (!p.file || next_ordinal >= p.header.riders) return r;
+  const DemoRider& d = p.header.rider_list[static_cast<size_t>(next_ordinal)];
+  r.present = true;
+  r.demo_ordinal = next_ordinal++;
+  r.identity.bike_model = d.bike;
+  r.identity.number = d.number;
+  r.identity.name = d.name;
+  r.identity.rider_texture = d.rider_texture;
+  r.identity.head_texture = d.head_texture;
+  r.identity.bike_texture = d.bike_texture;
+  r.identity.wheel_texture = d.wheel_texture;
+  return r;
+}
+
+Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& received,
+                   int& next_ordinal) {
   Rider r;
   switch (code) {
     case kLineupEmpty:
-      // In playback the next demo rider takes the position once demos play.
-      return r;
+      return demo_rider(w, next_ordinal);
     case kLineupHuman: {
       const BikeSetup& s = w.settings.setup;
       r.present = true;
@@ -170,6 +193,9 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
   if (rider.control == kControlPlayedBack) {
     bike.opacity = 0.0f;
     bike.playback = kGhostTuning;
+    // Posed from its history until something knocks it loose.
+    hold(bike);
+    if (rider.demo_ordinal >= 0) bind_demo_rider(w, rider.demo_ordinal, slot_index);
   } else {
     bike.opacity = 1.0f;
     bike.playback = PlaybackTuning{};
@@ -208,9 +234,11 @@ bool start_session(World& w, const SessionStart& start) {
   if (w.track.loaded) {
     if (session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
     clear_lines(w.lines);
-    // The playback demo is closed here once demos play.
   }
-  // Demo recording finishes here once demos are recorded.
+  close_playback(w);
+  // The race that ends keeps its last steps too.
+  record_step(w, true);
+  close_recording(w);
 
   show_progress_text("Cleaning up...");
   kota::log_printf("Deallocating bikes\n");
@@ -239,18 +267,33 @@ bool start_session(World& w, const SessionStart& start) {
     }
     session.race_position = kNoRacePosition;
     w.last_server_frame = 0;
-    // Each slot's state history is emptied here once histories are kept.
+    reset_histories(w);
   }
   for (RiderSlot& slot : w.slots) slot.timing = RiderTiming{};
 
-  // The track: the demo's or the server's once those exist; otherwise the chosen one.
-  std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
-                                                            : w.settings.track_choice.text();
+  // The track: the demo's when one plays (the server's once networking exists); otherwise
+  // the chosen one.
+  std::string chosen = w.settings.track_choice.texts.empty() ? w.settings.track.value
+                                                             : w.settings.track_choice.text();
+  std::string track = chosen;
+  if (start.playback && open_playback(w, w.replay.chosen_demo)) {
+    track = w.replay.player.header.track;
+    // The ghosts left the gate when it dropped for them.
+    w.race_start_frame = w.replay.player.header.start_step;
+  }
   if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
-    if (!load_track(track)) {
+    bool loaded = load_track(track);
+    if (!loaded && playing(w)) {
+      // A demo of a track this game does not have: say so and ride the chosen one instead.
+      show_message("Can't play the demo: its track \"%s\" is not installed", track.c_str());
+      close_playback(w);
+      track = chosen;
+      loaded = load_track(track);
+    }
+    if (!loaded) {
       kota::log_printf("Can't load track '%s'\n", track.c_str());
       return false;
     }
@@ -267,7 +310,7 @@ bool start_session(World& w, const SessionStart& start) {
     lineup = *start.lineup;
   }
 
-  settle_lineup(lineup, w.viewed_slot);
+  settle_lineup(lineup, w.viewed_slot, playing(w) && w.replay.player.header.riders > 0);
 
   // The robots' lines for the skill.
   load_line_file(track, start.skill, line_section_count(w.track.timing), w.lines, debug);
@@ -290,17 +333,19 @@ bool start_session(World& w, const SessionStart& start) {
     }
     grid_at = network_grid(server, local, session.race_position, static_cast<int>(starts.size()));
   }
+  int next_demo_rider = 0;
   for (int i = 0; i < kLineupSize; ++i) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     RiderIdentity received = session.network ? slot.identity : RiderIdentity{};
     slot.control = kControlPlayedBack;
-    Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
+    Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received, next_demo_rider);
     if (!rider.present) continue;
     int at = std::max(grid_at[static_cast<size_t>(i)], 0);
     build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent), deal);
   }
 
-  // Histories are emptied again, and recording starts, once those exist.
+  reset_histories(w);
+  if (start.record) open_recording(w);
   reset_roost_pool();
   for (LineSection& section : w.lines.sections) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
@@ -324,7 +369,9 @@ bool start_session(World& w, const SessionStart& start) {
 
   if (session.time_trial) restart_attempt(w);
 
-  // Demo read-ahead and the results file join here; the running order stands now.
+  playback_step(w);
+  record_step(w, true);
+  // The results file joins here; the running order stands now.
   rebuild_rider_order(w);
 
   if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
@@ -350,7 +397,9 @@ bool start_session(World& w, const SessionStart& start) {
 }
 
 void restart_attempt(World& w) {
-  // The playback demo closes and the recording finishes here once demos exist.
+  close_playback(w);
+  record_step(w, true);
+  close_recording(w);
   for (int i = 1; i < kRiderSlots; ++i) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     release_slot(slot);
@@ -372,6 +421,26 @@ void restart_attempt(World& w) {
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
+}
+
+bool start_demo(World& w, const std::string& demo) {
+  // Leaving a server's race for the demo belongs here once networking exists.
+  w.replay.chosen_demo = demo;
+  bool against = w.settings.playback_mode.text() == "Race Against";
+  bool record = against && w.settings.record.index == 1;
+  if (record && demo_file_name(demo) == kDefaultDemo) {
+    show_message("Can't record and play from same file - recording disabled");
+    record = false;
+  }
+  Lineup lineup{};
+  if (against) lineup[0] = kLineupHuman;
+  SessionStart start;
+  start.lineup = &lineup;
+  start.playback = true;
+  start.record = record;
+  start.laps = kPlaybackLaps;
+  start.skill = w.settings.skill.index;
+  return start_session(w, start);
 }
 
 bool warp_restart(World& w) {

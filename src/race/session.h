@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "world/world.h"
 
@@ -38,6 +39,13 @@ struct SessionStart {
 
 // False only when the track cannot be loaded; the world then has no track and no bikes.
 bool start_session(World& w, const SessionStart& start);
+
+constexpr int kPlaybackLaps = 10;
+
+// The playback menu's choice of a demo (a demo list name or a path): its riders are played
+// back alone ("Playback Only") or raced against as ghosts ("Race Against"), as the
+// `playback_mode` setting says. False when no session could be started.
+bool start_demo(World& w, const std::string& demo);
 
 // Time trial: the rider back two gates before the lap line, everyone else gone.
 void restart_attempt(World& w);

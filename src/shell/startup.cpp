@@ -31,6 +31,8 @@
 #include "render/scene_draw.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
+#include "replay/demo_player.h"
+#include "replay/demo_recorder.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
@@ -86,6 +88,10 @@ int answer_help_or_version(const std::vector<std::string>& args) {
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   // Lines learnt in the last session go back to their file before the track goes.
   if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
+  // The demo being recorded takes the riders' last steps while they still exist.
+  close_playback(w);
+  record_step(w, true);
+  close_recording(w);
   // Bikes own a texture each, so they go while the renderer still stands; their bodies
   // die before the physics world.
   free_all_bikes(w);
@@ -212,11 +218,20 @@ int run_game(int argc, char** argv) {
     resolve_menu_keys(w);
     physics_world_open(w);
 
-    // A demo named on the command line is opened here for its track once demos play.
+    // A demo named on the command line starts the game on its track, played back.
+    bool demo_named = false;
+    if (w.options.demo_file && open_playback(w, *w.options.demo_file)) {
+      demo_named = true;
+      w.replay.chosen_demo = *w.options.demo_file;
+      w.options.track = w.replay.player.header.track;
+      close_playback(w);
+    } else if (w.options.demo_file) {
+      std::fprintf(stderr, "Can't play the demo \"%s\"\n", w.options.demo_file->c_str());
+    }
 
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
-    prepare_first_lineup(w, w.options.demo_file.has_value());
+    prepare_first_lineup(w, demo_named);
     // Automated rides (and players until the race menus arrive) put themselves on the grid
     // in place of the robot, and ride at once: a menu nobody can see yet would only swallow
     // their keys.
@@ -225,7 +240,7 @@ int run_game(int argc, char** argv) {
     if (w.options.track) {
       SessionStart first;
       first.lineup = &w.lineup;
-      first.playback = w.options.demo_file.has_value();
+      first.playback = demo_named;
       first.laps = kStartupLaps;
       first.skill = w.settings.skill.index;
       start_session(w, first);
