@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "files/little_endian.h"
+#include "world/world.h"
 
 namespace br {
 namespace {
@@ -67,6 +68,7 @@ bool read_demo_header(DataFile* f, DemoHeader& out, std::string& error) {
     error = "not a demo file (bad header line)";
     return false;
   }
+  h.line = line;
   h.version = values[0];
   if (h.version < kOldestDemoVersion || h.version > kDemoVersion) {
     error = "demo version " + std::to_string(h.version) + " is not supported";
@@ -223,6 +225,45 @@ bool summarise_demo(const char* name, DemoSummary& out, std::string& error) {
   }
   out = std::move(s);
   return true;
+}
+
+std::string demo_summary_text(const DemoSummary& s) {
+  const DemoHeader& h = s.header;
+  std::string out;
+  char line[kDemoLineBytes + 128];
+  out += "header: " + h.line + "\n";
+  std::snprintf(line, sizeof line, "duration: %d steps\nlaps: %d\nstart step: %d\n",
+                h.duration_steps, h.laps, h.start_step);
+  out += line;
+  std::snprintf(line, sizeof line, "version: %d\ntrack: %s\nriders: %d\n", h.version,
+                h.track.c_str(), h.riders);
+  out += line;
+  for (size_t i = 0; i < h.rider_list.size(); ++i) {
+    const DemoRider& r = h.rider_list[i];
+    std::snprintf(line, sizeof line, "  %zu: number %s, name \"%s\", bike %s\n", i,
+                  r.number.c_str(), r.name.c_str(), r.bike.c_str());
+    out += line;
+  }
+  long steps = s.has_states ? static_cast<long>(s.last_step) - s.first_step : 0;
+  std::snprintf(line, sizeof line, "length: %ld steps, %.2f s\n", steps, steps * kSimStep);
+  out += line;
+  if (s.has_states) {
+    std::snprintf(line, sizeof line, "steps: %d to %d\n", s.first_step, s.last_step);
+    out += line;
+  }
+  std::snprintf(line, sizeof line, "%s: %ld\n", h.version == kDemoVersion ? "blocks" : "frames",
+                s.blocks);
+  out += line;
+  if (s.text_blocks > 0) {
+    std::snprintf(line, sizeof line, "messages: %ld\n", s.text_blocks);
+    out += line;
+  }
+  if (s.trailing_bytes > 0) {
+    std::snprintf(line, sizeof line, "cut short: the last %ld bytes are an incomplete %s\n",
+                  s.trailing_bytes, h.version == kDemoVersion ? "block" : "frame");
+    out += line;
+  }
+  return out;
 }
 
 }  // namespace br

@@ -56,5 +56,7 @@ struct DemoSummary {
   long trailing_bytes = 0;  // an incomplete last block or frame, left unread
 };
 bool summarise_demo(const char* name, DemoSummary& out, std::string& error);
+// The summary as the tools print it: header, version, track, riders and length.
+std::string demo_summary_text(const DemoSummary& s);
 
 }  // namespace br

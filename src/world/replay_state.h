@@ -40,6 +40,7 @@ struct DemoRider {
 };
 
 struct DemoHeader {
+  std::string line;  // the header line as read, without its line feed
   int version = 0;
   int riders = 0;
   int32_t duration_steps = 0;  // 0 = no time limit
