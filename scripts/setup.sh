@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri xdotool
   libfreetype-dev fonts-dejavu-core
+  desktop-file-utils appstream man-db file
 )
 
 missing=()

@@ -104,6 +104,17 @@ BikeHits bike_contacts(World& w, Bike& a, Bike& b, bool solid) {
   return hits;
 }
 
+int rider_against_own_bike(World& w, Bike& bike) {
+  const CollisionShape* rider = bike.parts.shapes[kBodyShapeFiles[kBodyRider]];
+  if (!rider) return 0;
+  int made = 0;
+  for (int part : {kBodyFrame, kBodyForkUpper}) {
+    const CollisionShape* shape = bike.parts.shapes[kBodyShapeFiles[part]];
+    if (shape) made += touch(w, bike.bodies[kBodyRider], *rider, bike.bodies[part], *shape, true);
+  }
+  return made;
+}
+
 void apply_contact_rules(World& w, Bike& a, Bike& b, const BikeHits& hits) {
   if (hits.contacts == 0) return;
   constexpr double kMoving = 10 * 10, kRolling = 5 * 5;  // (ft/s)^2

@@ -28,6 +28,10 @@ bool bounds_apart(const BikeBound& a, const BikeBound& b);
 // what was hit. With `solid` false the touch is only reported: a ghost is passed through.
 BikeHits bike_contacts(World& w, Bike& a, Bike& b, bool solid = true);
 
+// A crashed rider tumbles against his own frame and upper fork instead of through them: the
+// same sphere contacts as between bikes. Returns how many were made.
+int rider_against_own_bike(World& w, Bike& bike);
+
 // The collision cooldown rules after a contact: wheel to wheel, both moving, neither rider
 // may be thrown for a while; a wheel driven into a riding bike protects the one who hit,
 // and takes any protection from the one hit. Also notes the tick of the contact.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bike/bike_contacts.h"
 #include "bike/physics_world.h"
 
 namespace br {
@@ -104,6 +105,7 @@ void step_crashed_rider(World& w, Bike& bike) {
     if (s.crash_timer > kRealignTicks) {
       tie_rope(w, rider, kLeashOnRider, fork, kLeashOnFork, kLeashLength);
     }
+    rider_against_own_bike(w, bike);
     return;
   }
   s.crash_timer -= 1;

@@ -28,9 +28,12 @@ std::optional<std::vector<ShapeSphere>> parse_shape(const std::string& text) {
   for (ShapeSphere& s : spheres) {
     float* fields[7] = {&s.x, &s.y, &s.z, &s.radius, &s.friction, &s.stiffness, &s.damping};
     for (float* f : fields) {
-      if (std::sscanf(p, "%f%n", f, &used) != 1) return std::nullopt;
+      if (std::sscanf(p, "%f%n", f, &used) != 1 || !std::isfinite(*f)) return std::nullopt;
       p += used;
     }
+    // The contact tests' early outs compare against the radius; a negative one would let a
+    // contact with a nonsensical depth through.
+    if (s.radius < 0) return std::nullopt;
   }
   return spheres;
 }

@@ -28,7 +28,8 @@ constexpr std::array<const char*, 7> kGenericShapeFiles = {
 
 std::string format_shape(const std::vector<ShapeSphere>& spheres);
 
-// Nothing when the count is missing, negative or too large, or a sphere is short of numbers.
+// Nothing when the count is missing, negative or too large, or a sphere is short of numbers,
+// has one that is not finite or a negative radius.
 std::optional<std::vector<ShapeSphere>> parse_shape(const std::string& text);
 
 // The largest |centre| + radius.

@@ -1,16 +1,20 @@
 #include "files/data_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "files/data_index.h"
 #include "files/gzip_header.h"
+#include "files/replace_file.h"
 #include "files/scan_format.h"
 #include "files/scramble.h"
 #include "files/search_dirs.h"
@@ -25,8 +29,6 @@ constexpr size_t kGzipInput = 16384;  // bytes
 constexpr size_t kGzipWindow = 1024;  // bytes of inflated output held at a time
 constexpr size_t kMaxPath = 1023;     // characters
 constexpr size_t kMaxBackupPath = 1000;
-constexpr int kMaxBackups = 9999;
-constexpr size_t kCopyBlock = 65536;  // bytes
 
 struct GzipState {
   z_stream z{};
@@ -52,10 +54,16 @@ struct DataFile {
   ScrambleStream scramble;
   std::unique_ptr<GzipState> gz;
   std::string name;  // for log lines
+  // A safe rewrite: fp writes the temporary file, which closing puts in place.
+  std::optional<FileReplacement> replacing;
 
   ~DataFile() {
     if (gz && gz->initialised) inflateEnd(&gz->z);
-    if (fp) std::fclose(fp);
+    if (replacing) {
+      replacement_abandon(*replacing);
+    } else if (fp) {
+      std::fclose(fp);
+    }
   }
 };
 
@@ -130,49 +138,25 @@ size_t content_read(DataFile& f, uint8_t* buffer, size_t count) {
   return done;
 }
 
-bool file_exists(const std::string& path) {
+// Data is read from regular files only: a device or a FIFO where data is expected would be
+// read until memory runs out, or would block the open itself, which O_NONBLOCK prevents.
+FILE* open_regular_for_reading(const std::string& path, const char* mode) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
   struct stat st;
-  return stat(path.c_str(), &st) == 0;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    kota::log_printf("Not a regular file: \"%s\"\n", path.c_str());
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* fp = ::fdopen(fd, mode);
+  if (!fp) ::close(fd);
+  return fp;
 }
 
-// Copies `from` to a new file `to`; a partial copy is removed again.
-bool copy_file(const std::string& from, const std::string& to) {
-  FILE* in = std::fopen(from.c_str(), "rb");
-  if (!in) return false;
-  FILE* out = std::fopen(to.c_str(), "wb");
-  if (!out) {
-    std::fclose(in);
-    return false;
-  }
-  std::vector<char> block(kCopyBlock);
-  bool ok = true;
-  for (;;) {
-    size_t n = std::fread(block.data(), 1, block.size(), in);
-    if (n == 0) break;
-    if (std::fwrite(block.data(), 1, n, out) != n) {
-      ok = false;
-      break;
-    }
-  }
-  if (std::ferror(in)) ok = false;
-  std::fclose(in);
-  if (std::fclose(out) != 0) ok = false;
-  if (!ok) std::remove(to.c_str());
-  return ok;
-}
-
-// Copies an existing file to its first free numbered backup.
-bool make_backup(const std::string& path) {
-  if (!file_exists(path)) return true;
-  for (int n = 1; n <= kMaxBackups; ++n) {
-    std::string backup = path + ".~" + std::to_string(n) + "~";
-    if (file_exists(backup)) continue;
-    if (copy_file(path, backup)) return true;
-    kota::log_printf("Can't write backup \"%s\"\n", backup.c_str());
-    return false;
-  }
-  kota::log_printf("No free backup number for \"%s\"\n", path.c_str());
-  return false;
+FILE* open_path(const std::string& path, const char* mode, bool read_only) {
+  return read_only ? open_regular_for_reading(path, mode) : std::fopen(path.c_str(), mode);
 }
 
 DataFile* wrap(FILE* fp, const std::string& name, bool compressed, bool scrambled) {
@@ -185,15 +169,30 @@ DataFile* wrap(FILE* fp, const std::string& name, bool compressed, bool scramble
   return f.release();
 }
 
-DataFile* open_plain(const std::string& path, const char* mode, bool read_only) {
+enum class WriteHow { kInPlace, kReplace, kReplaceWithBackup };
+
+DataFile* open_replacement(const std::string& path, bool backup) {
+  if (path.size() <= kMaxPath) make_directories(path);
+  if (backup && (path.size() > kMaxBackupPath || !make_numbered_backup(path))) return nullptr;
+  auto r = replacement_begin(path);
+  if (!r) return nullptr;
+  auto f = std::make_unique<DataFile>();
+  f->fp = r->fp;
+  f->name = path;
+  f->replacing = std::move(r);
+  return f.release();
+}
+
+DataFile* open_plain(const std::string& path, const char* mode, bool read_only, WriteHow how) {
+  if (how != WriteHow::kInPlace) return open_replacement(path, how == WriteHow::kReplaceWithBackup);
   if (!read_only && path.size() <= kMaxPath) make_directories(path);
   FILE* fp = nullptr;
   if (mode[0] == '~') {
     if (path.size() > kMaxBackupPath) return nullptr;
-    if (!make_backup(path)) return nullptr;
+    if (!make_numbered_backup(path)) return nullptr;
     fp = std::fopen(path.c_str(), mode + 1);
   } else {
-    fp = std::fopen(path.c_str(), mode);
+    fp = open_path(path, mode, read_only);
   }
   if (fp) return wrap(fp, path, false, false);
   if (!read_only) return nullptr;
@@ -204,7 +203,7 @@ DataFile* open_plain(const std::string& path, const char* mode, bool read_only) 
   for (const auto& v : kVariants) {
     std::string variant = path + v.suffix;
     if (variant.size() > kMaxPath) continue;
-    fp = std::fopen(variant.c_str(), mode);
+    fp = open_regular_for_reading(variant, mode);
     if (fp) return wrap(fp, variant, v.compressed, v.scrambled);
   }
   return nullptr;
@@ -227,7 +226,7 @@ DataFile* open_from_index(const std::string& name, const char* mode) {
     }
   }
   if (!chosen) return nullptr;
-  FILE* fp = std::fopen(chosen->path.c_str(), mode);
+  FILE* fp = open_regular_for_reading(chosen->path, mode);
   if (!fp) return nullptr;
   if (std::fseek(fp, static_cast<long>(chosen->offset), SEEK_SET) != 0) {
     std::fclose(fp);
@@ -253,18 +252,58 @@ void scan_unget(void* context, int c) {
 
 }  // namespace
 
-DataFile* data_open(const char* name, const char* mode) {
+namespace {
+
+DataFile* open_name(const char* name, const char* mode, WriteHow how) {
   bool read_only = std::strchr(mode, 'r') && !std::strchr(mode, '+');
-  if (name[0] != '@') return open_plain(name, mode, read_only);
+  if (name[0] != '@') return open_plain(name, mode, read_only, how);
   std::string rest = name + 1;
   for (int i = 0; const char* dir = search_directory(i); ++i) {
-    if (DataFile* f = open_plain(dir + rest, mode, read_only)) return f;
+    if (DataFile* f = open_plain(dir + rest, mode, read_only, how)) return f;
   }
   if (!read_only) return nullptr;
   return open_from_index(rest, mode);
 }
 
-void data_close(DataFile* file) {
+}  // namespace
+
+DataFile* data_open(const char* name, const char* mode) {
+  // A "~" rewrite that starts from nothing is a safe replacement; appending or updating
+  // keeps the old file's bytes, so those are made in place after the backup.
+  bool replace = mode[0] == '~' && mode[1] == 'w' && !std::strchr(mode, '+');
+  return open_name(name, mode, replace ? WriteHow::kReplaceWithBackup : WriteHow::kInPlace);
+}
+
+DataFile* data_open_replace(const char* name, DataBackup backup) {
+  return open_name(
+      name, "wb",
+      backup == DataBackup::kNumbered ? WriteHow::kReplaceWithBackup : WriteHow::kReplace);
+}
+
+bool data_replace_file(const char* name, std::string_view contents, DataBackup backup) {
+  DataFile* f = data_open_replace(name, backup);
+  if (!f) return false;
+  data_write(f, contents.data(), contents.size());
+  return data_close(f);
+}
+
+bool data_close(DataFile* file) {
+  if (!file) return false;
+  bool ok = true;
+  if (file->replacing) {
+    ok = replacement_commit(*file->replacing);
+    file->replacing.reset();
+    file->fp = nullptr;
+  } else if (file->fp) {
+    bool failed = std::ferror(file->fp);
+    ok = std::fclose(file->fp) == 0 && !failed;
+    file->fp = nullptr;
+  }
+  delete file;
+  return ok;
+}
+
+void data_abandon(DataFile* file) {
   delete file;
 }
 
@@ -367,6 +406,25 @@ void data_skip_comments(DataFile* file) {
 int data_read_int(DataFile* file) {
   int value = 0;
   return data_scanf(file, "%d", &value) == 1 ? value : kNoInt;
+}
+
+std::optional<std::vector<uint8_t>> data_read_whole(const char* name, size_t max_bytes) {
+  DataFilePtr file(data_open(name, "rb"));
+  if (!file) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t block[65536];
+  while (size_t n = data_read(file.get(), block, sizeof block)) {
+    if (n > max_bytes - bytes.size()) {
+      kota::log_printf("\"%s\" is larger than %zu bytes\n", name, max_bytes);
+      return std::nullopt;
+    }
+    // Grown by doubling, but never past the limit: the largest file allowed must not need
+    // twice its size.
+    if (bytes.size() + n > bytes.capacity())
+      bytes.reserve(std::min(max_bytes, std::max(bytes.capacity() * 2, bytes.size() + n)));
+    bytes.insert(bytes.end(), block, block + n);
+  }
+  return bytes;
 }
 
 std::string data_write_path(const char* name) {

@@ -59,7 +59,7 @@ void walk(const std::string& root, const std::string& relative, int source,
     if (stat(full.c_str(), &st) != 0) continue;
     if (S_ISDIR(st.st_mode)) {
       walk(root, rel + "/", source, seen, out);
-    } else {
+    } else if (S_ISREG(st.st_mode)) {  // a device or a FIFO holds no data to read
       out.push_back({full, rel, 0, static_cast<uint64_t>(st.st_size), source, false});
     }
   }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace br {
@@ -37,8 +38,18 @@ SearchDirs& built() {
   s.home = home_from_environment();
   if (!s.home.empty()) s.dirs.push_back(s.home);
   const char* br_home = std::getenv("BR_HOME");
-  std::string second =
-      br_home && br_home[0] ? normalize_directory(std::string(br_home) + "/") : program_directory();
+  std::string second;
+  if (br_home && br_home[0]) {
+    second = normalize_directory(std::string(br_home) + "/");
+  } else {
+    // An installed program shares its folder with the rest of the system: walking it would
+    // put every other program into the data index, and a write that missed the home
+    // directory would land there. Its own data directory stands in for it, found from where
+    // the program is, so a package unpacked under any prefix still finds its data.
+    second = program_directory();
+    std::string data = installed_data_directory(second);
+    if (!data.empty()) second = data;
+  }
   if (!second.empty()) s.dirs.push_back(second);
   std::string installed = normalize_directory(BR_INSTALL_DATA_DIR);
   bool listed = false;
@@ -48,6 +59,19 @@ SearchDirs& built() {
 }
 
 }  // namespace
+
+std::string installed_data_directory(const std::string& program_dir) {
+  constexpr std::string_view kBinDir = BR_INSTALL_BIN_DIR "/";
+  if (program_dir.size() <= kBinDir.size() || !program_dir.ends_with(kBinDir) ||
+      program_dir[program_dir.size() - kBinDir.size() - 1] != '/') {
+    return "";
+  }
+  std::string prefix = program_dir.substr(0, program_dir.size() - kBinDir.size());
+  std::string data = normalize_directory(prefix + BR_INSTALL_DATA_SUBDIR);
+  struct stat st;
+  if (stat(data.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "";
+  return data;
+}
 
 std::string normalize_directory(const std::string& path) {
   std::string out;

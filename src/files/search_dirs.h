@@ -1,5 +1,6 @@
 // The search directories, in order: the home directory, then BR_HOME or the program
-// directory, then the installed data directory. Built once per run from the environment.
+// directory (or, for an installed program, its data directory), then the installed data
+// directory. Built once per run from the environment.
 #pragma once
 
 #include <string>
@@ -16,6 +17,10 @@ int search_directory_count();
 
 // The directory holding the running program, ending in '/', or "" when unknown.
 std::string program_directory();
+
+// The data directory of a program installed as <prefix>/bin/: "<prefix>/share/bermrider/"
+// when that directory exists, else "". `program_dir` ends in '/'.
+std::string installed_data_directory(const std::string& program_dir);
 
 // Backslashes become '/', runs of '/' collapse to one, and a final '/' is added.
 std::string normalize_directory(const std::string& path);

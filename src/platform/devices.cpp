@@ -12,9 +12,17 @@ namespace {
 constexpr int32_t kIdMask = 0x7FFF;
 
 struct AxisHandle {
-  InputDevice* device = nullptr;  // nullptr: the handle is free
+  bool in_use = false;
+  InputDevice* device = nullptr;  // nullptr while the device is away
+  std::string device_name;        // what a returning device is known by
   int axis = 0;
 };
+
+int g_generation = 0;
+
+void release_axis(InputDevice* device) {
+  if (device && --device->open_axes == 0) device->close();
+}
 
 std::vector<std::unique_ptr<InputDevice>>& registry() {
   static std::vector<std::unique_ptr<InputDevice>> list;
@@ -65,7 +73,37 @@ InputDevice* device_add(std::unique_ptr<InputDevice> device) {
     return nullptr;
   }
   registry().push_back(std::move(device));
-  return registry().back().get();
+  InputDevice* added = registry().back().get();
+  ++g_generation;
+  for (AxisHandle& h : handles()) {
+    if (!h.in_use || h.device || h.device_name != added->name || h.axis >= added->axis_count) {
+      continue;
+    }
+    if (added->open_axes == 0 && !added->open()) break;
+    added->open_axes += 1;
+    h.device = added;
+  }
+  return added;
+}
+
+void device_remove(InputDevice* device) {
+  for (AxisHandle& h : handles()) {
+    if (h.device != device) continue;
+    release_axis(device);
+    h.device = nullptr;
+  }
+  auto& list = registry();
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (it->get() == device) {
+      list.erase(it);
+      ++g_generation;
+      return;
+    }
+  }
+}
+
+int devices_generation() {
+  return g_generation;
 }
 
 InputDevice* device_find(const char* name) {
@@ -93,12 +131,10 @@ void devices_poll() {
 }
 
 void devices_destroy_all() {
-  for (AxisHandle& h : handles()) {
-    if (h.device && --h.device->open_axes == 0) h.device->close();
-    h.device = nullptr;
-  }
+  for (AxisHandle& h : handles()) release_axis(h.device);
   handles().clear();
   registry().clear();
+  ++g_generation;
 }
 
 std::string joystick_device_name(const char* product) {
@@ -121,14 +157,15 @@ int axis_open(const char* name) {
   if (device->open_axes == 0 && !device->open()) return -1;
   device->open_axes += 1;
 
+  AxisHandle opened{true, device, device->name, axis};
   auto& list = handles();
   for (size_t i = 0; i < list.size(); ++i) {
-    if (!list[i].device) {
-      list[i] = {device, axis};
+    if (!list[i].in_use) {
+      list[i] = opened;
       return static_cast<int>(i);
     }
   }
-  list.push_back({device, axis});
+  list.push_back(opened);
   return static_cast<int>(list.size() - 1);
 }
 
@@ -140,10 +177,9 @@ int axis_read(int handle) {
 
 void axis_close(int handle) {
   auto& list = handles();
-  if (handle < 0 || handle >= static_cast<int>(list.size()) || !list[handle].device) return;
-  InputDevice* device = list[handle].device;
-  list[handle].device = nullptr;
-  if (--device->open_axes == 0) device->close();
+  if (handle < 0 || handle >= static_cast<int>(list.size()) || !list[handle].in_use) return;
+  release_axis(list[handle].device);
+  list[handle] = AxisHandle{};
 }
 
 void register_builtin_aliases() {

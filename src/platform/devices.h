@@ -36,7 +36,14 @@ struct InputDevice {
 int32_t device_id_for_name(const char* name);
 
 // Registers a device under its name (the id is computed here). Returns the registered device.
+// Axis handles left by an earlier device of the same name take it up again.
 InputDevice* device_add(std::unique_ptr<InputDevice> device);
+// Destroys a device that has gone (a pad pulled out). Its axis handles stay open, read 0 and
+// follow the next device of the same name.
+void device_remove(InputDevice* device);
+// Counts device additions and removals, so that users of device names know when to look
+// them up again.
+int devices_generation();
 InputDevice* device_find(const char* name);
 InputDevice* device_by_id(int32_t id);
 const std::vector<std::unique_ptr<InputDevice>>& devices();
@@ -50,7 +57,7 @@ void devices_destroy_all();
 std::string joystick_device_name(const char* product);
 
 // Axis handles by name ("Device.axis[N]", "Device axis N" or an alias of one); -1 when the
-// name names no axis. Reading a handle that is not open gives 0.
+// name names no axis. Reading a handle that is not open, or whose device has gone, gives 0.
 int axis_open(const char* name);
 int axis_read(int handle);
 void axis_close(int handle);

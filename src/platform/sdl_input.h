@@ -17,6 +17,9 @@ const char* sdl_scan_name(int scan);
 // aliases.
 void sdl_devices_create();
 void sdl_devices_destroy();
+// Reads the joysticks and pads, and picks up the ones plugged in and drops the ones pulled
+// out since the last call. Runs on the thread that takes the events.
+void sdl_devices_update();
 
 // Pointer input seen in the window's events.
 void sdl_note_motion(int x, int y, int dx, int dy);

@@ -94,10 +94,9 @@ void request_close(Window* w, ClockTime time) {
   } else {
     w->closing = true;
   }
-  if (!w->close_event_sent) {
-    w->close_event_sent = true;
-    event_push({kEventWindowClosed, true, time});
-  }
+  // A full queue refuses the event; pump offers it again until it gets in, since a game that
+  // never hears of the close would run on with nothing on screen.
+  if (!w->close_event_sent) w->close_event_sent = event_push({kEventWindowClosed, true, time});
 }
 
 void translate(Window* w, const SDL_Event& ev) {
@@ -129,9 +128,16 @@ void translate(Window* w, const SDL_Event& ev) {
   }
 }
 
+void offer_pending_close(Window* w) {
+  if (w->closing && !w->close_event_sent) {
+    w->close_event_sent = event_push({kEventWindowClosed, true, clock_now()});
+  }
+}
+
 void pump(Window* w) {
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) translate(w, ev);
+  offer_pending_close(w);
 }
 
 void set_gl_attributes(const WindowParams& s) {
@@ -278,6 +284,8 @@ void message_thread(Window* w) {
     if (SDL_WaitEventTimeout(&ev, 50)) {
       translate(w, ev);
       pump(w);
+    } else {
+      offer_pending_close(w);
     }
   }
   destroy_window(w);
@@ -289,6 +297,7 @@ bool take_event(Window* w, Event& out, const ClockTime* deadline) {
   if (!w->threaded) pump(w);
   auto pop = [&] { return deadline ? event_pop_before(out, *deadline) : event_pop(out); };
   if (pop()) return true;
+  sdl_devices_update();
   devices_poll();
   return pop();
 }

@@ -80,6 +80,12 @@ bool read_point(Reader& r, LinePoint& p) {
 
 // Old statistics are brought back into range by halving, keeping their means.
 void scale_statistics(LineRecord& line) {
+  // A count below zero is no statistic at all, and dividing by it can trap (INT_MIN / -1):
+  // the line keeps its points and starts its statistics afresh.
+  if (line.tests < 0 || line.failures < 0) {
+    line.tests = line.failures = 0;
+    line.sum_first = line.sum_pair = 0;
+  }
   for (int round = 0; round < 16; ++round) {
     if (!(line.sum_pair > kSumCap || line.tests >= 65536 || line.failures > kCountCap)) break;
     if (line.tests != 0) {
@@ -183,10 +189,7 @@ void load_line_file(const std::string& track, int skill, int sections, LineDatab
 
 bool save_line_file(const LineDatabase& db) {
   if (db.file.empty()) return false;
-  DataFilePtr f(data_open(db.file.c_str(), "wb"));
-  if (!f) return false;
-  std::string text = format_line_file(db);
-  return data_write(f.get(), text.data(), text.size()) == text.size();
+  return data_replace_file(db.file.c_str(), format_line_file(db));
 }
 
 int steady_line_cost(const LineRecord& line) {

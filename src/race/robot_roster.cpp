@@ -75,7 +75,7 @@ int deal_matching(RosterDeal& deal, Match match) {
       break;
     }
   }
-  return deal.order[static_cast<size_t>(deal.next)];
+  return deal.order[static_cast<size_t>(deal.next++)];
 }
 
 }  // namespace
@@ -97,8 +97,8 @@ RosterDeal shuffle_roster(uint32_t seed) {
   return deal;
 }
 
-int deal_any(const RosterDeal& deal) {
-  return deal.next < kRosterSize ? deal.order[static_cast<size_t>(deal.next)] : -1;
+int deal_any(RosterDeal& deal) {
+  return deal.next < kRosterSize ? deal.order[static_cast<size_t>(deal.next++)] : -1;
 }
 
 int deal_model(RosterDeal& deal, const std::string& model_part) {

@@ -33,9 +33,9 @@ RosterDeal shuffle_roster(uint32_t seed);
 
 // Brings the matching unused entry into the next unused place and returns that place's row;
 // the search runs from the end of the order back toward the next unused place. With no match
-// the plain next entry is taken. The deal does not advance: the caller does once the robot is
-// built. -1 when the roster is used up.
-int deal_any(const RosterDeal& deal);
+// the plain next entry is taken. The deal advances past the row at once, whether or not its
+// robot's bike can be built, so a row is never dealt twice. -1 when the roster is used up.
+int deal_any(RosterDeal& deal);
 int deal_model(RosterDeal& deal, const std::string& model_part);  // bike model containing it
 int deal_number(RosterDeal& deal, int number);                    // plate number n
 

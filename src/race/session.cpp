@@ -170,8 +170,7 @@ Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& re
   return r;
 }
 
-void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot,
-                 RosterDeal& deal) {
+void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& spot) {
   RiderSlot& slot = w.slots[static_cast<size_t>(slot_index)];
   slot.identity = rider.identity;
   slot.control = rider.control;
@@ -203,7 +202,6 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
   if (rider.control == kControlRobot) {
     const RosterEntry& e = robot_roster()[static_cast<size_t>(rider.roster_row)];
     bike.personality = personality_index(w.options.practice ? "tester" : e.personality);
-    ++deal.next;
   }
 }
 
@@ -341,7 +339,7 @@ bool start_session(World& w, const SessionStart& start) {
     Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received, next_demo_rider);
     if (!rider.present) continue;
     int at = std::max(grid_at[static_cast<size_t>(i)], 0);
-    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent), deal);
+    build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent));
   }
 
   reset_histories(w);

@@ -1,11 +1,14 @@
 // A bike and its rider drawn part by part at the poses of the physics bodies that carry them.
 #include <epoxy/gl.h>
 
+#include <algorithm>
+
 #include "bike/bike.h"
 #include "render/render_gl.h"
 #include "render/render_stats.h"
 #include "render/rider_pose.h"
 #include "render/scene_draw.h"
+#include "render/shaders.h"
 #include "render/view_cameras.h"
 
 namespace br {
@@ -18,8 +21,24 @@ constexpr float kPlateU0 = 0.51f, kPlateU1 = 0.99f, kPlateV0 = 0.51f, kPlateV1 =
 // The bones of the rider being drawn, for the skinning hook.
 RiderBones g_bones;
 
+// On the graphics card when shader programs draw the rider, else on the processor.
 void apply_rider_bones(Model& mesh) {
-  skin_mesh(mesh, g_bones);
+  if (shader_current() == kShaderFixed) {
+    skin_mesh(mesh, g_bones);
+    return;
+  }
+  constexpr int kCount = std::min(static_cast<int>(kRiderBoneCount), kShaderMaxBones);
+  float centres[kCount * 3] = {};
+  float translations[kCount * 3];
+  float rotations[kCount * 9];
+  for (int b = 0; b < kCount; ++b) {
+    const BoneMatrix& m = g_bones[static_cast<size_t>(b)];
+    for (int r = 0; r < 3; ++r) {
+      translations[b * 3 + r] = m[static_cast<size_t>(r * 4 + 3)];
+      for (int c = 0; c < 3; ++c) rotations[b * 9 + c * 3 + r] = m[static_cast<size_t>(r * 4 + c)];
+    }
+  }
+  shader_set_bones(kCount, centres, translations, rotations);
 }
 
 GLuint g_bound = 0;
@@ -38,9 +57,11 @@ void push_pose(const BodyPose& p) {
   glMultMatrixf(m);
 }
 
-void draw_part(Model* model, TextureId texture, const BodyPose& pose, const float eye[3]) {
+void draw_part(Model* model, TextureId texture, const BodyPose& pose, const float eye[3],
+               TextureId normal_map = 0, TextureId specular_map = 0) {
   if (!model) return;
   bind(texture);
+  model_set_maps(normal_map, specular_map);
   push_pose(pose);
   model_draw(*model, eye, pose.position.data());
   glPopMatrix();
@@ -69,19 +90,26 @@ void install_rider_skinning() {
 void draw_bike(World& w, Bike& bike, const float eye[3], float opacity, bool first_person) {
   g_bound = static_cast<GLuint>(-1);
   const float colour[4] = {1, 1, 1, opacity};
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, colour);
+  model_set_material(colour);
   const BikeParts& parts = bike.parts;
   const auto& m = parts.models;
   const auto& t = parts.textures;
+  const auto& nm = parts.normal_maps;
+  const auto& sm = parts.specular_maps;
   BodyPose frame = body_pose(bike.bodies[kBodyFrame]);
   BodyPose fork_upper = body_pose(bike.bodies[kBodyForkUpper]);
   BodyPose rider = body_pose(bike.bodies[kBodyRider]);
-  draw_part(m[kFrameModel], t[kTextureBike], frame, eye);
-  draw_part(m[kForkUpperModel], t[kTextureBike], fork_upper, eye);
-  draw_part(m[kForkLowerModel], t[kTextureBike], body_pose(bike.bodies[kBodyForkLower]), eye);
-  draw_part(m[kSwingarmModel], t[kTextureBike], body_pose(bike.bodies[kBodySwingarm]), eye);
-  draw_part(m[kFrontWheelModel], t[kTextureWheels], body_pose(bike.bodies[kBodyFrontWheel]), eye);
-  draw_part(m[kRearWheelModel], t[kTextureWheels], body_pose(bike.bodies[kBodyRearWheel]), eye);
+  draw_part(m[kFrameModel], t[kTextureBike], frame, eye, nm[kTextureBike], sm[kTextureBike]);
+  draw_part(m[kForkUpperModel], t[kTextureBike], fork_upper, eye, nm[kTextureBike],
+            sm[kTextureBike]);
+  draw_part(m[kForkLowerModel], t[kTextureBike], body_pose(bike.bodies[kBodyForkLower]), eye,
+            nm[kTextureBike], sm[kTextureBike]);
+  draw_part(m[kSwingarmModel], t[kTextureBike], body_pose(bike.bodies[kBodySwingarm]), eye,
+            nm[kTextureBike], sm[kTextureBike]);
+  draw_part(m[kFrontWheelModel], t[kTextureWheels], body_pose(bike.bodies[kBodyFrontWheel]), eye,
+            nm[kTextureWheels], sm[kTextureWheels]);
+  draw_part(m[kRearWheelModel], t[kTextureWheels], body_pose(bike.bodies[kBodyRearWheel]), eye,
+            nm[kTextureWheels], sm[kTextureWheels]);
   draw_plate(m[kSidePlatesModel], parts.number_plate, frame, eye);
   draw_plate(m[kFrontPlateModel], parts.number_plate, fork_upper, eye);
 
@@ -91,15 +119,16 @@ void draw_bike(World& w, Bike& bike, const float eye[3], float opacity, bool fir
     // From his own eyes the rider sees his limbs, not the inside of his helmet.
     Model* body = first_person ? m[kRiderFirstPersonModel] : m[kRiderBodyModel];
     if (first_person && !body) body = m[kRiderBodyModel];
-    draw_part(body, t[kTextureRider], rider, eye);
+    draw_part(body, t[kTextureRider], rider, eye, nm[kTextureRider], sm[kTextureRider]);
     if (!first_person) {
-      draw_part(m[kHeadModel], t[kTextureHead], rider, eye);
+      draw_part(m[kHeadModel], t[kTextureHead], rider, eye, nm[kTextureHead], sm[kTextureHead]);
       bind(parts.number_plate);
       draw_part(m[kRiderPlateModel], parts.number_plate, rider, eye);
     }
   }
   const float white[4] = {1, 1, 1, 1};
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
+  model_set_material(white);
+  model_set_maps(0, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
   g_bound = 0;
 }

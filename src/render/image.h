@@ -15,6 +15,11 @@ namespace br {
 // Dimensions beyond this are refused by every decoder: no texture of the game is larger, and
 // a lying header must not make us allocate gigabytes.
 constexpr int kMaxImageDimension = 8192;
+// What the renderer uploads at most: a texture side of 4096 (the common limit of the cards the
+// game draws with) and, for an animation, all its frames together at that size in RGBA.
+// Bigger textures are refused with a message rather than decoded, resampled and chained.
+constexpr int kMaxTextureSide = 4096;
+constexpr size_t kMaxTextureBytes = size_t{kMaxTextureSide} * kMaxTextureSide * 4;
 
 struct Image {
   int width = 0;

@@ -32,8 +32,8 @@ std::optional<Image> decode_j6_j7(std::span<const uint8_t> bytes, std::string* e
 std::optional<Image> decode_ppm(std::span<const uint8_t> bytes, std::string* error);
 std::optional<Image> decode_pgm(std::span<const uint8_t> bytes, std::string* error);
 
-// PNG through libpng, always 8-bit RGB or RGBA. The texts of the image's text chunks are
-// appended to `metadata`.
+// PNG through libpng, always 8-bit RGB or RGBA, at most kMaxTextureSide on a side. The texts of the
+// image's text chunks are appended to `metadata`.
 std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* metadata,
                                 std::string* error);
 

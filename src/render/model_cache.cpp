@@ -2,10 +2,13 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "platform/log.h"
 #include "render/render_files.h"
@@ -56,19 +59,52 @@ void set_model_backend(const ModelBackend* backend) {
   cache().backend = backend;
 }
 
+namespace {
+
+// Beyond this a variant's distance factor 2^N is no distance a camera ever reaches.
+constexpr double kMaxDetailExponent = 64;
+
+// The N of "<stem>_lod<N><extension>" (or the extension and ".gz"): plain decimal digits with
+// an optional fraction, small enough that 2^N is a distance. Anything else, "nan", "inf" and
+// exponents included, or a file of another type, is no variant.
+std::optional<double> detail_number(std::string_view rest, std::string_view extension) {
+  size_t digits = 0;
+  while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits]))) ++digits;
+  if (digits == 0) return std::nullopt;
+  size_t end = digits;
+  if (end + 1 < rest.size() && rest[end] == '.' &&
+      std::isdigit(static_cast<unsigned char>(rest[end + 1]))) {
+    ++end;
+    while (end < rest.size() && std::isdigit(static_cast<unsigned char>(rest[end]))) ++end;
+  }
+  std::string_view suffix = rest.substr(end);
+  auto same = [](std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+  };
+  std::string compressed = std::string(extension) + ".gz";
+  if (!same(suffix, extension) && !same(suffix, compressed)) return std::nullopt;
+  double n = std::strtod(std::string(rest.substr(0, end)).c_str(), nullptr);
+  if (!(n <= kMaxDetailExponent)) return std::nullopt;
+  return n;
+}
+
+}  // namespace
+
 void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
   if (model.name.empty() || model.name[0] != '@') return;
   std::string stem = model.name.substr(1);
+  std::string extension;
   size_t dot = stem.rfind('.');
-  if (dot != std::string::npos && stem.find('/', dot) == std::string::npos) stem.resize(dot);
+  if (dot != std::string::npos && stem.find('/', dot) == std::string::npos) {
+    extension = stem.substr(dot);
+    stem.resize(dot);
+  }
   stem += "_lod";
   for (const std::string& file : data_file_names()) {
     if (file.size() <= stem.size() || strncasecmp(file.c_str(), stem.c_str(), stem.size()))
       continue;
-    const char* number = file.c_str() + stem.size();
-    char* end = nullptr;
-    double n = std::strtod(number, &end);
-    if (end == number || (*end != 0 && *end != '.' && end[-1] != '.')) continue;
+    auto n = detail_number(std::string_view(file).substr(stem.size()), extension);
+    if (!n) continue;
     std::string name = "@" + file;
     if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0)
       name.resize(name.size() - 3);
@@ -81,7 +117,7 @@ void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
       continue;
     }
     for (std::string& w : variant.warnings) warnings->push_back(std::move(w));
-    variant.model->detail_factor = static_cast<float>(std::pow(2.0, n));
+    variant.model->detail_factor = static_cast<float>(std::pow(2.0, *n));
     std::unique_ptr<Model>* slot = &model.coarser;
     while (*slot && (*slot)->detail_factor <= variant.model->detail_factor)
       slot = &(*slot)->coarser;

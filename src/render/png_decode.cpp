@@ -34,12 +34,53 @@ void on_error(png_structp png, png_const_charp message) {
 
 void on_warning(png_structp, png_const_charp) {}
 
+// libpng allocates what a chunk declares before reading it, and a few bytes of PNG may
+// declare gigabytes; no chunk of a real picture comes near these.
+constexpr png_alloc_size_t kMaxPngChunkBytes = 8u << 20;
+constexpr png_uint_32 kMaxPngAncillaryChunks = 256;
+// Deflate shrinks data at most about 1032 times, so pixels that need more than this many
+// bytes per compressed byte cannot all be in the file: it is cut short or lying.
+constexpr size_t kMaxDeflateRatio = 1032;
+
+// libpng allocates a chunk's declared length before reading its data. The whole file is in
+// memory, so a chunk that claims more bytes than follow it is refused before libpng sees it.
+bool chunks_fit(std::span<const uint8_t> bytes) {
+  constexpr size_t kSignature = 8, kHeader = 8, kCrc = 4;  // around each chunk's data
+  size_t pos = kSignature;
+  while (pos <= bytes.size() && bytes.size() - pos >= kHeader) {
+    const uint8_t* p = bytes.data() + pos;
+    size_t length = size_t{p[0]} << 24 | size_t{p[1]} << 16 | size_t{p[2]} << 8 | p[3];
+    if (length + kCrc > bytes.size() - pos - kHeader) return false;
+    if (std::memcmp(p + 4, "IEND", 4) == 0) return true;
+    pos += kHeader + length + kCrc;
+  }
+  return true;  // cut short between chunks: libpng says so itself
+}
+
+void set_limits(png_structp png, int max_side) {
+  png_set_user_limits(png, max_side, max_side);
+  png_set_chunk_malloc_max(png, kMaxPngChunkBytes);
+  png_set_chunk_cache_max(png, kMaxPngAncillaryChunks);
+}
+
+// Checked before the pixels are allocated: the rows as stored, with their filter bytes,
+// must fit in what the file's bytes can inflate to.
+void check_data_suffices(png_structp png, png_infop info, size_t file_bytes) {
+  size_t rows = png_get_image_height(png, info);
+  size_t stored = rows * (png_get_rowbytes(png, info) + 1);
+  if (stored / kMaxDeflateRatio > file_bytes) png_error(png, "PNG data too short for its size");
+}
+
 }  // namespace
 
 std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* metadata,
                                 std::string* error) {
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
     *error = "Not a PNG image";
+    return std::nullopt;
+  }
+  if (!chunks_fit(bytes)) {
+    *error = "PNG chunk longer than the file";
     return std::nullopt;
   }
   auto src = std::make_unique<PngSource>();
@@ -57,8 +98,9 @@ std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* met
     return std::nullopt;
   }
   png_set_read_fn(png, src.get(), read_from_memory);
-  png_set_user_limits(png, kMaxImageDimension, kMaxImageDimension);
+  set_limits(png, kMaxTextureSide);
   png_read_info(png, info);
+  check_data_suffices(png, info, bytes.size());
 
   int colour_type = png_get_color_type(png, info);
   int bit_depth = png_get_bit_depth(png, info);
@@ -103,6 +145,10 @@ std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes, s
     *error = "Not a PNG image";
     return std::nullopt;
   }
+  if (!chunks_fit(bytes)) {
+    *error = "PNG chunk longer than the file";
+    return std::nullopt;
+  }
   auto src = std::make_unique<PngSource>();
   src->bytes = bytes;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.get(), on_error, on_warning);
@@ -119,8 +165,9 @@ std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes, s
     return std::nullopt;
   }
   png_set_read_fn(png, src.get(), read_from_memory);
-  png_set_user_limits(png, kMaxImageDimension + 1, kMaxImageDimension + 1);
+  set_limits(png, kMaxImageDimension + 1);
   png_read_info(png, info);
+  check_data_suffices(png, info, bytes.size());
   int colour_type = png_get_color_type(png, info);
   if (colour_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colour_type & PNG_COLOR_MASK_COLOR) png_set_rgb_to_gray_fixed(png, 1, -1, -1);

@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "files/data_file.h"
+
 namespace br {
 
 // The whole contents of a file: a leading "@" names a data file looked up in the search
-// directories, any other name is a plain path. Nothing when it cannot be opened.
-std::optional<std::vector<uint8_t>> read_data_file(const std::string& name);
+// directories, any other name is a plain path. Nothing when it cannot be opened or holds
+// more than `max_bytes`.
+std::optional<std::vector<uint8_t>> read_data_file(const std::string& name,
+                                                   size_t max_bytes = kMaxDataFileBytes);
 
 // Every data file name (without "@"), sorted case-insensitively, duplicates removed.
 const std::vector<std::string>& data_file_names();

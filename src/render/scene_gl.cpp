@@ -7,12 +7,15 @@
 
 #include "bike/bike.h"
 #include "render/billboard_sort.h"
+#include "render/ground_textures.h"
 #include "render/pixel_projection.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
 #include "render/render_stats.h"
 #include "render/scene_draw.h"
+#include "render/shaders.h"
 #include "render/terrain_draw.h"
+#include "render/texture_cache.h"
 #include "render/view_cameras.h"
 
 namespace br {
@@ -78,6 +81,8 @@ void set_fog_and_light(const LightingFile& l) {
     glFogf(GL_FOG_DENSITY, l.fog_density);
     glFogfv(GL_FOG_COLOR, colour);
   } else {
+    // The shader programs fog by the density whether or not fog is enabled.
+    glFogf(GL_FOG_DENSITY, 0.0f);
     glDisable(GL_FOG);
   }
   // The sun is a directional light: its position is the direction toward it.
@@ -108,6 +113,7 @@ void draw_statues(Scenery& s, const float eye[3]) {
     const auto& r = statue.orientation;
     const float m[16] = {r[0], r[3], r[6], 0, r[1],     r[4],     r[7],     0,
                          r[2], r[5], r[8], 0, statue.x, statue.y, statue.z, 1};
+    model_set_maps(statue.normal_map, statue.specular_map);
     glPushMatrix();
     glMultMatrixf(m);
     const float at[3] = {statue.x, statue.y, statue.z};
@@ -255,15 +261,21 @@ void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int
 void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mode, int width,
                 int height) {
   render_stats_begin_frame();
+  texture_animate(w.world_time);
   Scenery& scenery = w.track.scenery;
   const LightingFile& light = scenery.lighting.file;
-  // Start-gate and flagger frames follow the race clock once races run; ground textures
-  // brought up to date for the camera come with them.
+  // Start-gate and flagger frames follow the race clock once races run.
+
+  // Ground textures for the camera.
+  ground_textures_follow(w.track, camera.eye[0], camera.eye[2]);
 
   // Projection and view.
   float aspect = height > 0 ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
   load(GL_PROJECTION, perspective_matrix(static_cast<float>(w.settings.fov.value), aspect,
                                          light.near_plane, light.far_plane));
+  // Reflections turn with the camera: eye space back to the world is the camera's rotation.
+  shader_set_envmat(camera.rotation.data());
+  model_set_environment(scenery.lighting.environment, w.settings.reflections.text() == "Yes");
 
   // Background.
   if (has_sky(scenery.lighting)) {
@@ -298,6 +310,7 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
     draw_bike(w, *slot.bike, eye, 1.0f, own_eyes);
   }
   draw_statues(scenery, eye);
+  model_draw_done();
 
   // Billboards, far to near.
   draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);
@@ -316,6 +329,7 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
     bool own_eyes = view_mode == kViewRider && static_cast<int>(i) == viewed_slot;
     draw_bike(w, *slot.bike, eye, opacity, own_eyes);
   }
+  model_draw_done();
   glAlphaFunc(GL_GREATER, kAlphaCutout);
 
   // The lens flare, over everything.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "render/ground_textures.h"
 #include "render/render_settings.h"
 #include "render/render_stats.h"
+#include "render/shaders.h"
 #include "render/terrain_draw.h"
 #include "track/terrain_queries.h"
 
@@ -14,10 +16,11 @@ namespace {
 // The vertex arrays of one frame's fans, kept between frames to avoid reallocating.
 struct GroundArrays {
   TerrainFans fans;
-  std::vector<float> positions;  // x, y, z feet
-  std::vector<float> texcoords;  // one unit per tile
-  std::vector<uint8_t> colours;  // r, g, b, a
-  std::vector<GLuint> textures;  // per fan
+  std::vector<float> positions;              // x, y, z feet
+  std::vector<float> texcoords;              // one unit per tile
+  std::vector<uint8_t> colours;              // r, g, b, a
+  std::vector<GLuint> textures;              // per fan
+  std::vector<const GroundTexture*> ground;  // per fan, null for a repeated tile
 };
 
 GroundArrays& ground_arrays() {
@@ -79,7 +82,17 @@ GLuint tile_texture(const TileType& tile) {
 }
 
 // Shadows darken the baked shading but never to black, so shadowed ground keeps its texture.
-constexpr float kShadowStrength = 0.6f;
+constexpr float kShadowStrength = 1.0f - kShadowKeeps;
+
+// Per fan: the composed ground texture that covers it, or null to draw the tile repeated.
+void choose_ground(const Terrain& t, GroundArrays& a) {
+  a.ground.resize(a.fans.fans.size());
+  for (size_t f = 0; f < a.fans.fans.size(); ++f) {
+    const TerrainFan& fan = a.fans.fans[f];
+    const int span = (t.side - 1) >> fan.level;
+    a.ground[f] = ground_texture_for(fan.x * span, fan.z * span, span);
+  }
+}
 
 void fill_arrays(const Terrain& t, GroundArrays& a) {
   const size_t n = a.fans.samples.size();
@@ -88,27 +101,41 @@ void fill_arrays(const Terrain& t, GroundArrays& a) {
   a.colours.resize(n * 4);
   const bool shaded = t.shading.size() == t.heights.size() * 3;
   const bool shadowed = t.shadows.size() == t.heights.size();
-  for (size_t i = 0; i < n; ++i) {
-    const uint32_t s = a.fans.samples[i];
-    const int c = static_cast<int>(s % static_cast<uint32_t>(t.side));
-    const int r = static_cast<int>(s / static_cast<uint32_t>(t.side));
-    const float x = static_cast<float>(c) * t.spacing, z = static_cast<float>(r) * t.spacing;
-    a.positions[3 * i] = x;
-    a.positions[3 * i + 1] = t.heights[s];
-    a.positions[3 * i + 2] = z;
-    a.texcoords[2 * i] = x / t.tile_size;
-    a.texcoords[2 * i + 1] = z / t.tile_size;
-    float light =
-        shadowed ? 1.0f - kShadowStrength * static_cast<float>(t.shadows[s]) / 255.0f : 1.0f;
-    for (int k = 0; k < 3; ++k) {
-      float base = shaded ? static_cast<float>(t.shading[3 * static_cast<size_t>(s) + k]) : 128.0f;
-      a.colours[4 * i + k] = static_cast<uint8_t>(std::clamp(base * light, 0.0f, 255.0f));
-    }
-    a.colours[4 * i + 3] = 255;
-  }
+  choose_ground(t, a);
   a.textures.resize(a.fans.fans.size());
   for (size_t f = 0; f < a.fans.fans.size(); ++f) {
     const TerrainFan& fan = a.fans.fans[f];
+    const GroundTexture* g = a.ground[f];
+    // A composed texture holds its cells' light already; a repeated tile takes it per vertex.
+    const float origin_x = g ? 2.0f * static_cast<float>(g->x0) : 0;
+    const float origin_z = g ? 2.0f * static_cast<float>(g->z0) : 0;
+    const float per_sample = g ? 0.5f / static_cast<float>(g->cells) : t.spacing / t.tile_size;
+    for (uint32_t i = fan.first; i < fan.first + fan.count; ++i) {
+      const uint32_t s = a.fans.samples[i];
+      const int c = static_cast<int>(s % static_cast<uint32_t>(t.side));
+      const int r = static_cast<int>(s / static_cast<uint32_t>(t.side));
+      a.positions[3 * i] = static_cast<float>(c) * t.spacing;
+      a.positions[3 * i + 1] = t.heights[s];
+      a.positions[3 * i + 2] = static_cast<float>(r) * t.spacing;
+      a.texcoords[2 * i] = (static_cast<float>(c) - origin_x) * per_sample;
+      a.texcoords[2 * i + 1] = (static_cast<float>(r) - origin_z) * per_sample;
+      if (g) {
+        std::fill_n(&a.colours[4 * i], 4, uint8_t{255});
+        continue;
+      }
+      float light =
+          shadowed ? 1.0f - kShadowStrength * static_cast<float>(t.shadows[s]) / 255.0f : 1.0f;
+      for (int k = 0; k < 3; ++k) {
+        float base =
+            shaded ? static_cast<float>(t.shading[3 * static_cast<size_t>(s) + k]) : 128.0f;
+        a.colours[4 * i + k] = static_cast<uint8_t>(std::clamp(base * light, 0.0f, 255.0f));
+      }
+      a.colours[4 * i + 3] = 255;
+    }
+    if (g) {
+      a.textures[f] = g->colour;
+      continue;
+    }
     const float side =
         static_cast<float>(t.side - 1) / static_cast<float>(1 << fan.level) * t.spacing;
     float cx = (static_cast<float>(fan.x) + 0.5f) * side;
@@ -131,6 +158,14 @@ void bind_ground(GLuint id, GLuint& bound) {
   }
   bound = id;
   render_stats().texture_changes.value += 1;
+}
+
+void bind_maps(const GroundTexture& g) {
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, g.normal);
+  glActiveTexture(GL_TEXTURE2);
+  glBindTexture(GL_TEXTURE_2D, g.specular);
+  glActiveTexture(GL_TEXTURE0);
 }
 
 }  // namespace
@@ -167,9 +202,17 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
     glTexCoordPointer(2, GL_FLOAT, 0, a.texcoords.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, a.colours.data());
   }
+  const bool lit_by_shader = render_settings().terrain_shaders;
   GLuint bound = ~0u;
   for (size_t f = 0; f < a.fans.fans.size(); ++f) {
     const TerrainFan& fan = a.fans.fans[f];
+    const GroundTexture* g = a.ground[f];
+    if (lit_by_shader) {
+      // The terrain program lights only composed ground with its normal and specular maps.
+      bool maps = g && g->normal && g->specular;
+      if (maps && g->colour != bound) bind_maps(*g);
+      shader_use(maps ? kShaderTerrain : kShaderFixed);
+    }
     bind_ground(a.textures[f], bound);
     if (arrays) {
       glDrawArrays(GL_TRIANGLE_FAN, static_cast<GLint>(fan.first), static_cast<GLsizei>(fan.count));
@@ -184,11 +227,13 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
     glEnd();
   }
   render_stats().ground_polygons.value += static_cast<int>(a.fans.triangles);
+  if (lit_by_shader) shader_use(kShaderFixed);
   glPopClientAttrib();
   glPopAttrib();
 }
 
 void terrain_gl_release() {
+  ground_textures_release();
   for (const PictureTexture& p : picture_textures()) glDeleteTextures(1, &p.id);
   picture_textures().clear();
 }

@@ -24,6 +24,8 @@ struct CacheEntry {
   int load_sequence = 0;
   size_t memory_bytes = 0;
   std::string metadata;
+  // Loaded with no detail reduction: it serves "!" requests as well as plain ones.
+  bool full_detail = true;
 };
 
 struct Alias {
@@ -96,12 +98,14 @@ std::string resolve_alias(const std::string& name) {
 }
 
 // Exact name first, then a case-insensitive match with a warning: data names are case
-// insensitive, but a mismatch usually means a typing slip in a data file.
-TextureId find_cached(const std::string& name) {
+// insensitive, but a mismatch usually means a typing slip in a data file. A full-detail request
+// never takes a reduced copy.
+TextureId find_cached(const std::string& name, bool full_detail) {
   for (const CacheEntry& e : cache().entries) {
-    if (e.name == name) return e.id;
+    if (e.name == name && (e.full_detail || !full_detail)) return e.id;
   }
   for (const CacheEntry& e : cache().entries) {
+    if (!e.full_detail && full_detail) continue;
     if (strcasecmp(e.name.c_str(), name.c_str()) == 0) {
       render_message(message("Warning: case mismatch on '%.900s'", name));
       return e.id;
@@ -113,7 +117,7 @@ TextureId find_cached(const std::string& name) {
 TextureId load(const std::string& requested, int flags, int depth) {
   bool full_detail = !requested.empty() && requested[0] == '!';
   std::string name = resolve_alias(full_detail ? requested.substr(1) : requested);
-  if (TextureId id = find_cached(name)) return id;
+  if (TextureId id = find_cached(name, full_detail)) return id;
 
   const RenderSettings& settings = render_settings();
   TextureDecodeOptions options;
@@ -150,8 +154,8 @@ TextureId load(const std::string& requested, int flags, int depth) {
   WrapModes wrap = wrap_modes_for(name);
   TextureUpload upload;
   upload.image = &first;
-  upload.repeat_s = wrap.repeat_s;
-  upload.repeat_t = wrap.repeat_t;
+  upload.repeat_s = wrap.repeat_s || (flags & kTextureRepeat) != 0;
+  upload.repeat_t = wrap.repeat_t || (flags & kTextureRepeat) != 0;
   upload.compress = decoded->compress;
   upload.mipmaps = (flags & kTextureNoMipmaps) == 0;
   size_t bytes = 0;
@@ -162,7 +166,8 @@ TextureId load(const std::string& requested, int flags, int depth) {
   }
   TextureCache& c = cache();
   c.memory_used += bytes;
-  c.entries.push_back({id, name, ++c.load_counter, bytes, decoded->metadata});
+  c.entries.push_back({id, name, ++c.load_counter, bytes, decoded->metadata,
+                       full_detail || decoded->levels_skipped == 0});
   if (animated) {
     Animation anim;
     anim.id = id;
@@ -221,7 +226,7 @@ TextureId texture_create(const std::string& label, const Image& image) {
   if (id == 0) return 0;
   TextureCache& c = cache();
   c.memory_used += bytes;
-  c.entries.push_back({id, label, ++c.load_counter, bytes, ""});
+  c.entries.push_back({id, label, ++c.load_counter, bytes, "", true});
   return id;
 }
 
@@ -232,6 +237,8 @@ void texture_release(TextureId id) {
     backend().destroy(id);
     c.memory_used -= c.entries[i].memory_bytes;
     c.entries.erase(c.entries.begin() + static_cast<long>(i));
+    // An animation left behind would go on updating a texture that no longer exists.
+    std::erase_if(c.animations, [id](const Animation& a) { return a.id == id; });
     return;
   }
 }
@@ -297,6 +304,13 @@ const Image* texture_load_grey(const std::string& name) {
   auto image = decode_grey_file(name, &error);
   if (!image && !error.empty()) render_message(error);
   return keep_image(name, std::move(image));
+}
+
+std::string texture_companion_name(const std::string& name, const char* suffix) {
+  size_t slash = name.find_last_of('/');
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
+  return name.substr(0, dot) + suffix;
 }
 
 std::string texture_metadata(TextureId id) {

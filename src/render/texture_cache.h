@@ -33,7 +33,10 @@ struct TextureBackend {
 // nullptr restores the numbering-only backend.
 void set_texture_backend(const TextureBackend* backend);
 
-enum TextureFlags { kTextureNoMipmaps = 1 };
+enum TextureFlags {
+  kTextureNoMipmaps = 1,
+  kTextureRepeat = 2,  // repeats both ways whatever the name says
+};
 
 // A texture id, or 0 when the texture cannot be loaded. A leading "!" loads at full detail.
 TextureId texture_load(const std::string& name, int flags = 0);
@@ -52,6 +55,10 @@ size_t texture_memory_used();
 // detail) and grey shadow maps. The pointer stays valid until texture_delete_all.
 const Image* texture_load_terrain(const std::string& name);
 const Image* texture_load_grey(const std::string& name);
+
+// The name with its extension replaced by `suffix` ("dirt.png", "_tnorm.png" ->
+// "dirt_tnorm.png"): where a picture's normal and specular maps live.
+std::string texture_companion_name(const std::string& name, const char* suffix);
 
 // The metadata text of a loaded texture ("" when unknown).
 std::string texture_metadata(TextureId id);

@@ -11,6 +11,13 @@ namespace {
 
 // More frames or a longer playing order than this is a broken file, not an animation.
 constexpr int64_t kMaxAnimationEntries = 4096;
+// A texture file holds at most the largest picture stored raw (J7) and a header; more, or a
+// compressed file that inflates to more, is not a texture.
+constexpr size_t kMaxTextureFileBytes = kMaxTextureBytes + 65536;
+
+std::optional<std::vector<uint8_t>> read_texture_file(const std::string& name) {
+  return read_data_file(name, kMaxTextureFileBytes);
+}
 
 std::string format_message(const char* format, const std::string& argument) {
   char text[1200];
@@ -22,6 +29,12 @@ std::string format_message(const char* format, int argument) {
   char text[200];
   std::snprintf(text, sizeof text, format, argument);
   return text;
+}
+
+bool fits_renderer(const Image& image, std::string* error) {
+  if (image.width <= kMaxTextureSide && image.height <= kMaxTextureSide) return true;
+  *error = format_message("Texture larger than %d pixels on a side", kMaxTextureSide);
+  return false;
 }
 
 bool has_marker(const std::string& metadata, const char* marker) {
@@ -44,15 +57,20 @@ std::optional<Image> decode_still(const std::string& name, std::span<const uint8
   switch (format) {
     case ImageFormat::kJ6:
     case ImageFormat::kJ7:
-      return decode_j6_j7(bytes, error);
-    case ImageFormat::kPpm:
-      return decode_ppm(bytes, error);
+    case ImageFormat::kPpm: {
+      // Stored raw, so the file's size already bounded what was decoded.
+      auto image =
+          format == ImageFormat::kPpm ? decode_ppm(bytes, error) : decode_j6_j7(bytes, error);
+      if (image && !fits_renderer(*image, error)) return std::nullopt;
+      return image;
+    }
     default:
       break;
   }
   auto image = decode_png(bytes, &out.metadata, error);
   if (!image) return std::nullopt;
-  if (auto side = read_data_file(name + ".info")) out.metadata.append(side->begin(), side->end());
+  if (auto side = read_texture_file(name + ".info"))
+    out.metadata.append(side->begin(), side->end());
   return image;
 }
 
@@ -99,7 +117,7 @@ std::optional<Image> read_animation_frame(TextReader& r, int frame, std::string*
     }
     size_t b = file.find_last_not_of(" \t\r");
     file = a == std::string::npos ? std::string() : file.substr(a, b - a + 1);
-    auto bytes = read_data_file(file);
+    auto bytes = read_texture_file(file);
     if (file.empty() || !bytes) {
       *error = format_message("Can't read %.900s", file);
       return std::nullopt;
@@ -148,9 +166,16 @@ bool decode_animation(std::span<const uint8_t> bytes, const TextureDecodeOptions
     }
     out.order.push_back(static_cast<int>(*index));
   }
+  size_t frame_bytes = 0;
   for (int i = 0; i < image_count; ++i) {
     auto image = read_animation_frame(r, i, error);
     if (!image) return false;
+    // Each frame may be small and still come thousands of times.
+    frame_bytes += image->pixels.size();
+    if (frame_bytes > kMaxTextureBytes || !fits_renderer(*image, error)) {
+      *error = format_message("Error reading .seq frame %d", i);
+      return false;
+    }
     if (i == 0) {
       out.source_width = image->width;
       out.source_height = image->height;
@@ -223,13 +248,14 @@ std::optional<DecodedTexture> decode_texture_file(const std::string& name,
                                                   const TextureDecodeOptions& options,
                                                   std::string* error) {
   error->clear();
-  auto bytes = read_data_file(name);
+  auto bytes = read_texture_file(name);
   if (!bytes) return std::nullopt;
   return decode_texture_bytes(name, *bytes, options, error);
 }
 
 std::optional<Image> decode_grey_file(const std::string& name, std::string* error) {
   error->clear();
+  // Shadow maps cover the whole ground, which may be larger than any texture.
   auto bytes = read_data_file(name);
   if (!bytes) return std::nullopt;
   return decode_pgm(*bytes, error);

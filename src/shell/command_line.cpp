@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "world/world.h"
+
 namespace br {
 
 const char kVersionText[] = "2015-05-01-1264 snapshot";
@@ -47,6 +49,9 @@ bool read_float(const char* text, float& out) {
   return true;
 }
 
+constexpr float kMinLockFps = static_cast<float>(1.0 / kMaxFrameAdvance);  // 8 frames/s
+constexpr float kMaxLockFps = 1000.0f;
+
 // Integer options without a message take 0 for anything that is not a number.
 int loose_int(const char* text) {
   int v = 0;
@@ -68,15 +73,18 @@ bool set_text(std::optional<T>& field, const char* v) {
 }
 
 const Option kOptions[] = {
-    {"--fugly", Arg::kNone, [](CommandLine& c, const char*, std::string&) { return c.fugly = true; }},
+    {"--fugly", Arg::kNone,
+     [](CommandLine& c, const char*, std::string&) { return c.fugly = true; }},
     {"--nosound", Arg::kNone,
      [](CommandLine& c, const char*, std::string&) { return c.no_sound = true; }},
     {"--novertexarrays", Arg::kNone,
      [](CommandLine& c, const char*, std::string&) { return c.no_vertex_arrays = true; }},
-    {"--learn", Arg::kNone, [](CommandLine& c, const char*, std::string&) { return c.learn = true; }},
+    {"--learn", Arg::kNone,
+     [](CommandLine& c, const char*, std::string&) { return c.learn = true; }},
     {"--nolearn", Arg::kNone,
      [](CommandLine& c, const char*, std::string&) { return !(c.learn = false); }},
-    {"--nommx", Arg::kNone, [](CommandLine& c, const char*, std::string&) { return c.no_mmx = true; }},
+    {"--nommx", Arg::kNone,
+     [](CommandLine& c, const char*, std::string&) { return c.no_mmx = true; }},
     {"--debug", Arg::kNone,
      [](CommandLine& c, const char*, std::string&) { return (c.debug_level = 1) != 0; }},
     {"--super-debug", Arg::kNone,
@@ -142,7 +150,14 @@ const Option kOptions[] = {
        return true;
      }},
     {"--lock-fps", Arg::kValue,
-     [](CommandLine& c, const char* v, std::string&) { return read_float(v, c.lock_fps); }},
+     [](CommandLine& c, const char* v, std::string&) {
+       float rate = 0;
+       if (!read_float(v, rate)) return false;
+       // A tiny rate would sleep for ages and then simulate thousands of steps in one frame:
+       // no frame simulates more than the loop's own limit. 0 or less is off.
+       c.lock_fps = rate > 0 ? std::clamp(rate, kMinLockFps, kMaxLockFps) : 0.0f;
+       return true;
+     }},
     {"--fake-lag", Arg::kValue,
      [](CommandLine& c, const char* v, std::string&) {
        float ms = 0;
@@ -162,8 +177,11 @@ const Option kOptions[] = {
     {"--record-video", Arg::kNone,
      [](CommandLine& c, const char*, std::string&) { return c.record_video = true; }},
     {"--rotate-lineup", Arg::kValue,
-     [](CommandLine& c, const char* v, std::string&) { return (c.rotate_lineup = loose_int(v)), true; }},
-    {"--editor", Arg::kNone, [](CommandLine& c, const char*, std::string&) { return c.editor = true; }},
+     [](CommandLine& c, const char* v, std::string&) {
+       return (c.rotate_lineup = loose_int(v)), true;
+     }},
+    {"--editor", Arg::kNone,
+     [](CommandLine& c, const char*, std::string&) { return c.editor = true; }},
     {"--hidden-pause", Arg::kNone,
      [](CommandLine& c, const char*, std::string&) { return !(c.pause_text_shown = false); }},
     {"--hidden-hud", Arg::kNone,
@@ -178,15 +196,23 @@ const Option kOptions[] = {
     {"--height", Arg::kValue,
      [](CommandLine& c, const char* v, std::string&) { return (c.height = loose_int(v)), true; }},
     {"--depth", Arg::kValue,
-     [](CommandLine& c, const char* v, std::string&) { return (c.colour_bits = loose_int(v)), true; }},
+     [](CommandLine& c, const char* v, std::string&) {
+       return (c.colour_bits = loose_int(v)), true;
+     }},
     {"--zdepth", Arg::kValue,
-     [](CommandLine& c, const char* v, std::string&) { return (c.depth_bits = loose_int(v)), true; }},
+     [](CommandLine& c, const char* v, std::string&) {
+       return (c.depth_bits = loose_int(v)), true;
+     }},
     {"--draw-fps", Arg::kValue,
      [](CommandLine& c, const char* v, std::string&) { return (c.draw_fps = loose_int(v)), true; }},
     {"--draw-time", Arg::kValue,
-     [](CommandLine& c, const char* v, std::string&) { return (c.draw_time = loose_int(v)), true; }},
+     [](CommandLine& c, const char* v, std::string&) {
+       return (c.draw_time = loose_int(v)), true;
+     }},
     {"--draw-ping", Arg::kValue,
-     [](CommandLine& c, const char* v, std::string&) { return (c.draw_ping = loose_int(v)), true; }},
+     [](CommandLine& c, const char* v, std::string&) {
+       return (c.draw_ping = loose_int(v)), true;
+     }},
     {"--draw-render-stats", Arg::kValue,
      [](CommandLine& c, const char* v, std::string&) {
        return (c.draw_render_stats = loose_int(v)), true;
@@ -231,7 +257,7 @@ constexpr char kUsage[] =
     "  --nosound                 do not open the sound device\n"
     "  --record-audio FILE       write the mixed sound to FILE instead of playing it\n"
     "  --record-video            write every frame to standard output as a binary PPM\n"
-    "  --lock-fps RATE           simulate exactly 1/RATE seconds per frame\n"
+    "  --lock-fps RATE           simulate exactly 1/RATE seconds per frame (8 to 1000)\n"
     "  --warp                    simulate 100 steps per frame, restart finished races\n"
     "  --texture-detail N        skip the N largest texture levels (0..4)\n"
     "  --ground-texture-detail N skip the N largest ground texture levels (0..4)\n"

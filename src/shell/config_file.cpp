@@ -1,22 +1,17 @@
 #include "shell/config_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
-#include "platform/log.h"
+#include "files/data_file.h"
 #include "shell/bike_setup.h"
 
 namespace br {
 namespace {
+
+// The whole file is a few kilobytes; anything near this is not a configuration.
+constexpr size_t kConfigMaxBytes = size_t{1} << 20;
 
 // The bindings in the order the file lists them.
 constexpr BindingId kBindingWriteOrder[kBindingCount] = {
@@ -66,6 +61,7 @@ std::vector<SettingRef> config_items(World& w) {
                              &s.demo_backups,
                              &s.map_scale});
   for (BindingId id : kBindingWriteOrder) items.push_back(&w.bindings[id]);
+  for (BindingId id : kBindingWriteOrder) items.push_back(&w.pad_bindings[id]);
   return items;
 }
 
@@ -103,32 +99,6 @@ void read_line(World& w, std::string line) {
 const std::string& current_track_name(const Settings& s) {
   const std::string& chosen = s.track_choice.text();
   return chosen.empty() ? s.track.value : chosen;
-}
-
-bool write_all(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-std::string directory_of(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// The rename is only durable once the directory entry itself reaches the disk.
-void sync_directory(const std::string& dir) {
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 }  // namespace
@@ -172,50 +142,17 @@ std::string config_write(const World& w) {
 }
 
 bool config_read_file(World& w, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  config_read(w, in);
+  // Through the data layer, which reads regular files only: a FIFO or a device in the
+  // configuration's place must not hang the start or fill the memory.
+  auto bytes = data_read_whole(path.c_str(), kConfigMaxBytes);
+  if (!bytes) return false;
+  config_read_text(w,
+                   std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   return true;
 }
 
-bool config_write_file(const World& w, const std::string& link_or_path) {
-  std::string text = config_write(w);
-  // A file the player keeps elsewhere behind a symbolic link is replaced there, and the link
-  // stays.
-  std::string path = link_or_path;
-  struct stat link_stat;
-  char resolved[PATH_MAX];
-  if (::lstat(path.c_str(), &link_stat) == 0 && S_ISLNK(link_stat.st_mode) &&
-      ::realpath(path.c_str(), resolved)) {
-    path = resolved;
-  }
-  std::string tmp = path + ".XXXXXX";
-  int fd = ::mkstemp(tmp.data());
-  if (fd < 0) {
-    kota::log_printf("Can't write configuration file %s: %s\n", path.c_str(), std::strerror(errno));
-    return false;
-  }
-  // Keep the permissions the player gave the old file.
-  struct stat old_stat;
-  mode_t mode = ::stat(path.c_str(), &old_stat) == 0 ? (old_stat.st_mode & 07777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, text) && ::fsync(fd) == 0;
-  int saved_errno = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    saved_errno = errno;
-  }
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    saved_errno = errno;
-  }
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    kota::log_printf("Can't write configuration file %s: %s\n", path.c_str(),
-                     std::strerror(saved_errno));
-    return false;
-  }
-  sync_directory(directory_of(path));
-  return true;
+bool config_write_file(const World& w, const std::string& path) {
+  return data_replace_file(path.c_str(), config_write(w));
 }
 
 }  // namespace br

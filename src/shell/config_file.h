@@ -23,9 +23,8 @@ std::string config_write(const World& w);
 // Reads the file at `path`; false, with nothing changed, when it cannot be opened.
 bool config_read_file(World& w, const std::string& path);
 
-// Replaces the file at `path` in one step: the text goes to a temporary file in the same
-// directory that is synced and then renamed over the old one, so a crash or a kill leaves
-// either the old file or the new one. False (logged, the old file untouched) on failure.
+// Replaces the file at `path` safely (data_replace_file): a crash or a kill leaves either the
+// old file or the new one. False (logged, the old file untouched) on failure.
 bool config_write_file(const World& w, const std::string& path);
 
 }  // namespace br

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "bike/controls.h"
 #include "platform/devices.h"
@@ -9,6 +10,7 @@
 #include "race/session.h"
 #include "render/view_cameras.h"
 #include "replay/demo_player.h"
+#include "shell/controls.h"
 #include "shell/world_tick.h"
 
 namespace br {
@@ -147,30 +149,42 @@ void apply_controls(World& w, Bike& bike) {
 }
 
 void update_channels(World& w) {
-  for (BindingRow& row : w.binding_rows) {
-    const Binding& b = w.bindings[row.binding];
-    if (b.axis_handle >= 0) row.value = binding_axis_value(b, kota::axis_read(b.axis_handle));
-    w.channels[row.channel] += row.sign * row.value;
+  // The keyboard's rows and the pad's add up, so either (or both) can ride.
+  for (auto [bindings, rows] : {std::pair{&w.bindings, &w.binding_rows},
+                                std::pair{&w.pad_bindings, &w.pad_binding_rows}}) {
+    for (BindingRow& row : *rows) {
+      const Binding& b = (*bindings)[row.binding];
+      if (b.axis_handle >= 0) row.value = binding_axis_value(b, kota::axis_read(b.axis_handle));
+      w.channels[row.channel] += row.sign * row.value;
+    }
   }
 }
 
-void handle_event(World& w, const kota::Event& e) {
+void handle_event(World& w, const kota::Event& event) {
   if (w.options.debug_level >= 1) {
-    kota::log_printf("Event %d %s\n", e.code, e.pressed ? "pressed" : "released");
+    kota::log_printf("Event %d %s\n", event.code, event.pressed ? "pressed" : "released");
   }
   // 1. Key state of every binding row on this code.
   for (BindingRow& row : w.binding_rows) {
-    if (w.bindings[row.binding].key_code == e.code) row.value = e.pressed ? 1.0f : 0.0f;
+    if (w.bindings[row.binding].key_code == event.code) row.value = event.pressed ? 1.0f : 0.0f;
   }
-  if (e.code == kota::kEventWindowClosed) {
+  for (BindingRow& row : w.pad_binding_rows) {
+    if (w.pad_bindings[row.binding].key_code == event.code) {
+      row.value = event.pressed ? 1.0f : 0.0f;
+    }
+  }
+  if (event.code == kota::kEventWindowClosed) {
     w.loop.quit_requested = true;
     return;
   }
+  const kota::Event e = menu_event_from_pad(w, event);
   // 2. The left mouse button.
   if (e.code == kota::kEventMouseLeft) w.mouse_left = e.pressed;
   if (!e.pressed) return;
 
-  auto is = [&](BindingId id) { return w.bindings[id].key_code == e.code; };
+  auto is = [&](BindingId id) {
+    return w.bindings[id].key_code == e.code || w.pad_bindings[id].key_code == e.code;
+  };
   // 4. Esc opens the main menu or closes the open one.
   if (e.code == w.menu_keys.esc) {
     w.menu = w.menu == kNoMenu ? kMainMenu : kNoMenu;

@@ -32,6 +32,7 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
     }
     double now = frame_advance(w, hooks.clock);
     read_mouse_axes(w);
+    follow_input_devices(w);
     step_loop(w, now, hooks.events);
     if (w.view_mode != kViewTitle) {
       warp_restart(w);

@@ -73,9 +73,8 @@ void save_screenshot(World& w, int width, int height, const std::vector<uint8_t>
                                  ? std::vector<uint8_t>{}
                                  : encode_png_rgb(width, height, rgb_top_first.data());
   if (!png.empty()) {
-    DataFilePtr file(data_open(name, "wb"));
-    bool written = file && data_write(file.get(), png.data(), png.size()) == png.size();
-    if (!written) kota::log_printf("Can't write %s\n", name);
+    std::string_view bytes(reinterpret_cast<const char*>(png.data()), png.size());
+    if (!data_replace_file(name, bytes)) kota::log_printf("Can't write %s\n", name);
   }
   show_message("Saved \"screenshot%03d.png\"", number);
 }

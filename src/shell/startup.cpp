@@ -24,11 +24,13 @@
 #include "race/line_file.h"
 #include "race/session.h"
 #include "render/font.h"
+#include "render/graphics_setup.h"
 #include "render/hud_textures.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
 #include "render/scene_draw.h"
+#include "render/shaders.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "replay/demo_player.h"
@@ -67,6 +69,21 @@ void configure_renderer(const World& w) {
   r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
   r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
   r.vertex_arrays = !w.options.no_vertex_arrays;
+  r.ground_method = w.settings.render_texture.index;
+  r.ground_texture_size = w.detail.ground_texture_size;
+  r.ground_texture_first_level = w.detail.ground_texture_reduction;
+}
+
+// What the driver offers decides which optional techniques the settings may switch on.
+void settle_graphics_techniques(const World& w) {
+  graphics_probe();
+  GraphicsChoices choices;
+  choices.use_shader = w.settings.use_shader.text() == "Yes";
+  choices.ground_mipmaps = w.settings.ground_mipmaps.text() == "Yes";
+  choices.render_texture = w.settings.render_texture.index;
+  settle_graphics(choices);
+  kota::log_printf("Shader programs %s\n",
+                   render_settings().shaders_in_use ? "in use" : "not in use");
 }
 
 bool processor_has_mmx() {
@@ -101,6 +118,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
   terrain_gl_release();
+  shaders_release();
   texture_delete_all();
   model_delete_all();
   game_fonts() = GameFonts{};
@@ -204,6 +222,7 @@ int run_game(int argc, char** argv) {
   // the run through the normal shutdown.
   bool presented = false;
   if (wait_until_drawable(window)) {
+    settle_graphics_techniques(w);
     set_fixed_gl_state(w);
     render_gl_install();
     install_rider_skinning();

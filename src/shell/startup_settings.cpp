@@ -1,5 +1,8 @@
 #include "shell/startup_settings.h"
 
+#include <cstdio>
+
+#include "platform/log.h"
 #include "shell/graphics_presets.h"
 #include "shell/stability.h"
 
@@ -23,8 +26,16 @@ void apply_command_line_settings(World& w) {
 
 std::string select_startup_track(World& w) {
   std::string name = w.options.track ? *w.options.track : w.settings.track.value;
-  w.settings.track_choice.select(name);
-  return name;
+  ChoiceSetting& choice = w.settings.track_choice;
+  if (choice.select(name) || choice.texts.empty()) return name;
+  // The game still starts, on the track the choice holds, and keeps that one in the
+  // configuration; the player who asked for another must hear of it.
+  char text[600];
+  std::snprintf(text, sizeof text, "Unknown track '%.250s'; riding '%.250s' instead\n",
+                name.c_str(), choice.text().c_str());
+  kota::log_printf("%s", text);
+  if (w.options.track) std::fputs(text, stderr);
+  return choice.text();
 }
 
 }  // namespace br

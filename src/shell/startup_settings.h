@@ -19,7 +19,9 @@ void apply_startup_presets(Settings& s);
 void apply_command_line_settings(World& w);
 
 // The track the game starts on: the --track name, else the `track` setting. Selects it in the
-// track choice when the list offers it, and returns the name.
+// track choice when the list offers it, and returns the name. A name the list does not offer
+// leaves the choice as it is, says so in the log (and on standard error for --track) and
+// returns the track that will be ridden.
 std::string select_startup_track(World& w);
 
 }  // namespace br

@@ -4,12 +4,13 @@
 
 #include <string>
 
+#include "render/render_settings.h"
 #include "track/terrain.h"
 
 namespace br {
 
 // The renderer's ground-texture method whose tiles need their pictures in memory.
-constexpr int kGroundTextureSoftware = 0;
+constexpr int kGroundTextureSoftware = kGroundMethodSoftware;
 
 // `track_path` is "@" + the track directory; `texture_mode` the renderer's ground-texture
 // method. On failure the messages are shown and `terrain` is left empty.

@@ -22,14 +22,6 @@ bool named(const std::string& name) {
   return !name.empty() && name != "null";
 }
 
-// The name with its extension replaced: where a picture's normal and specular maps live.
-std::string companion_name(const std::string& name, const char* suffix) {
-  size_t slash = name.find_last_of('/');
-  size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
-  return name.substr(0, dot) + suffix;
-}
-
 float model_radius(const Model* m) {
   float r2 = 0;
   for (; m; m = m->next.get()) {
@@ -62,23 +54,20 @@ int load_shape(const std::string& name) {
 void load_companions(Statue& st) {
   if (!render_settings().shaders_in_use) return;
   for (const std::string* base : {&st.texture_name, &st.model_name}) {
-    if (!st.normal_map) st.normal_map = texture_load(companion_name(*base, "_tnorm.png"));
-    if (!st.specular_map) st.specular_map = texture_load(companion_name(*base, "_tspec.png"));
+    if (!st.normal_map) st.normal_map = texture_load(texture_companion_name(*base, "_tnorm.png"));
+    if (!st.specular_map)
+      st.specular_map = texture_load(texture_companion_name(*base, "_tspec.png"));
   }
 }
 
 bool write_file(const char* what, const std::string& text) {
   // Without a track there is no directory to write into.
-  DataFilePtr f;
-  if (!g_world.track.dir.empty()) {
-    std::string name = "@" + g_world.track.dir + "/" + what;
-    f.reset(data_open(name.c_str(), "wb"));
-  }
-  if (!f) {
+  if (g_world.track.dir.empty()) {
     show_message("Can't open '%s'", what);
     return false;
   }
-  bool ok = data_write(f.get(), text.data(), text.size()) == text.size();
+  std::string name = "@" + g_world.track.dir + "/" + what;
+  bool ok = data_replace_file(name.c_str(), text);
   if (!ok) show_message("Can't write '%s'", what);
   return ok;
 }
@@ -194,7 +183,9 @@ bool save_statues() {
   return write_file("statues", format_statues(statue_entries(scenery())));
 }
 
-void statue_cell_range(float low, float high, float extent, int* first, int* last) {
+bool statue_cell_range(float low, float high, float extent, int* first, int* last) {
+  // A NaN from a body the physics has lost has no cell; casting it would index anywhere.
+  if (std::isnan(low / extent) || std::isnan(high / extent)) return false;
   // The eight cells span the middle three quarters; the outer ones take the rest.
   auto cell = [extent](float v) {
     float f = std::floor((v / extent - 0.125f) * (4.0f / 3.0f) * kStatueGridCells);
@@ -202,6 +193,7 @@ void statue_cell_range(float low, float high, float extent, int* first, int* las
   };
   *first = cell(low);
   *last = cell(high);
+  return true;
 }
 
 void register_statues() {
@@ -213,8 +205,9 @@ void register_statues() {
     const Statue& st = s.statues[i];
     if (!st.model) continue;
     int x0, x1, z0, z1;
-    statue_cell_range(st.x - st.radius, st.x + st.radius, extent, &x0, &x1);
-    statue_cell_range(st.z - st.radius, st.z + st.radius, extent, &z0, &z1);
+    if (!statue_cell_range(st.x - st.radius, st.x + st.radius, extent, &x0, &x1) ||
+        !statue_cell_range(st.z - st.radius, st.z + st.radius, extent, &z0, &z1))
+      continue;
     for (int cz = z0; cz <= z1; ++cz) {
       for (int cx = x0; cx <= x1; ++cx) {
         s.grid[size_t(cz * kStatueGridCells + cx)].push_back(static_cast<int>(i));
@@ -229,8 +222,9 @@ void statues_near(float x, float y, float z, float radius, std::vector<int>& out
   float extent = g_world.track.terrain.extent;
   if (!(extent > 0)) return;
   int x0, x1, z0, z1;
-  statue_cell_range(x - radius, x + radius, extent, &x0, &x1);
-  statue_cell_range(z - radius, z + radius, extent, &z0, &z1);
+  if (!statue_cell_range(x - radius, x + radius, extent, &x0, &x1) ||
+      !statue_cell_range(z - radius, z + radius, extent, &z0, &z1))
+    return;
   for (int cz = z0; cz <= z1; ++cz) {
     for (int cx = x0; cx <= x1; ++cx) {
       for (int i : s.grid[size_t(cz * kStatueGridCells + cx)]) {

@@ -147,8 +147,9 @@ void orient_statue(Statue& statue);
 
 // Fills the 8 x 8 grid from the statues that have a model.
 void register_statues();
-// The grid cells a span along one axis covers, for terrain side `extent`.
-void statue_cell_range(float low, float high, float extent, int* first, int* last);
+// The grid cells a span along one axis covers, for terrain side `extent`; false, with no
+// cells, for a span that is not a number.
+bool statue_cell_range(float low, float high, float extent, int* first, int* last);
 
 // The statues whose bounding spheres may touch the sphere at (x, y, z) of `radius` feet, each
 // once, appended to `out` after clearing it: what the physics step asks before testing a

@@ -157,6 +157,16 @@ std::vector<CameraEntry> parse_cameras(std::string_view text, const std::string&
   return out;
 }
 
+namespace {
+
+// In double: components near the float limit would overflow a float length and normalise the
+// sun to nothing.
+double length(const Float3& v) {
+  return std::hypot(double(v[0]), double(v[1]), double(v[2]));
+}
+
+}  // namespace
+
 LightingFile parse_lighting(std::string_view text, const std::string& file) {
   LightingFile l;
   LensFlare flare;  // being built
@@ -167,7 +177,7 @@ LightingFile parse_lighting(std::string_view text, const std::string& file) {
     bool ok = true;
     if (key == "sun_vector") {
       Float3 v{};
-      ok = read_vector(arg, v) && std::hypot(v[0], v[1], v[2]) > 0.0f;
+      ok = read_vector(arg, v) && length(v) > 0.0;
       if (ok) l.sun_vector = v;
     } else if (key == "sun_color") {
       ok = read_vector(arg, l.sun_color);
@@ -220,8 +230,8 @@ LightingFile parse_lighting(std::string_view text, const std::string& file) {
     }
     if (!ok) warn_bad_line(file, line);
   }
-  float n = std::hypot(l.sun_vector[0], l.sun_vector[1], l.sun_vector[2]);
-  for (float& c : l.sun_vector) c /= n;
+  double n = length(l.sun_vector);
+  for (float& c : l.sun_vector) c = static_cast<float>(c / n);
   l.near_plane = std::clamp(l.near_plane, 1.0f / 1024, 0.875f);
   l.far_plane = std::min(std::max(l.far_plane, l.near_plane), 1048576.0f);
   return l;

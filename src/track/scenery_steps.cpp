@@ -39,14 +39,6 @@ void read_lighting(const std::string& track_path) {
   }
 }
 
-// "name.png" -> "name_tnorm.png": a decal's normal or specular map.
-std::string decal_map_name(const std::string& picture, const char* suffix) {
-  size_t slash = picture.find_last_of('/');
-  size_t dot = picture.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = picture.size();
-  return picture.substr(0, dot) + suffix;
-}
-
 void read_decals(const std::string& track_path) {
   std::string path = track_path + "/decals";
   bool software = g_world.settings.render_texture.index == kGroundTextureSoftware;
@@ -60,8 +52,8 @@ void read_decals(const std::string& track_path) {
     }
     if (!d.image && !d.texture) continue;  // nothing to lay on the ground
     if (shaders) {
-      d.normal_map = texture_load(decal_map_name(e.picture, "_tnorm.png"));
-      d.specular_map = texture_load(decal_map_name(e.picture, "_tspec.png"));
+      d.normal_map = texture_load(texture_companion_name(e.picture, "_tnorm.png"));
+      d.specular_map = texture_load(texture_companion_name(e.picture, "_tspec.png"));
     }
     d.x = e.x, d.z = e.z, d.angle = e.angle, d.size_a = e.size_a, d.size_b = e.size_b;
     d.sin_angle = std::sin(e.angle);

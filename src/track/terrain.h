@@ -44,7 +44,10 @@ struct TileType {
   // A texture id, or in the software ground-texture mode the decoded picture instead.
   TextureId texture = 0;
   const Image* image = nullptr;  // borrowed from the texture cache
-  std::string base_name;         // "/name.png": from the texture name's last '/'
+  // With the terrain's shader path: the tile's normal and specular maps.
+  TextureId normal_map = 0, specular_map = 0;
+  std::string texture_name;  // as the tile table names it
+  std::string base_name;     // "/name.png": from the texture name's last '/'
   int class_code = 0;
   // Used points first, by ascending speed; unused points have speed 0.
   std::array<FrictionPoint, kTileCurvePoints> friction{};

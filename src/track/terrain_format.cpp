@@ -42,6 +42,15 @@ std::optional<ParsedTerrain> parse_terrain_header(const std::string& bytes) {
     return std::nullopt;
   }
   if (p.header.size_exp < 0 || p.header.size_exp > kMaxTerrainSizeExp) return std::nullopt;
+  // Every size derived from the header must stay a number: a spacing that is not positive
+  // would make queries divide by nonsense, an extent or a height range that overflows gives
+  // infinite or NaN ground.
+  const TerrainHeader& h = p.header;
+  float extent = h.spacing * static_cast<float>(terrain_side(h.size_exp) - 1);
+  if (!(h.spacing > 0.0f) || !std::isfinite(extent) || !std::isfinite(h.min_height) ||
+      !std::isfinite(h.max_height) || !std::isfinite((h.max_height - h.min_height) * 65535.0f)) {
+    return std::nullopt;
+  }
   if (static_cast<size_t>(used) < bytes.size() && bytes[used] == kInlineHeightsMark) {
     p.inline_heights = true;
     p.samples_offset = static_cast<size_t>(used) + 1;

@@ -41,8 +41,9 @@ struct ParsedTerrain {
   size_t samples_offset = 0;  // byte offset of the first sample when inline
 };
 
-// Reads the header back; nothing when fewer than four numbers parse or the size exponent is
-// out of range.
+// Reads the header back; nothing when fewer than four numbers parse, the size exponent is out
+// of range, the spacing is not positive or the ground's extent or height range would not be
+// a finite number.
 std::optional<ParsedTerrain> parse_terrain_header(const std::string& bytes);
 
 }  // namespace br

@@ -14,7 +14,10 @@ inline float grid_coordinate(float v, int side) {
   return v;
 }
 
+// A ground not loaded (or freed) has no samples: it reads as flat at 0 rather than past the
+// end of an empty grid.
 inline float sample(const Terrain& t, int c, int r) {
+  if (t.heights.empty()) return 0.0f;
   c = std::clamp(c, 0, t.side - 1);
   r = std::clamp(r, 0, t.side - 1);
   return t.heights[static_cast<size_t>(c) + static_cast<size_t>(t.side) * r];
@@ -179,7 +182,7 @@ CellTriangles cell_triangles(const Terrain& t, int c, int r) {
 SphereContact sphere_contact(const Terrain& t, GroundPoint centre, float radius) {
   SphereContact best;
   if (!std::isfinite(centre.x) || !std::isfinite(centre.z) || !std::isfinite(centre.y) ||
-      !(radius > 0.0f)) {
+      !(radius > 0.0f) || t.heights.empty()) {
     return best;
   }
   // Far beyond the grid the ground is flat; keeping the cell numbers near it keeps them
@@ -207,6 +210,7 @@ SphereContact sphere_contact(const Terrain& t, GroundPoint centre, float radius)
 }
 
 int tile_at(const Terrain& t, float x, float z) {
+  if (t.tilemap.empty()) return 0;
   float top = static_cast<float>(t.tile_side - 1);
   float i = x / t.tile_size, j = z / t.tile_size;
   i = i > 0.0f ? std::min(i, top) : 0.0f;  // NaN reads cell 0 too
@@ -244,6 +248,8 @@ RollResist roll_resist_at(const TileType& tile, float s) {
 
 namespace {
 inline const TileType& tile_record(const Terrain& t, int tile) {
+  static const TileType kPlain = default_tile();
+  if (t.tiles.empty()) return kPlain;
   size_t last = t.tiles.size() - 1;
   size_t i = tile < 0 ? 0 : std::min(static_cast<size_t>(tile), last);
   return t.tiles[i];

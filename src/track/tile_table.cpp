@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "files/messages.h"
+#include "render/render_settings.h"
 
 namespace br {
 namespace {
@@ -36,10 +37,16 @@ struct TileBuilder {
 
 void load_tile_texture(TileType& tile, const std::string& name, TileTextures mode) {
   tile.base_name = tile_base_name(name);
+  tile.texture_name = name;
   if (mode == TileTextures::kPictures) {
     tile.image = texture_load_terrain(name);
-  } else {
-    tile.texture = texture_load(name);
+    return;
+  }
+  // The ground repeats a tile picture across its cell's edges whenever it is drawn uncomposed.
+  tile.texture = texture_load(name, kTextureRepeat);
+  if (render_settings().terrain_shaders) {
+    tile.normal_map = texture_load(texture_companion_name(name, "_tnorm.png"), kTextureRepeat);
+    tile.specular_map = texture_load(texture_companion_name(name, "_tspec.png"), kTextureRepeat);
   }
 }
 
@@ -57,7 +64,7 @@ void store_tile(TileBuilder& b, std::vector<TileType>& tiles) {
 
 void read_erode_value(int which, const std::string& arg, TileType& tile) {
   float v;
-  if (std::sscanf(arg.c_str(), "%f", &v) == 1) {
+  if (std::sscanf(arg.c_str(), "%f", &v) == 1 && std::isfinite(v)) {
     tile.erode[which] = v;
   } else {
     show_message("tileinfo warning: bad %s\n", kErodeKeywords[which]);
@@ -84,7 +91,8 @@ void tileinfo_line(std::string_view line, TileTextures mode, TileBuilder& b,
     load_tile_texture(t, arg, mode);
   } else if (keyword == "friction") {
     float value, speed;
-    if (std::sscanf(arg.c_str(), "%f %f", &value, &speed) != 2) {
+    if (std::sscanf(arg.c_str(), "%f %f", &value, &speed) != 2 || !std::isfinite(value) ||
+        !std::isfinite(speed)) {
       show_message("tileinfo warning: bad friction parameters\n");
     } else if (b.friction_points == kTileCurvePoints) {
       show_message("tileinfo warning: too many friction points\n");
@@ -93,7 +101,8 @@ void tileinfo_line(std::string_view line, TileTextures mode, TileBuilder& b,
     }
   } else if (keyword == "roll_resist") {
     float low, high, speed;
-    if (std::sscanf(arg.c_str(), "%f %f %f", &low, &high, &speed) != 3) {
+    if (std::sscanf(arg.c_str(), "%f %f %f", &low, &high, &speed) != 3 || !std::isfinite(low) ||
+        !std::isfinite(high) || !std::isfinite(speed)) {
       show_message("tileinfo warning: bad roll_resist parameters\n");
     } else if (b.roll_points == kTileCurvePoints) {
       show_message("tileinfo warning: too many roll_resist points\n");
@@ -187,7 +196,7 @@ void apply_roost_parameters(std::string_view text, RoostRecord& r) {
     const char* start = word.c_str() + skip;
     char* end = nullptr;
     double v = std::strtod(start, &end);
-    if (end == start) {
+    if (end == start || !std::isfinite(v)) {
       // The warning names the parameter without its equals sign.
       show_message("tileinfo warning: bad %.*s\n", static_cast<int>(std::strlen(name) - 1), name);
       return 0.0;
@@ -252,7 +261,8 @@ void parse_texturelist(std::string_view text, TileTextures mode, std::vector<Til
     float f = 1.0f, low = 5.0f, high = 15.0f;
     int used = 0;
     const char* rest = line.c_str() + i;
-    if (std::sscanf(rest, "%f %f %f %n", &f, &low, &high, &used) == 3 && used > 0) {
+    if (std::sscanf(rest, "%f %f %f %n", &f, &low, &high, &used) == 3 && used > 0 &&
+        std::isfinite(f) && std::isfinite(low) && std::isfinite(high)) {
       rest += used;
     } else {
       f = 1.0f, low = 5.0f, high = 15.0f;
@@ -274,25 +284,31 @@ std::string tile_base_name(const std::string& name) {
 }
 
 void assign_class_codes(std::vector<TileType>& tiles) {
+  // Base names of tiles in a track's folder keep the "/" before them; the parts after a
+  // hyphen never have one, so names are matched without it.
+  auto bare = [](const std::string& name) {
+    std::string_view v(name);
+    return !v.empty() && v[0] == '/' ? v.substr(1) : v;
+  };
   // The first tile whose base name is `part` followed by a full stop, or -1.
-  auto refers_to = [&tiles](std::string_view part) {
+  auto refers_to = [&tiles, &bare](std::string_view part) {
     for (size_t i = 0; i < tiles.size(); ++i) {
-      const std::string& b = tiles[i].base_name;
+      std::string_view b = bare(tiles[i].base_name);
       if (b.size() > part.size() && b.compare(0, part.size(), part) == 0 && b[part.size()] == '.')
         return static_cast<int>(i);
     }
     return -1;
   };
   for (size_t n = 0; n < tiles.size(); ++n) {
-    const std::string& base = tiles[n].base_name;
+    std::string_view base = bare(tiles[n].base_name);
     int own = static_cast<int>(n);
     int& code = tiles[n].class_code;
     code = own * 65536 + own * 256;
     size_t first = base.find('-');
     if (first == std::string::npos) continue;
-    int i = refers_to(std::string_view(base).substr(0, first));
+    int i = refers_to(base.substr(0, first));
     if (i < 0) continue;
-    std::string_view rest = std::string_view(base).substr(first + 1);
+    std::string_view rest = base.substr(first + 1);
     if (rest.size() >= 4 && rest.compare(0, 3, "alt") == 0 && rest[3] >= '0' && rest[3] <= '9') {
       code = i * 65536 + i * 256;
       continue;

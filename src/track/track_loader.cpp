@@ -124,11 +124,7 @@ bool save_track_info() {
   const TrackState& t = g_world.track;
   if (!t.loaded) return false;
   std::string name = "@" + t.dir + ".trackinfo";
-  DataFilePtr f(data_open(name.c_str(), "wb"));
-  if (!f) return false;
-  std::string text = track_info_text(t);
-  bool ok = data_write(f.get(), text.data(), text.size()) == text.size();
-  f.reset();
+  bool ok = data_replace_file(name.c_str(), track_info_text(t));
   if (ok) show_message("Track info saved to %s.trackinfo", t.dir.c_str());
   return ok;
 }

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "platform/pads.h"
 
 namespace br {
 namespace {
@@ -39,6 +42,57 @@ constexpr BindingDefault kBindingDefaults[kBindingCount] = {
     {"screenshot_key", "Screenshot", "s"},
 };
 
+enum class PadInput { kNone, kButton, kAxisNegative, kAxisPositive };
+
+struct PadDefault {
+  const char* key;
+  const char* label;
+  PadInput input;
+  int index;  // kota::PadButton or kota::PadAxis
+};
+
+// In BindingId order, on the standard pad layout.
+constexpr PadDefault kPadDefaults[kBindingCount] = {
+    {"left_pad", "Left (Pad)", PadInput::kAxisNegative, kota::kPadLeftX},
+    {"right_pad", "Right (Pad)", PadInput::kAxisPositive, kota::kPadLeftX},
+    {"throttle_pad", "Throttle (Pad)", PadInput::kAxisPositive, kota::kPadRightTrigger},
+    {"front_brake_pad", "Front Brake (Pad)", PadInput::kAxisPositive, kota::kPadLeftTrigger},
+    {"rear_brake_pad", "Rear Brake (Pad)", PadInput::kButton, kota::kPadLeftShoulder},
+    {"upshift_pad", "Upshift (Pad)", PadInput::kButton, kota::kPadA},
+    {"downshift_pad", "Downshift (Pad)", PadInput::kButton, kota::kPadX},
+    {"clutch_pad", "Clutch (Pad)", PadInput::kButton, kota::kPadRightShoulder},
+    {"dab_pad", "Sit/Dab (Pad)", PadInput::kButton, kota::kPadY},
+    {"back_up_pad", "Back up (Pad)", PadInput::kButton, kota::kPadB},
+    // The stick pushed away from the rider leans him forward.
+    {"lean_forward_pad", "Lean Forward (Pad)", PadInput::kAxisNegative, kota::kPadRightY},
+    {"lean_backward_pad", "Lean Backward (Pad)", PadInput::kAxisPositive, kota::kPadRightY},
+    {"pause_pad", "Pause (Pad)", PadInput::kButton, kota::kPadBack},
+    {"step_pad", "Step (Pad)", PadInput::kNone, 0},
+    {"rewind_pad", "Rewind (Pad)", PadInput::kNone, 0},
+    {"skip_pad", "Skip (Pad)", PadInput::kNone, 0},
+    {"next_pad", "Next Bike (Pad)", PadInput::kButton, kota::kPadDpadRight},
+    {"prev_pad", "Previous Bike (Pad)", PadInput::kButton, kota::kPadDpadLeft},
+    {"console_pad", "Chat (Pad)", PadInput::kNone, 0},
+    {"screenshot_pad", "Screenshot (Pad)", PadInput::kNone, 0},
+};
+
+// The binding text of a pad default. Sticks and triggers rest at 0: a range that starts a
+// sixteenth of the way out keeps a resting pad from riding the bike.
+std::string pad_binding_text(const PadDefault& d) {
+  const std::string pad = kota::kGamepadName;
+  switch (d.input) {
+    case PadInput::kButton:
+      return pad + " button " + std::to_string(d.index);
+    case PadInput::kAxisNegative:
+      return "(-0.0625,-0.9375)" + pad + ".axis[" + std::to_string(d.index) + "]";
+    case PadInput::kAxisPositive:
+      return "(0.0625,0.9375)" + pad + ".axis[" + std::to_string(d.index) + "]";
+    case PadInput::kNone:
+      break;
+  }
+  return "";
+}
+
 }  // namespace
 
 Bindings default_bindings() {
@@ -47,6 +101,16 @@ Bindings default_bindings() {
     b[i].key = kBindingDefaults[i].key;
     b[i].label = kBindingDefaults[i].label;
     b[i].key_name = kBindingDefaults[i].key_name;
+  }
+  return b;
+}
+
+Bindings default_pad_bindings() {
+  Bindings b{};
+  for (int i = 0; i < kBindingCount; ++i) {
+    b[i].key = kPadDefaults[i].key;
+    b[i].label = kPadDefaults[i].label;
+    binding_parse(b[i], pad_binding_text(kPadDefaults[i]).c_str());
   }
   return b;
 }

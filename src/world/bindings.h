@@ -71,6 +71,10 @@ using Channels = std::array<float, kChannelCount>;
 
 // The twenty bindings with their default keys.
 Bindings default_bindings();
+// The twenty pad bindings ("throttle_pad", ...), kept beside the keys so that keyboard and
+// pad both work. Their defaults name the Gamepad, which stands for whichever pad is plugged
+// in; controls without a pad default are left empty.
+Bindings default_pad_bindings();
 // The twelve riding rows in channel order.
 BindingRows default_binding_rows();
 

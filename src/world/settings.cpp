@@ -39,6 +39,9 @@ bool store_number(NumberSetting& s, const char* text) {
 
 bool store_text(TextSetting& s, const char* text) {
   s.value.assign(text, strnlen(text, s.max_length));
+  // The cut may leave a carriage return at the end, which the file would lose on reading
+  // it back; the value must read back as it is kept.
+  while (!s.value.empty() && (s.value.back() == '\r' || s.value.back() == '\n')) s.value.pop_back();
   return true;
 }
 
@@ -69,7 +72,8 @@ struct Line {
     if (!b->axis_name.empty()) {
       return key + "=(" + format_f(b->low) + "," + format_f(b->high) + ")" + b->axis_name + "\n";
     }
-    return "";
+    // Cleared by the player: written empty, or the next start would bring the default back.
+    return key + "=\n";
   }
 };
 

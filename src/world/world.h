@@ -138,6 +138,10 @@ struct LoopState {
 struct MenuKeys {
   int up = -1, down = -1, left = -1, right = -1, enter = -1, keypad_enter = -1, esc = -1,
       pause = -1, cursor_left = -1, cursor_right = -1, page_up = -1, page_down = -1;
+  // The Gamepad's buttons that stand in for them: the d-pad, A to choose, B to go back,
+  // Start to open and close the menu.
+  int pad_up = -1, pad_down = -1, pad_left = -1, pad_right = -1, pad_accept = -1,
+      pad_back = -1, pad_menu = -1;
 };
 
 struct World {
@@ -197,6 +201,9 @@ struct World {
 
   Bindings bindings = default_bindings();
   BindingRows binding_rows = default_binding_rows();
+  Bindings pad_bindings = default_pad_bindings();
+  BindingRows pad_binding_rows = default_binding_rows();
+  int input_devices_seen = -1;  // the devices generation the bindings were resolved for
   Channels channels{};
   bool sit_dab_latched = false;  // sticky sit/dab state
   float previous_sit_dab = 0.0f;

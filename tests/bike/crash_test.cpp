@@ -67,6 +67,15 @@ TEST_F(Crash, AHardLandingThrowsTheRiderAndASoftOneDoesNot) {
   EXPECT_FALSE(rider_thrown(g_world, *bike));
 }
 
+TEST_F(Crash, ABikePlacedAtSpeedKeepsItsRider) {
+  dMatrix3 level;
+  dRSetIdentity(level);
+  place_bike(*bike, {0, 10, 0}, level, {0, -5, -60});
+  EXPECT_FALSE(rider_thrown(g_world, *bike));
+  g_world.frame += 3;
+  EXPECT_FALSE(rider_thrown(g_world, *bike));
+}
+
 TEST_F(Crash, ARiderTornFromTheFrameIsThrownUnlessProtected) {
   track_four_ticks();
   dBodySetLinearVel(bike->bodies[kBodyRider], 0, 0, 32);
@@ -102,6 +111,30 @@ TEST_F(Crash, CrashTimerCountsOnlyOnceTheRiderRestsAndThenHeRemounts) {
   const dReal* at = dBodyGetPosition(bike->bodies[kBodyRider]);
   EXPECT_NEAR(at[0], 0, 1e-9);
   EXPECT_NEAR(at[1], bike->entry.rider_position.y, 1e-5);
+}
+
+TEST_F(Crash, ATumblingRiderMeetsHisOwnFrameAndFork) {
+  dWorldSetGravity(g_world.physics.world, 0, 0, 0);
+  crash_rider(g_world, *bike);
+  dBodyID rider = bike->bodies[kBodyRider];
+  auto contacts_with = [&](dBodyID part) {
+    int n = 0;
+    for (int i = 0; i < dBodyGetNumJoints(rider); ++i) {
+      dJointID j = dBodyGetJoint(rider, i);
+      if (dJointGetType(j) != dJointTypeContact) continue;
+      n += dJointGetBody(j, 0) == part || dJointGetBody(j, 1) == part;
+    }
+    return n;
+  };
+  // Fallen into his own frame and fork while still moving: pushed out, not passed through.
+  for (int part : {kBodyFrame, kBodyForkUpper}) {
+    const dReal* at = dBodyGetPosition(bike->bodies[part]);
+    dBodySetPosition(rider, at[0], at[1], at[2]);
+    dBodySetLinearVel(rider, 0, -6, 0);
+    step_crashed_rider(g_world, *bike);
+    EXPECT_GT(contacts_with(bike->bodies[part]), 0) << part;
+    dJointGroupEmpty(g_world.physics.contacts);
+  }
 }
 
 // A rider flung sideways off a bike floating free: the hand ropes catch him, and the bike,

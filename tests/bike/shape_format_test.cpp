@@ -25,6 +25,13 @@ TEST(ShapeFormat, RejectsTruncatedAndOversizedFiles) {
   EXPECT_FALSE(parse_shape("-1\n"));
   EXPECT_FALSE(parse_shape("99999999\n"));
   EXPECT_FALSE(parse_shape("1\n0 0 zero 1 1 1 1\n"));
+  // Radii and centres the contact tests cannot compare against.
+  EXPECT_FALSE(parse_shape("1\n0 0 0 nan 1 1 1\n"));
+  EXPECT_FALSE(parse_shape("1\n0 0 0 inf 1 1 1\n"));
+  EXPECT_FALSE(parse_shape("1\n0 0 0 -0.5 1 1 1\n"));
+  EXPECT_FALSE(parse_shape("1\n0 -inf 0 1 1 1 1\n"));
+  EXPECT_FALSE(parse_shape("1\n0 0 0 1 nan 1 1\n"));
+  EXPECT_TRUE(parse_shape("1\n0 0 0 0 1 1 1\n"));
   auto empty = parse_shape("0\n");
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->empty());

@@ -8,6 +8,7 @@
 #include "files/scramble.h"
 #include "files/search_dirs.h"
 #include "files_fixture.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -27,6 +28,21 @@ TEST(SearchDirs, HomeFirstThenBrHomeEachEndingInOneSlash) {
   EXPECT_EQ(br::search_directory(1), d.game());
   EXPECT_EQ(br::normalize_directory("a\\\\b//c"), "a/b/c/");
   EXPECT_EQ(br::search_directory(br::search_directory_count()), nullptr);
+}
+
+TEST(SearchDirs, AnInstalledProgramFindsItsDataDirectoryBesideItsBinDirectory) {
+  br_test::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "usr/bin");
+  std::filesystem::create_directories(dir.path() / "build/bin");
+  std::filesystem::create_directories(dir.path() / "usr" / BR_INSTALL_DATA_SUBDIR);
+  std::string usr = dir.file("usr/");
+  EXPECT_EQ(br::installed_data_directory(usr + BR_INSTALL_BIN_DIR "/"),
+            br::normalize_directory(usr + BR_INSTALL_DATA_SUBDIR));
+  // A build tree's program directory has no data directory beside it, and a folder that
+  // merely ends in the same letters is no bin directory.
+  EXPECT_EQ(br::installed_data_directory(dir.file("build/bin/")), "");
+  EXPECT_EQ(br::installed_data_directory(dir.file("usr/x") + BR_INSTALL_BIN_DIR "/"), "");
+  EXPECT_EQ(br::installed_data_directory(BR_INSTALL_BIN_DIR "/"), "");
 }
 
 TEST(DataOpen, HomeFileWinsOverPlainFileAndArchiveMember) {

@@ -80,3 +80,36 @@ TEST_F(DevicesTest, AxisNamesMustNameAnExistingAxis) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DevicesTest, HandlesOfAPulledDeviceReadNothingAndFollowItsReturnByName) {
+  auto* stick = add_fake_device("Stick", 2, 0);
+  stick->values = {100, 200};
+  int x = kota::axis_open("Stick.axis[0]");
+  int y = kota::axis_open("Stick.axis[1]");
+  int generation = kota::devices_generation();
+
+  kota::device_remove(stick);
+  EXPECT_EQ(kota::device_find("Stick"), nullptr);
+  EXPECT_NE(kota::devices_generation(), generation);
+  EXPECT_EQ(kota::axis_read(x), 0);
+  // The handle stays taken: a new axis never lands on it while its binding holds it.
+  auto* other = add_fake_device("Other", 1, 0);
+  other->values = {7};
+  int o = kota::axis_open("Other.axis[0]");
+  EXPECT_NE(o, x);
+  EXPECT_NE(o, y);
+
+  kota::axis_close(y);  // closed while away: not taken up again
+  auto* back = add_fake_device("Stick", 1, 0);
+  back->values = {300};
+  EXPECT_EQ(kota::axis_read(x), 300);
+  EXPECT_EQ(back->opens, 1);
+  EXPECT_EQ(back->open_axes, 1);
+  EXPECT_EQ(kota::axis_read(o), 7);
+  kota::axis_close(x);
+  EXPECT_EQ(back->closes, 1);
+}
+
+}  // namespace

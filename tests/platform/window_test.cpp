@@ -7,8 +7,10 @@
 #include <cstdlib>
 
 #include "platform/devices.h"
+#include "platform/event_queue.h"
 #include "platform/key_codes.h"
 #include "platform/key_names.h"
+#include "platform/pads.h"
 #include "platform/sdl_input.h"
 
 namespace {
@@ -126,6 +128,27 @@ TEST_F(WindowTest, ClosingGivesOneCloseEventAndStopsDrawing) {
   EXPECT_FALSE(kota::begin_frame(window));
 }
 
+TEST_F(WindowTest, ACloseThatFindsTheQueueFullStillArrives) {
+  for (int i = 0; i < kota::kEventQueueSize; ++i) {
+    ASSERT_TRUE(kota::event_push({kota::kEventKeyBase + 30, true, kota::clock_now()}));
+  }
+  SDL_Event ev{};
+  ev.type = SDL_QUIT;
+  SDL_PushEvent(&ev);
+  kota::Event e;
+  int keys = 0;
+  bool closed = false;
+  while (kota::next_event(window, e)) {
+    if (e.code == kota::kEventWindowClosed) {
+      closed = true;
+      break;
+    }
+    ++keys;
+  }
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(keys, kota::kEventQueueSize);
+}
+
 }  // namespace
 
 namespace {
@@ -147,24 +170,14 @@ TEST(SdlKeyNames, EveryBuiltInNameKeepsItsKeyBesideTheSystemNames) {
 
 namespace {
 
-// Two virtual pads with one product name, attached before the window's roll call.
+// Two virtual pads with one product name and a wheel, attached before the window's roll call.
 class JoystickTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0);
-    for (int i = 0; i < 2; ++i) {
-      SDL_VirtualJoystickDesc desc{};
-      desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-      desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-      desc.naxes = 2;
-      desc.nbuttons = 4;
-      desc.name = "Game Pad";
-      int index = SDL_JoystickAttachVirtualEx(&desc);
-      ASSERT_GE(index, 0) << SDL_GetError();
-      pads[i] = SDL_JoystickOpen(index);
-      ASSERT_NE(pads[i], nullptr);
-    }
+    for (int i = 0; i < 2; ++i) pads[i] = attach(SDL_JOYSTICK_TYPE_GAMECONTROLLER, "Game Pad", 2, 4);
+    wheel = attach(SDL_JOYSTICK_TYPE_WHEEL, "Race Wheel", 3, 8);
     kota::WindowParams params;
     params.title = "Bermrider joystick test";
     window = kota::window_open(params);
@@ -172,22 +185,38 @@ class JoystickTest : public ::testing::Test {
   }
   void TearDown() override {
     kota::window_close(window);
-    for (SDL_Joystick* pad : pads) {
-      if (pad) SDL_JoystickClose(pad);
+    for (SDL_Joystick* stick : {pads[0], pads[1], wheel}) {
+      if (stick) SDL_JoystickClose(stick);
     }
     while (SDL_NumJoysticks() > 0) SDL_JoystickDetachVirtual(0);
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
   }
+  static SDL_Joystick* attach(SDL_JoystickType type, const char* name, int axes, int buttons) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = type;
+    desc.naxes = axes;
+    desc.nbuttons = buttons;
+    desc.name = name;
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    EXPECT_GE(index, 0) << SDL_GetError();
+    return index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  }
   kota::Window* window = nullptr;
   SDL_Joystick* pads[2] = {};
+  SDL_Joystick* wheel = nullptr;
 };
 
-TEST_F(JoystickTest, PadsAreNamedFromTheirProductAndPolledForButtonsAndAxes) {
+TEST_F(JoystickTest, PadsAreNamedFromTheirProductAndReadInTheStandardLayout) {
   kota::InputDevice* first = kota::device_find("GamePad");
   kota::InputDevice* second = kota::device_find("GamePad#2");
+  kota::InputDevice* all = kota::device_find(kota::kGamepadName);
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->button_count, 4);
+  ASSERT_NE(all, nullptr);
+  // However few buttons the pad has, its buttons and axes sit where every pad's do.
+  EXPECT_EQ(second->button_count, kota::kPadButtonCount);
+  EXPECT_EQ(second->axis_count, kota::kPadAxisCount);
 
   // Which SDL pad became which device follows SDL's order; find the second by its axis.
   SDL_JoystickSetVirtualAxis(pads[1], 1, -20000);
@@ -198,14 +227,34 @@ TEST_F(JoystickTest, PadsAreNamedFromTheirProductAndPolledForButtonsAndAxes) {
   ASSERT_TRUE(kota::next_event(window, e));
   bool second_is_pad_1 = kota::axis_read(axis) == -20000;
   kota::InputDevice* pressed = second_is_pad_1 ? second : first;
-  EXPECT_EQ(e.code, (pressed->id << 16) | 3);
+  EXPECT_EQ(e.code, (all->id << 16) | kota::kPadY);
   EXPECT_TRUE(e.pressed);
+  ASSERT_TRUE(kota::next_event(window, e));
+  EXPECT_EQ(e.code, (pressed->id << 16) | kota::kPadY);
   EXPECT_STREQ(kota::key_name(e.code), second_is_pad_1 ? "GamePad#2 button 3" : "GamePad button 3");
 
   SDL_JoystickSetVirtualButton(pads[1], 3, 0);
   ASSERT_TRUE(kota::next_event(window, e));
   EXPECT_FALSE(e.pressed);
+  ASSERT_TRUE(kota::next_event(window, e));
+  EXPECT_FALSE(e.pressed);
   EXPECT_FALSE(kota::next_event(window, e));  // no change, no event
+  kota::axis_close(axis);
+}
+
+TEST_F(JoystickTest, AJoystickThatIsNoPadKeepsItsOwnButtonsAndAxes) {
+  kota::InputDevice* device = kota::device_find("RaceWheel");
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(device->button_count, 8);
+  EXPECT_EQ(device->axis_count, 3);
+  SDL_JoystickSetVirtualButton(wheel, 7, 1);
+  SDL_JoystickSetVirtualAxis(wheel, 2, 12345);
+  int axis = kota::axis_open("RaceWheel.axis[2]");
+  kota::Event e;
+  ASSERT_TRUE(kota::next_event(window, e));
+  EXPECT_EQ(e.code, (device->id << 16) | 7);
+  EXPECT_EQ(kota::axis_read(axis), 12345);
+  EXPECT_FALSE(kota::next_event(window, e));  // no Gamepad event for a wheel
   kota::axis_close(axis);
 }
 

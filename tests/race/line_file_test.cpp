@@ -65,6 +65,15 @@ TEST(LineFile, OverflowingStatisticsAreHalvedKeepingTheirMeans) {
   EXPECT_EQ(l.tests, 50000);       // halved twice
   EXPECT_EQ(l.sum_pair, 5000000);  // mean of 100 steps kept
   EXPECT_EQ(l.failures, 17500);
+
+  // A negative count: read without a trap, the line kept with fresh statistics.
+  ASSERT_TRUE(parse_line_file("ct03 1\n1\n1 0 0 -1 0 0 -2147483648 200000000 0\n[0 0 0] 0 0\n", 1,
+                              db, false));
+  const LineRecord& n = db.sections[0][0];
+  EXPECT_EQ(n.points.size(), 1u);
+  EXPECT_EQ(n.tests, 0);
+  EXPECT_EQ(n.sum_first, 0);
+  EXPECT_EQ(steady_line_cost(n), kNoLineTime);
 }
 
 TEST(LineFile, ThinningDropsTheCostliestLines) {

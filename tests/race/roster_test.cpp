@@ -58,6 +58,14 @@ TEST(Roster, ANamedRobotIsFoundEvenInTheLastPlace) {
   deal.next = 0;
   int row = deal_model(deal, "125");
   EXPECT_NE(robot_roster()[size_t(row)].bike_model.find("125"), std::string::npos);
+  // Every deal moves on at once, so a robot whose bike cannot be built does not hand its row
+  // to the positions after it.
+  deal.next = 10;
+  int first = deal_any(deal);
+  EXPECT_EQ(deal.next, 11);
+  EXPECT_NE(deal_any(deal), first);
+  EXPECT_NE(deal_model(deal, "250"), first);
+  EXPECT_EQ(deal.next, 13);
   // A used-up roster deals nobody.
   deal.next = kRosterSize;
   EXPECT_EQ(deal_any(deal), -1);

@@ -7,8 +7,8 @@
 #include "png_writer.h"
 #include "render/render_files.h"
 #include "render/text_layout.h"
-#include "support/temp_dir.h"
 #include "support/data_dirs.h"
+#include "support/temp_dir.h"
 
 namespace br {
 namespace {

@@ -1,8 +1,10 @@
 #include "render/image_formats.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "png_writer.h"
+#include "support/memory_limit.h"
 
 namespace br {
 namespace {
@@ -219,6 +221,60 @@ TEST(ImageFormats, TruncatedOrCorruptPngIsRefused) {
   std::string big = br_test::encode_png(huge);
   ASSERT_FALSE(big.empty());
   EXPECT_FALSE(decode_png(bytes_of(big), &metadata, &error));
+}
+
+// A PNG chunk as the format lays it out, so a test can declare what no encoder would write.
+std::string png_chunk(const char type[4], const std::string& data, uint32_t declared_length) {
+  auto be32 = [](uint32_t v) {
+    return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+  };
+  std::string body = std::string(type, 4) + data;
+  uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()));
+  return be32(declared_length) + body + be32(uint32_t(crc));
+}
+
+std::string png_header(uint32_t width, uint32_t height) {
+  std::string ihdr{char(width >> 24),
+                   char(width >> 16),
+                   char(width >> 8),
+                   char(width),
+                   char(height >> 24),
+                   char(height >> 16),
+                   char(height >> 8),
+                   char(height),
+                   8,
+                   6,
+                   0,
+                   0,
+                   0};  // 8-bit RGBA, not interlaced
+  return "\x89PNG\r\n\x1a\n" + png_chunk("IHDR", ihdr, 13);
+}
+
+TEST(ImageFormats, AFewBytesCannotAskForHugeAllocations) {
+  std::string metadata, error;
+  // 41 bytes whose text chunk declares 1.6 GB: libpng would allocate it before finding the
+  // bytes missing.
+  std::string chunk_bomb = png_header(1, 1) + png_chunk("tEXt", "", 0x60000000u).substr(0, 8);
+  EXPECT_EQ(chunk_bomb.size(), 41u);
+  EXPECT_FALSE(decode_png(bytes_of(chunk_bomb), &metadata, &error));
+  EXPECT_EQ(error, "PNG chunk longer than the file");
+
+  // A header of 8192 x 8192 (256 MB of pixels), or one of 4096 x 4096 whose data could not
+  // inflate to that many pixels: refused before the pixels are allocated.
+  std::string deflated = png_chunk("IDAT", std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8), 8);
+  std::string iend = png_chunk("IEND", "", 0);
+  for (uint32_t side : {8192u, 4096u}) {
+    std::string file = png_header(side, side) + deflated + iend;
+    EXPECT_LE(file.size(), 68u);
+    std::string why;
+    EXPECT_FALSE(decode_png(bytes_of(file), &metadata, &why)) << side;
+    if (br_test::kAddressLimitWorks) {
+      EXPECT_TRUE(br_test::runs_within(48, 20, [&] {
+        std::string m, e;
+        return !decode_png(bytes_of(file), &m, &e) && !decode_png_grey16(bytes_of(file), &e);
+      })) << side;
+    }
+  }
 }
 
 }  // namespace

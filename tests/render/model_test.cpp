@@ -179,6 +179,10 @@ TEST_F(ModelCacheTest, DetailVariantsAreFoundAmongTheDataFilesAndChosenByDistanc
   put("car_lod1.jm", 2);
   put("carpet.jm", 1);
   put("car_lodge.jm", 1);
+  // Not variants: numbers strtod would take, a factor beyond any distance, other file types.
+  for (const char* other : {"car_lodnan.jm", "car_lodinf.jm", "car_lod1e3.jm", "car_lod-2.jm",
+                            "car_lod999.jm", "car_lod2.png", "car_lod2.jm.bak"})
+    put(other, 1);
   Model* car = model_load("@car.jm");
   ASSERT_NE(car, nullptr);
   ASSERT_NE(car->coarser, nullptr);

@@ -79,6 +79,27 @@ class SceneGlTest : public ::testing::Test {
   ViewCamera camera_;
 };
 
+TEST_F(SceneGlTest, AnimatedTexturesPlayAsTheWorldTimeGoesOn) {
+  // Two frames of 2 x 2 RGBA, 100 ms each: black, then white.
+  std::string seq = "ANIM1 2 2 100 0\n0 1\nJ7 2 2\n" + std::string(16, '\0') + "\nJ7 2 2\n" +
+                    std::string("\xff\xff\xff\xff") + std::string(12, '\0');
+  br_test::write_file(dir.file("blink.seq"), seq);
+  TextureId id = texture_load("@blink.seq");
+  ASSERT_NE(id, 0u);
+  auto first_red = [id] {
+    uint8_t pixels[16] = {};
+    glBindTexture(GL_TEXTURE_2D, id);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    return pixels[0];
+  };
+  g_world.world_time = 0.05;
+  draw_and_read(0, 0);
+  EXPECT_EQ(first_red(), 0);
+  g_world.world_time = 0.15;
+  draw_and_read(0, 0);
+  EXPECT_EQ(first_red(), 255);
+}
+
 TEST_F(SceneGlTest, WithoutSkyPicturesTheBackgroundIsTheClearColourAndFogStillApplies) {
   LightingFile& light = g_world.track.scenery.lighting.file;
   std::array<uint8_t, 3> sky = draw_and_read(kSize / 2, kSize - 2);

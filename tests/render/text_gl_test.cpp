@@ -10,6 +10,7 @@
 
 #include "font_picture.h"
 #include "png_writer.h"
+#include "reference_picture.h"
 #include "render/image_formats.h"
 #include "render/render_files.h"
 #include "render/render_gl.h"
@@ -186,12 +187,6 @@ TEST_F(TextGlTest, TitleScreenAndPauseNoticePlaceTheirTexts) {
 #ifdef BR_DEFAULT_DATA_DIR
 constexpr int kShotWidth = 320;
 constexpr int kShotHeight = 240;
-// A pixel differs when any component is this far off; the picture differs when more than
-// this share of its pixels do. Small enough that text in a broken font fails.
-constexpr int kPixelTolerance = 40;
-constexpr double kDifferingShare = 0.0025;
-
-const std::string kReference = BR_TEST_SOURCE_DIR "/title_screen_reference.png";
 
 // To make or refresh the reference after the title picture or the fonts change, run this
 // test with BR_UPDATE_REFERENCE=1 and look at the picture before committing it.
@@ -204,38 +199,8 @@ TEST_F(TextGlTest, TitleScreenMatchesItsReferencePicture) {
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);  // the game's background
   glClear(GL_COLOR_BUFFER_BIT);
   draw_title_screen(title, kShotWidth, kShotHeight, "2015-05-01-1264 snapshot", "Loading track...");
-  std::vector<uint8_t> shot = read_frame();
-  std::string png = br_test::encode_png_pixels(kShotWidth, kShotHeight, 3, shot);
-
-  if (std::getenv("BR_UPDATE_REFERENCE")) {
-    br_test::write_file(kReference, png);
-    GTEST_SKIP() << "wrote " << kReference;
-  }
-  std::string stored = br_test::read_file(kReference);
-  if (stored.empty()) GTEST_SKIP() << "no reference picture yet: run with BR_UPDATE_REFERENCE=1";
-  std::string error, metadata;
-  std::optional<Image> reference = decode_png(
-      std::span(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()), &metadata, &error);
-  ASSERT_TRUE(reference) << error;
-  ASSERT_EQ(reference->width, kShotWidth);
-  ASSERT_EQ(reference->height, kShotHeight);
-  ASSERT_EQ(reference->components, 3);
-
-  int differing = 0;
-  for (size_t i = 0; i < shot.size(); i += 3) {
-    for (int k = 0; k < 3; ++k) {
-      if (std::abs(shot[i + k] - reference->pixels[i + k]) > kPixelTolerance) {
-        ++differing;
-        break;
-      }
-    }
-  }
-  double share = static_cast<double>(differing) / (kShotWidth * kShotHeight);
-  if (share > kDifferingShare) {
-    std::string actual = (std::filesystem::current_path() / "title_screen_actual.png").string();
-    br_test::write_file(actual, png);
-    ADD_FAILURE() << differing << " pixels differ from " << kReference << "; see " << actual;
-  }
+  br_test::expect_reference_picture(BR_TEST_SOURCE_DIR "/title_screen_reference.png", kShotWidth,
+                                    kShotHeight, read_frame());
 }
 #endif
 

@@ -1,7 +1,10 @@
 #include "render/texture_cache.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "log_capture.h"
@@ -11,6 +14,7 @@
 #include "render/render_settings.h"
 #include "render/texture_decode.h"
 #include "support/data_dirs.h"
+#include "support/memory_limit.h"
 
 namespace br {
 namespace {
@@ -122,8 +126,26 @@ TEST_F(TextureCacheTest, DetailReductionUnlessTheNameAsksForFullDetail) {
   EXPECT_EQ(g_created[0].levels, 9);
   EXPECT_EQ(g_created[1].width, 1024);
   EXPECT_EQ(g_created[1].levels, 11);
-  // The "!" is not part of the cached name.
+  // The "!" is not part of the cached name: a full-detail copy serves plain requests too...
   EXPECT_EQ(texture_load("@big.j6"), full);
+  // ...but a reduced copy never serves a full-detail request, which loads at full size.
+  texture_delete_all();
+  TextureId plain = texture_load("@big.j6");
+  TextureId sharp = texture_load("!@big.j6");
+  EXPECT_NE(sharp, plain);
+  ASSERT_EQ(g_created.size(), 4u);
+  EXPECT_EQ(g_created[3].width, 1024);
+  EXPECT_EQ(texture_load("@big.j6"), plain);
+  EXPECT_EQ(texture_load("!@big.j6"), sharp);
+}
+
+TEST_F(TextureCacheTest, TheRepeatFlagRepeatsWhateverTheName) {
+  put("tile.j7", j7_file(1, 1, 0));
+  texture_load("@tile.j7", kTextureRepeat);
+  ASSERT_EQ(g_created.size(), 1u);
+  EXPECT_TRUE(g_created[0].repeat_s && g_created[0].repeat_t);
+  EXPECT_EQ(texture_companion_name("@dir/tile.j7", "_tnorm.png"), "@dir/tile_tnorm.png");
+  EXPECT_EQ(texture_companion_name("@dir.x/tile", "_tspec.png"), "@dir.x/tile_tspec.png");
 }
 
 TEST_F(TextureCacheTest, WrapComesFromTheNameAndCompressionFromTheSetting) {
@@ -204,9 +226,47 @@ TEST_F(TextureCacheTest, AnimationsPlayTheirOrderFromInlineAndPngFrames) {
   EXPECT_EQ(g_updates[0], std::make_pair(id, uint8_t{11}));
   EXPECT_EQ(g_updates[1], std::make_pair(id, uint8_t{77}));
   EXPECT_EQ(g_updates[2], std::make_pair(id, uint8_t{77}));  // wrapped to the start
+
+  // A released texture's animation goes with it: nothing updates a deleted texture.
+  texture_release(id);
+  g_updates.clear();
+  texture_animate(0.45);
+  texture_animate(0.55);
+  EXPECT_TRUE(g_updates.empty());
+}
+
+// A gzip stream of `count` zero bytes, made without holding them.
+std::string gzip_zeros(size_t count) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+  std::vector<uint8_t> zeros(1 << 20, 0), out(1 << 16);
+  std::string gz;
+  for (size_t left = count;;) {
+    size_t n = std::min(left, zeros.size());
+    left -= n;
+    z.next_in = zeros.data();
+    z.avail_in = static_cast<uInt>(n);
+    int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+    do {
+      z.next_out = out.data();
+      z.avail_out = static_cast<uInt>(out.size());
+      deflate(&z, flush);
+      gz.append(reinterpret_cast<char*>(out.data()), out.size() - z.avail_out);
+    } while (z.avail_out == 0);
+    if (left == 0) break;
+  }
+  deflateEnd(&z);
+  return gz;
+}
+
+std::string repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
 }
 
 TEST_F(TextureCacheTest, BrokenAnimationsAreRefusedWithTheirMessages) {
+  put("big.png", br_test::encode_png_pixels(1024, 1024, 4, std::vector<uint8_t>(1 << 22, 9)));
   put("frame3.png", br_test::encode_png_pixels(2, 2, 3, std::vector<uint8_t>(12, 1)));
   put("frame4.png", br_test::encode_png_pixels(4, 4, 4, std::vector<uint8_t>(64, 1)));
   struct Case {
@@ -222,6 +282,8 @@ TEST_F(TextureCacheTest, BrokenAnimationsAreRefusedWithTheirMessages) {
       {"ANIM1 1 1 100 0 5\n" + j7_file(2, 2, 0), "Error reading .seq frame 5"},  // order index
       {"ANIM1 1 -3 100 0 0\n", "Error reading .seq frame 0"},
       {"ANIM1 1 1 100 0 0\nJ7 64 64\nshort", "Error reading .seq frame 0"},
+      // Frames are bounded together: 1024 x 1024 RGBA twenty times is 80 MB.
+      {"ANIM1 1 20 100 0 0\n" + repeated("PNG @big.png\n", 20), "Error reading .seq frame 16"},
   };
   for (const Case& c : cases) {
     put("bad.seq", c.file);
@@ -229,6 +291,30 @@ TEST_F(TextureCacheTest, BrokenAnimationsAreRefusedWithTheirMessages) {
     EXPECT_EQ(texture_load("@bad.seq"), 0u) << c.message;
     EXPECT_EQ(log.count(c.message), 1) << c.message << "\n" << log.text();
   }
+}
+
+TEST_F(TextureCacheTest, OnlyBoundedRegularFilesAreRead) {
+  // Frames and links naming a device or a FIFO would be read until memory runs out, or
+  // would block the game.
+  put("zero.seq", "ANIM1 1 1 100 0 0\nPNG /dev/zero\n");
+  put("zero.png", "LINK /dev/zero\n");
+  std::string fifo = dir.file("pipe.png");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A picture that inflates to 400 MB: more than any texture holds.
+  put("inflates.png.gz", gzip_zeros(size_t{400} << 20));
+  // A texture larger than the renderer takes, though honestly stored.
+  put("wide.j7", j7_file(8192, 1, 1));
+  ASSERT_LT(std::filesystem::file_size(dir.file("inflates.png.gz")), 1u << 20);
+  for (const char* name : {"@zero.seq", "@zero.png", "@pipe.png", "@inflates.png", "@wide.j7"}) {
+    auto load = [name] { return texture_load(name) == 0; };
+    // Room for the largest texture file (64 MB, read into a growing buffer), not for more.
+    if (br_test::kAddressLimitWorks) {
+      EXPECT_TRUE(br_test::runs_within(160, 20, load)) << name;
+    } else {
+      EXPECT_TRUE(load()) << name;
+    }
+  }
+  EXPECT_TRUE(g_created.empty());
 }
 
 TEST_F(TextureCacheTest, DeleteAllFreesEverythingAndTheCounterFollows) {

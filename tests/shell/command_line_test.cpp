@@ -48,6 +48,10 @@ TEST(CommandLine, NumbersAreClampedSilently) {
   EXPECT_FLOAT_EQ(*parse({"--erode", "-5"}).cl.erode, 0.0f);
   EXPECT_FLOAT_EQ(*parse({"--lod-scale", "0"}).cl.lod_scale, 0.000001f);
   EXPECT_EQ(*parse({"--roostfrequency", "5000"}).cl.roost_frequency, 1000);
+  // No locked frame lasts longer than the loop ever simulates at once (1/8 s).
+  EXPECT_FLOAT_EQ(parse({"--lock-fps", "0.001"}).cl.lock_fps, 8.0f);
+  EXPECT_FLOAT_EQ(parse({"--lock-fps", "1e9"}).cl.lock_fps, 1000.0f);
+  EXPECT_FLOAT_EQ(parse({"--lock-fps", "-5"}).cl.lock_fps, 0.0f);
 }
 
 TEST(CommandLine, NumbersThatAreNotNumbersAreRefused) {
@@ -107,10 +111,10 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
 }
 
 TEST(CommandLine, EveryFlagLandsInItsField) {
-  Parsed p = parse({"--fugly", "--novertexarrays", "--learn", "--nolearn", "--nommx",
-                    "--super-debug", "--practice", "--record-video", "--editor",
-                    "--hidden-pause", "--hidden-hud", "--accurate-skip", "--open-home",
-                    "--glfinish", "--print-orientation"});
+  Parsed p =
+      parse({"--fugly", "--novertexarrays", "--learn", "--nolearn", "--nommx", "--super-debug",
+             "--practice", "--record-video", "--editor", "--hidden-pause", "--hidden-hud",
+             "--accurate-skip", "--open-home", "--glfinish", "--print-orientation"});
   ASSERT_EQ(p.outcome, ParseOutcome::kRun);
   const CommandLine& c = p.cl;
   EXPECT_TRUE(c.fugly && c.no_vertex_arrays && c.no_mmx && c.practice && c.record_video &&

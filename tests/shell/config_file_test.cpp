@@ -103,6 +103,15 @@ TEST_F(ConfigFile, LongLinesNeverSpillIntoTheNextKey) {
   br::config_read_text(w, "number=12345\nname=" + std::string(80, 'n') + "\n");
   EXPECT_EQ(s.setup.number.value, "123");
   EXPECT_EQ(s.setup.name.value.size(), 63u);
+
+  // Cut to its length, a value may end in a carriage return that reading the file back would
+  // drop: it is dropped at once, so what is kept is what the file gives back.
+  br::config_read_text(w, "number=12\r3\r\nname=" + std::string(62, 'n') + "\rzz\n");
+  EXPECT_EQ(s.setup.number.value, "12");
+  EXPECT_EQ(s.setup.name.value, std::string(62, 'n'));
+  std::string out = br::config_write(w);
+  br::config_read_text(w, out);
+  EXPECT_EQ(br::config_write(w), out);
 }
 
 TEST_F(ConfigFile, ServerHistoryEntriesTooLongAreDropped) {
@@ -138,7 +147,12 @@ TEST_F(ConfigFile, BindingsOfBothForms) {
   EXPECT_EQ(written(out, "left_key"), "(k)a");
   EXPECT_EQ(written(out, "throttle_key"), "(0.062500,0.937500)joystick-a-x");
   EXPECT_EQ(written(out, "rewind_key"), "(k)(1,2)");
-  EXPECT_EQ(written(out, "pause_key"), "<absent>");  // bound to nothing
+  // Bound to nothing by the player: written so, or the next start would restore the default.
+  EXPECT_EQ(written(out, "pause_key"), "");
+  br::world_reset();
+  br::config_read_text(w, out);
+  EXPECT_TRUE(w.bindings[br::kBindPause].key_name.empty());
+  EXPECT_EQ(br::config_write(w), out);
 }
 
 TEST_F(ConfigFile, StabilityPresetThenTheSavedAssistValues) {
@@ -241,7 +255,22 @@ TEST_F(ConfigFile, WritesEveryKeyInOrderWithTheDefaults) {
       "right_key=(k)right\nclutch_key=(k)z\nupshift_key=(k)up\ndownshift_key=(k)down\n"
       "dab_key=(k)right ctrl\nback_up_key=(k)b\nlean_forward_key=(k)n\n"
       "lean_backward_key=(k)m\npause_key=(k)pause\nstep_key=(k).\nrewind_key=(k)\\\n"
-      "skip_key=(k)/\nprev_key=(k)[\nnext_key=(k)]\nconsole_key=(k)t\nscreenshot_key=(k)s\n";
+      "skip_key=(k)/\nprev_key=(k)[\nnext_key=(k)]\nconsole_key=(k)t\nscreenshot_key=(k)s\n"
+      // The pad's bindings follow the keys; controls with no pad default are written empty,
+      // as a binding the player cleared is, so that reading the file keeps them unbound.
+      "throttle_pad=(0.062500,0.937500)Gamepad.axis[5]\n"
+      "front_brake_pad=(0.062500,0.937500)Gamepad.axis[4]\n"
+      "rear_brake_pad=(k)Gamepad button 9\n"
+      "left_pad=(-0.062500,-0.937500)Gamepad.axis[0]\n"
+      "right_pad=(0.062500,0.937500)Gamepad.axis[0]\n"
+      "clutch_pad=(k)Gamepad button 10\nupshift_pad=(k)Gamepad button 0\n"
+      "downshift_pad=(k)Gamepad button 2\ndab_pad=(k)Gamepad button 3\n"
+      "back_up_pad=(k)Gamepad button 1\n"
+      "lean_forward_pad=(-0.062500,-0.937500)Gamepad.axis[3]\n"
+      "lean_backward_pad=(0.062500,0.937500)Gamepad.axis[3]\n"
+      "pause_pad=(k)Gamepad button 4\nstep_pad=\nrewind_pad=\nskip_pad=\n"
+      "prev_pad=(k)Gamepad button 13\nnext_pad=(k)Gamepad button 14\n"
+      "console_pad=\nscreenshot_pad=\n";
   std::vector<std::string> want = lines_of(expected), got = lines_of(br::config_write(w));
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
@@ -298,12 +327,13 @@ TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
   EXPECT_TRUE(std::filesystem::is_symlink(path));
   EXPECT_EQ(br_test::read_file(dir.file("dotfiles/config")), br::config_write(w));
 
-  // A directory that does not exist, or a directory in the file's place: nothing written.
-  EXPECT_FALSE(br::config_write_file(w, dir.file("missing/config")));
+  // A directory in the file's place: nothing written. A missing directory is made, as for
+  // every file the game writes.
   std::filesystem::create_directory(dir.file("taken"));
   EXPECT_FALSE(br::config_write_file(w, dir.file("taken")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken")));
   EXPECT_EQ(entries(), 3);  // the link, its directory and "taken"
+  EXPECT_TRUE(br::config_write_file(w, dir.file("missing/config")));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("dotfiles")),
                           std::filesystem::directory_iterator()),
             1);

@@ -5,6 +5,7 @@
 #include "../platform/fake_device.h"
 #include "platform/devices.h"
 #include "platform/event_queue.h"
+#include "platform/pads.h"
 #include "shell/frame_loop.h"
 #include "shell/video_modes.h"
 #include "world/settings.h"
@@ -65,6 +66,34 @@ TEST_F(ControlsTest, AnAxisBindingFeedsItsChannelEveryStep) {
   br::close_control_axes(g_world);
   EXPECT_EQ(throttle.axis_handle, -1);
   EXPECT_EQ(pedal->closes, 1);
+}
+
+TEST_F(ControlsTest, PadDefaultsRideOnTheGamepadAndItsButtonsWorkTheMenus) {
+  kota::gamepad_create();
+  kota::register_builtin_aliases();
+  br::resolve_bindings(g_world);
+  br::resolve_menu_keys(g_world);
+  const int32_t pad = kota::device_find(kota::kGamepadName)->id << 16;
+  const br::Bindings& b = g_world.pad_bindings;
+  EXPECT_EQ(b[br::kBindUpshift].key_code, pad | kota::kPadA);
+  EXPECT_EQ(b[br::kBindRearBrake].key_code, pad | kota::kPadLeftShoulder);
+  for (br::BindingId id : {br::kBindThrottle, br::kBindFrontBrake, br::kBindLeft, br::kBindRight,
+                           br::kBindLeanForward, br::kBindLeanBackward}) {
+    EXPECT_GE(b[id].axis_handle, 0) << b[id].label;
+  }
+  EXPECT_EQ(b[br::kBindChat].key_code, -1);  // no pad default
+
+  // Start opens a menu from anywhere; the d-pad, A and B only mean menu keys inside one.
+  const br::MenuKeys& k = g_world.menu_keys;
+  auto as_menu = [](int32_t code) { return br::menu_event_from_pad(g_world, {code, true, {}}).code; };
+  EXPECT_EQ(as_menu(pad | kota::kPadStart), k.esc);
+  EXPECT_EQ(as_menu(pad | kota::kPadA), pad | kota::kPadA);
+  g_world.menu = br::kMainMenu;
+  EXPECT_EQ(as_menu(pad | kota::kPadDpadDown), k.down);
+  EXPECT_EQ(as_menu(pad | kota::kPadA), k.enter);
+  EXPECT_EQ(as_menu(pad | kota::kPadB), k.esc);
+  g_world.capturing_binding = br::kBindClutch;  // a capture takes the button itself
+  EXPECT_EQ(as_menu(pad | kota::kPadB), pad | kota::kPadB);
 }
 
 TEST_F(ControlsTest, TheMouseAxesGiveTheCursorPosition) {

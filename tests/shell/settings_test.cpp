@@ -112,6 +112,12 @@ TEST(StartupSettings, CommandLineWinsOverTheFile) {
   w.options.track = "zeta";
   EXPECT_EQ(br::select_startup_track(w), "zeta");
   EXPECT_EQ(w.settings.track_choice.text(), "zeta");
+  // A name the list does not offer: the choice stays, and the player is told.
+  w.options.track = "nowhere";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(br::select_startup_track(w), "zeta");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Unknown track 'nowhere'; riding 'zeta' instead\n");
   br::world_reset();
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "render/log_capture.h"
@@ -171,6 +172,19 @@ TEST_F(SceneryLoad, GridFindsTheStatuesASphereMayTouch) {
   EXPECT_TRUE(near.empty());
   statues_near(8, ground, 16, 10.0f, near);  // wide enough for both, each once
   EXPECT_EQ(near, (std::vector<int>{0, 1}));
+
+  // A body the physics has lost (NaN) has no cell and finds nothing; an infinite reach
+  // covers the whole grid.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  statues_near(nan, ground, 8, 0.5f, near);
+  EXPECT_TRUE(near.empty());
+  statues_near(8, nan, nan, 0.5f, near);
+  EXPECT_TRUE(near.empty());
+  EXPECT_FALSE(statue_cell_range(nan, 1, 32, &x0, &x1));
+  EXPECT_FALSE(statue_cell_range(-inf, inf, inf, &x0, &x1));
+  statues_near(8, ground, 8, inf, near);
+  EXPECT_EQ(near, (std::vector<int>{0, 1}));
 }
 
 TEST_F(SceneryLoad, LightingDefaultsClampsAndSkipsWhatItDoesNotKnow) {
@@ -208,6 +222,10 @@ TEST_F(SceneryLoad, LightingDefaultsClampsAndSkipsWhatItDoesNotKnow) {
   LightingFile f = parse_lighting("near_plane 2\nfar_plane 1\n", "x");
   EXPECT_FLOAT_EQ(f.near_plane, 0.875f);
   EXPECT_FLOAT_EQ(f.far_plane, 1.0f);
+  // Components near the float limit still give a unit sun, not a zero one.
+  LightingFile huge = parse_lighting("sun_vector [3e38 0 3e38]\n", "x");
+  EXPECT_NEAR(huge.sun_vector[0], 0.7071f, 1e-4f);
+  EXPECT_NEAR(huge.sun_vector[2], 0.7071f, 1e-4f);
   // What the game writes reads back the same, flares included.
   LightingFile back = parse_lighting(format_lighting(l.file), "x");
   EXPECT_EQ(format_lighting(back), format_lighting(l.file));

@@ -40,6 +40,15 @@ TEST(TerrainFormat, RejectsShortOrOutlandishHeaders) {
   EXPECT_FALSE(parse_terrain_header(""));
   EXPECT_FALSE(parse_terrain_header("40 2.0 0.0 1.0\n:"));
   EXPECT_FALSE(parse_terrain_header("-1 2.0 0.0 1.0\n:"));
+  // Sizes that overflow: an extent of 2 * 3e38 ft, a height range of 6e38 ft, a spacing that
+  // is not positive, heights that are not numbers.
+  EXPECT_FALSE(parse_terrain_header("1 3e38 0 10\n:"));
+  EXPECT_FALSE(parse_terrain_header("1 1 -3e38 3e38\n:"));
+  EXPECT_FALSE(parse_terrain_header("1 1 0 3e38\n:"));
+  EXPECT_FALSE(parse_terrain_header("1 0 0 10\n:"));
+  EXPECT_FALSE(parse_terrain_header("1 nan 0 10\n:"));
+  EXPECT_FALSE(parse_terrain_header("1 1 inf 10\n:"));
+  EXPECT_TRUE(parse_terrain_header("12 4 -1000 1000\n:"));
   auto png_heights = parse_terrain_header("3 2.0 0.0 1.0\nx");
   ASSERT_TRUE(png_heights);
   EXPECT_FALSE(png_heights->inline_heights);

@@ -139,6 +139,15 @@ TEST(SphereContact, BesideAConvexEdgeTouchesTheEdgeItself) {
   EXPECT_NEAR(c.point.z, 3.3f, 1e-5f);
 }
 
+TEST(TerrainQueries, AGroundNotLoadedIsFlatAtZero) {
+  Terrain t;
+  EXPECT_EQ(terrain_height(t, 3.0f, 4.0f), 0.0f);
+  EXPECT_EQ(tile_at(t, 3.0f, 4.0f), 0);
+  EXPECT_FALSE(sphere_contact(t, {1, 0.5f, 1}, 1.0f).found);
+  CellTriangles cell = cell_triangles(t, 2, 2);
+  EXPECT_EQ(cell.triangle[0].corner[0].y, 0.0f);
+}
+
 TEST(TileQueries, TileAtClampsToTheMap) {
   Terrain t = flat_terrain();  // 2 x 2 tiles of 4 ft
   EXPECT_EQ(tile_at(t, 1.0f, 1.0f), 0);

@@ -29,6 +29,15 @@ TEST(TileInfo, CurvePointsAreClampedAndSortedOnAddtile) {
   EXPECT_FLOAT_EQ(c[0].roll_resist[0].high, 0.0f);
   EXPECT_FLOAT_EQ(c[0].roll_resist[1].speed, 0.0f);  // the two-number line was refused
 
+  // Numbers that are not finite would reach the tyre contact: the lines are refused.
+  auto e = tileinfo(
+      "friction nan 1\nfriction 2 inf\nroll_resist inf 1 1\nroll_resist 1 nan 1\n"
+      "roll_resist 1 1 -inf\nfriction 0.5 3\naddtile\n");
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_FLOAT_EQ(e[0].friction[0].value, 0.5f);
+  EXPECT_FLOAT_EQ(e[0].friction[1].speed, 0.0f);
+  EXPECT_FLOAT_EQ(e[0].roll_resist[0].low, 5.0f);  // still the default curve
+
   std::string nine;
   for (int k = 9; k >= 1; --k)
     nine += "friction " + std::to_string(k) + " " + std::to_string(k) + "\n";
@@ -110,6 +119,13 @@ TEST(TileClassCodes, PlainAlternativeTransitionAndBroken) {
   EXPECT_EQ(tiles[4].class_code, 4 * 65536 + 4 * 256);  // "mud" names no tile
   EXPECT_EQ(tiles[5].class_code, -256);                 // "rock" names no tile
   EXPECT_EQ(tiles[6].class_code, 1 * 65536 + 0 * 256);  // a mask that is not binary
+
+  // Tiles of a track folder keep the "/" of their base names; transitions still find both.
+  tiles.assign(3, TileType{});
+  const char* in_folder[] = {"@track/dirt.png", "@track/grass.png", "@track/dirt-grass-0110.png"};
+  for (size_t k = 0; k < tiles.size(); ++k) tiles[k].base_name = tile_base_name(in_folder[k]);
+  assign_class_codes(tiles);
+  EXPECT_EQ(tiles[2].class_code, 0 * 65536 + 1 * 256 + 6);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "files/digest.h"
 #include "render/log_capture.h"
 #include "render/png_writer.h"
+#include "support/memory_limit.h"
 #include "track/height_field.h"
 #include "track/small_track.h"
 #include "track/terrain_queries.h"
@@ -115,6 +116,12 @@ TEST_F(TrackLoad, MalformedHeightFieldsFailCleanly) {
   put("terrain.hf", "3 0 0 10\n:" + std::string(17 * 17 * 2, '\0'));  // zero spacing
   EXPECT_FALSE(load_track("small"));
   put("terrain.hf", "40 2 0 10\n:");  // an absurd size
+  EXPECT_FALSE(load_track("small"));
+  // Nine bytes that declare the largest ground: refused before its samples are allocated.
+  put("terrain.hf", "12 1 0 1:");
+  if (br_test::kAddressLimitWorks) {
+    EXPECT_TRUE(br_test::runs_within(64, 20, [] { return !load_track("small"); }));
+  }
   EXPECT_FALSE(load_track("small"));
   std::filesystem::remove(dirs.game("small/terrain.hf"));
   EXPECT_FALSE(load_track("small"));

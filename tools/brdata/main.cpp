@@ -28,7 +28,8 @@ constexpr char kUsage[] =
     "       brdata check NAME...                 (load through the game's own readers;\n"
     "                                             @DIR checks a whole track)\n"
     "       brdata check --all                   (every texture, model and shadow map)\n"
-    "       brdata demo FILE                     (a demo's header, riders and length)\n";
+    "       brdata demo FILE                     (a demo's header, riders and length)\n"
+    "       brdata --help\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -165,6 +166,7 @@ int demo(const char* name) {
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
+  if (command == "--help" && argc == 2) return std::fputs(kUsage, stdout) >= 0 ? 0 : 1;
   if (command == "list" && argc == 2) return list();
   if (command == "cat" && argc == 3) return cat(argv[2]);
   if (command == "pack") return pack(argc - 2, argv + 2);

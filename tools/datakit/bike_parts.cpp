@@ -85,11 +85,17 @@ Model bike_frame_model(const BikeStyle& s) {
     b.tube({0.3f, 1.45f, 2.55f}, {0.38f, 1.55f, 3.6f}, 0.15f, 0.2f, 10, kDark, false);
     b.tube({0.38f, 1.55f, 3.6f}, {0.38f, 2.35f, 4.4f}, 0.2f, 0.08f, 10, kDark, false);
     b.tube({0.38f, 2.45f, 4.5f}, {0.4f, 2.85f, 5.8f}, 0.13f, 0.13f, 10, kSilver, true);
+    MeshBuilder coat(add_chrome_coat(model, 0.4f));
+    coat.place(at_body(kFrameBody));
+    coat.tube({0.38f, 2.45f, 4.5f}, {0.4f, 2.85f, 5.8f}, 0.136f, 0.136f, 10, kSilver, false);
   } else {
     b.tube({0.1f, 2.0f, 2.85f}, {0.3f, 1.7f, 3.1f}, 0.07f, 0.07f, 8, kSilver, false);
     b.tube({0.3f, 1.7f, 3.1f}, {0.36f, 1.95f, 4.1f}, 0.07f, 0.07f, 8, kSilver, false);
     b.tube({0.36f, 1.95f, 4.1f}, {0.38f, 2.45f, 4.75f}, 0.07f, 0.09f, 8, kSilver, false);
     b.tube({0.38f, 2.45f, 4.75f}, {0.4f, 2.9f, 6.05f}, 0.17f, 0.15f, 10, kSilver, true);
+    MeshBuilder coat(add_chrome_coat(model, 0.4f));
+    coat.place(at_body(kFrameBody));
+    coat.tube({0.38f, 2.45f, 4.75f}, {0.4f, 2.9f, 6.05f}, 0.176f, 0.156f, 10, kSilver, false);
   }
   return model;
 }
@@ -114,9 +120,12 @@ Model bike_fork_upper_model(const BikeStyle&) {
   // Triple clamps and the upper fork tubes.
   b.box(head + axis * 0.28f, {0.55f, 0.06f, 0.16f}, kMetal);
   b.box(head - axis * 0.3f, {0.55f, 0.07f, 0.18f}, kMetal);
+  MeshBuilder coat(add_chrome_coat(model, 0.45f));
+  coat.place(at_body(kForkUpperBody));
   for (float x : {-0.42f, 0.42f}) {
     V3 top = head + axis * 0.34f + V3{x, 0, 0};
     b.tube(top, top - axis * 1.15f, 0.1f, 0.1f, 10, kFork, true);
+    coat.tube(top - axis * 0.1f, top - axis * 1.15f, 0.104f, 0.104f, 10, kFork, false);
   }
   // Handlebar from grip to grip, with its clamps and grips.
   V3 grip_l{-1.097f, 4.045f, 2.913f}, grip_r{1.097f, 4.045f, 2.913f};

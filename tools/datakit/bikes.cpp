@@ -2,6 +2,7 @@
 
 #include "bike_style.h"
 #include "jm_writer.h"
+#include "surface_maps.h"
 #include "world/bike_models.h"
 
 namespace kit {
@@ -34,13 +35,20 @@ bool write_bikes(const std::string& root) {
     ok &= write_file(root, stem + "_side_plates.jm", encode_jm(bike_side_plates_model(s)));
     ok &= write_file(root, stem + "_front_plate.jm", encode_jm(bike_front_plate_model(s)));
     // The default texture carries the maker's plate colours; the alternates use white plates.
-    ok &= write_file(root, stem + ".png", encode_png(bike_texture(s, 0), false, s.number_tags));
+    Image paint = bike_texture(s, 0);
+    ok &= write_file(root, stem + ".png", encode_png(paint, false, s.number_tags));
+    ok &= write_file(root, stem + "_norm.png", encode_png(model_normal_map(paint, 2.0f), false));
+    ok &=
+        write_file(root, stem + "_spec.png", encode_png(specular_map(paint, 0.8f, 48, true), true));
     ok &= write_file(root, stem + "-alt1.png", encode_png(bike_texture(s, 1), false));
     ok &= write_file(root, stem + "-alt2.png", encode_png(bike_texture(s, 2), false));
   }
   ok &= write_file(root, "front_wheel.jm", encode_jm(wheel_model(0.8333f, 0.3333f, true)));
   ok &= write_file(root, "rear_wheel.jm", encode_jm(wheel_model(0.75f, 0.3333f, false)));
-  ok &= write_file(root, "wheels.png", encode_png(wheel_texture(0), false));
+  Image wheels = wheel_texture(0);
+  ok &= write_file(root, "wheels.png", encode_png(wheels, false));
+  ok &= write_file(root, "wheels_norm.png", encode_png(model_normal_map(wheels, 4.0f), false));
+  ok &= write_file(root, "wheels_spec.png", encode_png(specular_map(wheels, 0.3f, 12, true), true));
   ok &= write_file(root, "wheels-alt1.png", encode_png(wheel_texture(1), false));
   ok &= write_file(root, "wheels-alt2.png", encode_png(wheel_texture(2), false));
   return ok;

@@ -1,18 +1,24 @@
-// datakit: writes the game's default data set into a directory.
+// datakit: writes the game's default data set into a directory, or the desktop icons.
 //   datakit <output directory>
+//   datakit --icons <output directory> <icon name>
 // The output depends on nothing but this program: no clocks, no unordered containers and
 // only the kit's own random numbers, so two runs give the same bytes.
 #include <cstdio>
 #include <string>
 
 #include "bikes.h"
+#include "icons.h"
 #include "pictures.h"
 #include "shapes.h"
 #include "tracks.h"
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--icons") {
+    return kit::write_icons(argv[2], argv[3]) ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: datakit <output directory>\n");
+    std::fprintf(stderr, "usage: datakit <output directory>\n"
+                         "       datakit --icons <output directory> <icon name>\n");
     return 2;
   }
   const std::string root = argv[1];

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
+
+#include "render/jm_format.h"
 
 namespace kit {
 
@@ -29,10 +32,21 @@ Placement rotate_z(float a, V3 origin) {
 
 Model single_mesh(float shininess, float specular) {
   Model model;
+  // Room for coats added later, so builders holding the first mesh stay valid.
+  model.meshes.reserve(4);
   Mesh& m = model.meshes.emplace_back();
   m.shininess = shininess;
   m.r = m.g = m.b = specular;
   return model;
+}
+
+Mesh& add_chrome_coat(Model& model, float opacity) {
+  if (model.meshes.size() == model.meshes.capacity()) std::abort();  // see single_mesh
+  Mesh& m = model.meshes.emplace_back();
+  m.shininess = br::kJmEnvironmentShininess;
+  m.alpha = opacity;
+  m.r = m.g = m.b = 1.0f;
+  return m;
 }
 
 Placement along(V3 origin, V3 direction, V3 side) {

@@ -78,5 +78,8 @@ struct Model {
 
 // A plain model of one mesh, with a grey specular colour of `specular` in each channel.
 Model single_mesh(float shininess, float specular = 1.0f);
+// Appends a reflective coat: a mesh that shows the sky's reflection in white at `opacity`,
+// drawn over the chrome beneath it.
+Mesh& add_chrome_coat(Model& model, float opacity);
 
 }  // namespace kit

@@ -168,25 +168,8 @@ Image title_picture() {
   fill_polygon(img, {{0, 512}, {0, 440}, {260, 430}, {420, 470}, {520, 512}}, {95, 62, 38, 255});
   fill_polygon(img, {{560, 512}, {700, 455}, {900, 450}, {1024, 470}, {1024, 512}},
                {85, 56, 34, 255});
-  Rgba ink{15, 15, 20, 255};
-  float bx = 560, by = 345;
-  fill_circle(img, bx - 70, by + 40, 34, ink);
-  fill_circle(img, bx - 70, by + 40, 22, {0, 0, 0, 0});
-  fill_circle(img, bx - 70, by + 40, 22, mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.6f));
-  fill_circle(img, bx + 80, by + 20, 36, ink);
-  fill_circle(img, bx + 80, by + 20, 24, mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.57f));
-  fill_polygon(img,
-               {{bx - 70, by + 40},
-                {bx - 20, by - 20},
-                {bx + 60, by - 30},
-                {bx + 80, by + 20},
-                {bx + 20, by + 30}},
-               ink);
-  draw_line(img, bx - 70, by + 40, bx - 35, by - 35, 7, ink);
-  fill_polygon(
-      img, {{bx - 10, by - 30}, {bx + 30, by - 90}, {bx + 60, by - 80}, {bx + 30, by - 30}}, ink);
-  fill_circle(img, bx + 18, by - 102, 20, ink);
-  draw_line(img, bx + 35, by - 80, bx - 30, by - 45, 9, ink);
+  draw_flying_rider(img, {560, 345, 1, mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.6f),
+                          mix({30, 40, 90, 255}, {250, 150, 60, 255}, 0.57f)});
   const std::string face = dejavu("DejaVuSans-Bold.ttf");
   const std::string name = "BERMRIDER";
   float w = text_width(face, 120, name);
@@ -199,6 +182,24 @@ Image title_picture() {
 }
 
 }  // namespace
+
+void draw_flying_rider(Image& img, const RiderPlacement& at) {
+  const Rgba ink{15, 15, 20, 255};
+  const float s = at.scale;
+  auto x = [&](float dx) { return at.x + dx * s; };
+  auto y = [&](float dy) { return at.y + dy * s; };
+  fill_circle(img, x(-70), y(40), 34 * s, ink);
+  fill_circle(img, x(-70), y(40), 22 * s, {0, 0, 0, 0});
+  fill_circle(img, x(-70), y(40), 22 * s, at.rear_wheel_hole);
+  fill_circle(img, x(80), y(20), 36 * s, ink);
+  fill_circle(img, x(80), y(20), 24 * s, at.front_wheel_hole);
+  fill_polygon(img, {{x(-70), y(40)}, {x(-20), y(-20)}, {x(60), y(-30)}, {x(80), y(20)}, {x(20), y(30)}},
+               ink);
+  draw_line(img, x(-70), y(40), x(-35), y(-35), 7 * s, ink);
+  fill_polygon(img, {{x(-10), y(-30)}, {x(30), y(-90)}, {x(60), y(-80)}, {x(30), y(-30)}}, ink);
+  fill_circle(img, x(18), y(-102), 20 * s, ink);
+  draw_line(img, x(35), y(-80), x(-30), y(-45), 9 * s, ink);
+}
 
 std::string dejavu(const std::string& file) {
   return "/usr/share/fonts/truetype/dejavu/" + file;

@@ -7,6 +7,7 @@
 #include "jm_writer.h"
 #include "mesh.h"
 #include "pictures.h"
+#include "surface_maps.h"
 #include "tracks.h"
 
 namespace kit {
@@ -91,6 +92,13 @@ Image finishline_picture() {
   return img;
 }
 
+// Chalk dashes across the track in front of the gates, on clear ground.
+Image startline_picture() {
+  Image img(128, 32, {0, 0, 0, 0});
+  for (int x = 4; x < 128; x += 16) fill_rect(img, x, 10, x + 9, 22, {235, 235, 225, 230});
+  return img;
+}
+
 }  // namespace
 
 bool write_track_objects(const std::string& root) {
@@ -110,7 +118,16 @@ bool write_track_objects(const std::string& root) {
   ok &= write_file(root, "haybale.shp", br::format_shape(bale));
   ok &= write_file(root, "tape.png", encode_png(tape_picture(), true));
   ok &= write_file(root, "banner.png", encode_png(banner_picture(), false));
-  ok &= write_file(root, "finishline.png", encode_png(finishline_picture(), false));
+  Image finish = finishline_picture();
+  ok &= write_file(root, "finishline.png", encode_png(finish, false));
+  ok &= write_file(root, "finishline_tnorm.png", encode_png(ground_normal_map(finish, 2.0f), true));
+  ok &= write_file(root, "finishline_tspec.png",
+                   encode_png(ground_specular_map(finish, 0.5f, 24.0f), true));
+  Image start = startline_picture();
+  ok &= write_file(root, "startline.png", encode_png(start, true));
+  ok &= write_file(root, "startline_tnorm.png", encode_png(ground_normal_map(start, 1.0f), true));
+  ok &= write_file(root, "startline_tspec.png",
+                   encode_png(ground_specular_map(start, 0.4f, 16.0f), true));
   return ok;
 }
 

@@ -83,6 +83,9 @@ void place_scenery(TrackOutput& t, const SceneryStyle& style) {
     t.statues.push_back({gp.x - gp.tz * side * half_row, 0.0f, gp.z + gp.tx * side * half_row,
                          yaw_of(gp), "@haybale.jm", "@haybale.png", "@haybale.shp"});
   }
+  // A chalk line across the track a few feet ahead of the gates.
+  t.decals.push_back({gp.x + gp.tx * 14.0f, gp.z + gp.tz * 14.0f, std::atan2(gp.tx, -gp.tz),
+                      2.0f * half_row, 5.0f, "@startline.png"});
   const LinePoint& f = loop.points[0];
   t.decals.push_back(
       {f.x, f.z, std::atan2(f.tz, f.tx), 4.0f, 2.0f * f.half_width + 4.0f, "@finishline.png"});

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "image.h"
+#include "surface_maps.h"
 
 namespace kit {
 
@@ -72,25 +73,72 @@ Image grass_picture(uint32_t seed) {
   return img;
 }
 
-// A sky face: horizon haze at the bottom row blending to the zenith at the top, clouds, and
-// for the sides a line of distant hills.
-Image sky_face(int face, Rgba zenith, Rgba horizon, Rgba hills, Rgba cloud, uint32_t seed) {
+// The sky seen in one direction: horizon haze blending to the zenith, clouds on a plane
+// high above, and a ring of distant hills. Every face and the reflection map are drawn from
+// it, so the clouds run on across the cube's edges.
+struct SkyColours {
+  Rgba zenith, horizon, hills, cloud;
+  uint32_t seed;
+};
+
+Rgba sky_colour(const SkyColours& k, V3 dir) {
+  dir = normalise(dir);
+  float azimuth_x = dir.x, azimuth_z = dir.z;
+  float flat = std::sqrt(azimuth_x * azimuth_x + azimuth_z * azimuth_z);
+  if (flat > 1e-6f) azimuth_x /= flat, azimuth_z /= flat;
+  // The hills' height (as a slope) follows the direction round the horizon, seamlessly.
+  float hill = 0.03f + 0.05f * fractal_noise(azimuth_x * 3 + 9, azimuth_z * 3 + 9, 4, k.seed + 9);
+  float slope = dir.y / std::max(flat, 1e-6f);
+  if (slope < hill) return shade(k.hills, 0.8f + 0.2f * clampf((hill - slope) / hill, 0, 1));
+  float up = clampf(dir.y, 0, 1);
+  Rgba c = mix(k.horizon, k.zenith, std::pow(up, 0.6f));
+  // Clouds where the view meets a plane above; they thin out toward the horizon.
+  float reach = 1.0f / std::max(dir.y, 0.05f);
+  float n = fractal_noise(dir.x * reach * 2.2f + 50, dir.z * reach * 2.2f + 50, 5, k.seed);
+  float amount = smoothstep((n - 0.55f) / 0.2f) * smoothstep(up * 4);
+  return mix(c, k.cloud, amount * 0.8f);
+}
+
+// One face of the sky cube, as the scene lays it: its texture coordinates run from 1/128 to
+// 127/128 across the face, so the picture reaches a little past the cube's edges.
+Image sky_face(int face, const SkyColours& k) {
+  static const float kCorners[5][3][3] = {
+      {{-1, 1, -1}, {1, 1, -1}, {-1, -1, -1}},  // north: top-left, top-right, bottom-left
+      {{1, 1, -1}, {1, 1, 1}, {1, -1, -1}},    {{1, 1, 1}, {-1, 1, 1}, {1, -1, 1}},
+      {{-1, 1, 1}, {-1, 1, -1}, {-1, -1, 1}},  {{-1, 1, 1}, {1, 1, 1}, {-1, 1, -1}},
+  };
   constexpr int kSize = 256;
+  Image img(kSize, kSize);
+  const auto& c = kCorners[face];
+  V3 origin{c[0][0], c[0][1], c[0][2]};
+  V3 across = V3{c[1][0], c[1][1], c[1][2]} - origin;
+  V3 down = V3{c[2][0], c[2][1], c[2][2]} - origin;
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      float u = ((x + 0.5f) / kSize - 1.0f / 128) * 128.0f / 126.0f;
+      float v = ((y + 0.5f) / kSize - 1.0f / 128) * 128.0f / 126.0f;
+      img.at(x, y) = sky_colour(k, origin + across * u + down * v);
+    }
+  }
+  return img;
+}
+
+// The reflection map: the sky dome seen from above in polar form, straight up at the centre,
+// the horizon a quarter of the width out and straight down at the rim.
+Image sky_environment(const SkyColours& k, Rgba ground) {
+  constexpr int kSize = 128;
   Image img(kSize, kSize);
   for (int y = 0; y < kSize; ++y) {
     for (int x = 0; x < kSize; ++x) {
-      float up = face == 4 ? 1.0f : 1.0f - float(y) / kSize;
-      Rgba c = mix(horizon, zenith, std::pow(up, 0.6f));
-      float n = fractal_noise((x + face * kSize) / 60.0f, y / (face == 4 ? 60.0f : 25.0f), 5, seed);
-      float amount = smoothstep((n - 0.55f) / 0.2f) * (face == 4 ? 0.6f : smoothstep(up * 3));
-      img.at(x, y) = mix(c, cloud, amount * 0.8f);
-    }
-  }
-  if (face < 4) {
-    for (int x = 0; x < kSize; ++x) {
-      float h = 14 + 18 * fractal_noise((x + face * kSize) / 70.0f, 0.5f, 4, seed + 9);
-      for (int y = kSize - int(h); y < kSize; ++y)
-        img.at(x, y) = shade(hills, 0.8f + 0.2f * float(kSize - y) / h);
+      float dx = (x + 0.5f) / kSize - 0.5f, dz = (y + 0.5f) / kSize - 0.5f;
+      float r = std::sqrt(dx * dx + dz * dz);
+      float angle = r * 2 * kPi;
+      if (angle >= kPi / 2) {
+        img.at(x, y) = shade(ground, 0.7f + 0.3f * clampf((kPi - angle) / (kPi / 2), 0, 1));
+        continue;
+      }
+      float s = r > 1e-6f ? std::sin(angle) / r : 0;
+      img.at(x, y) = sky_colour(k, {dx * s, std::cos(angle), dz * s});
     }
   }
   return img;
@@ -125,20 +173,25 @@ std::string sky_env_file(const std::string& dir) {
   return dir + "/sky-env.ppm";
 }
 
-// The five faces (north, east, south, west, up) and the environment map, which blends from
-// `env_top` at the top row to `env_bottom` at the bottom.
+// The five faces (north, east, south, west, up) and the environment map, whose lower half
+// shows `ground`.
 bool write_sky(const std::string& root, const std::string& dir, Rgba zenith, Rgba horizon,
-               Rgba hills, Rgba cloud, uint32_t seed, Rgba env_top, Rgba env_bottom) {
+               Rgba hills, Rgba cloud, uint32_t seed, Rgba ground) {
+  const SkyColours k{zenith, horizon, hills, cloud, seed};
   bool ok = true;
   for (int f = 0; f < 5; ++f) {
-    Image sky = sky_face(f, zenith, horizon, hills, cloud, seed);
-    ok &= write_file(root, sky_face_file(dir, size_t(f)), encode_ppm(sky));
+    ok &= write_file(root, sky_face_file(dir, size_t(f)), encode_ppm(sky_face(f, k)));
   }
-  Image env(64, 64);
-  for (int y = 0; y < 64; ++y) {
-    for (int x = 0; x < 64; ++x) env.at(x, y) = mix(env_top, env_bottom, y / 63.0f);
-  }
-  ok &= write_file(root, sky_env_file(dir), encode_ppm(env));
+  ok &= write_file(root, sky_env_file(dir), encode_ppm(sky_environment(k, ground)));
+  return ok;
+}
+
+// A ground tile with the normal and specular maps the terrain's shader path reads.
+bool write_tile(const std::string& root, const std::string& stem, const Image& picture) {
+  bool ok = write_file(root, stem + ".png", encode_png(picture, false));
+  ok &= write_file(root, stem + "_tnorm.png", encode_png(ground_normal_map(picture, 3.0f), true));
+  ok &= write_file(root, stem + "_tspec.png",
+                   encode_png(ground_specular_map(picture, 0.25f, 12.0f), true));
   return ok;
 }
 
@@ -154,15 +207,15 @@ bool write_outdoor_textures(const std::string& root, const std::string& dir) {
   bool ok = true;
   Image loam = ground_picture({70, 48, 32, 255}, {128, 92, 62, 255}, 8, 21, 0.3f);
   add_clods(loam, {92, 64, 42, 255}, 260, 2.5f, 22);
-  ok &= write_file(root, d + "loam.png", encode_png(loam, false));
+  ok &= write_tile(root, d + "loam", loam);
   Image hard = ground_picture({140, 115, 85, 255}, {182, 158, 122, 255}, 4, 23, 0.15f);
   add_clods(hard, {120, 98, 72, 255}, 60, 1.5f, 24);
-  ok &= write_file(root, d + "hardpack.png", encode_png(hard, false));
+  ok &= write_tile(root, d + "hardpack", hard);
   Image sand = ground_picture({190, 166, 118, 255}, {226, 206, 160, 255}, 16, 25, 0.45f);
-  ok &= write_file(root, d + "sand.png", encode_png(sand, false));
-  ok &= write_file(root, d + "grass.png", encode_png(grass_picture(26), false));
+  ok &= write_tile(root, d + "sand", sand);
+  ok &= write_tile(root, d + "grass", grass_picture(26));
   ok &= write_sky(root, dir, {70, 120, 200, 255}, {190, 210, 230, 255}, {80, 105, 85, 255},
-                  {250, 250, 252, 255}, 31, {200, 215, 235, 255}, {90, 80, 60, 255});
+                  {250, 250, 252, 255}, 31, {90, 80, 60, 255});
   ok &= write_file(root, d + "tree-pine.png", encode_png(tree_picture(true, 41), true));
   ok &= write_file(root, d + "tree-oak.png", encode_png(tree_picture(false, 42), true));
   return ok;
@@ -173,18 +226,18 @@ bool write_stadium_textures(const std::string& root, const std::string& dir) {
   bool ok = true;
   Image loam = ground_picture({58, 40, 28, 255}, {110, 78, 52, 255}, 8, 51, 0.3f);
   add_clods(loam, {80, 56, 38, 255}, 300, 2.5f, 52);
-  ok &= write_file(root, d + "loam.png", encode_png(loam, false));
+  ok &= write_tile(root, d + "loam", loam);
   Image hard = ground_picture({120, 96, 70, 255}, {160, 134, 100, 255}, 4, 53, 0.15f);
-  ok &= write_file(root, d + "hardpack.png", encode_png(hard, false));
+  ok &= write_tile(root, d + "hardpack", hard);
   Image sand = ground_picture({180, 156, 110, 255}, {218, 196, 150, 255}, 16, 54, 0.45f);
-  ok &= write_file(root, d + "sand.png", encode_png(sand, false));
+  ok &= write_tile(root, d + "sand", sand);
   Image floor = ground_picture({88, 72, 58, 255}, {112, 96, 80, 255}, 4, 55, 0.2f);
-  ok &= write_file(root, d + "floor.png", encode_png(floor, false));
+  ok &= write_tile(root, d + "floor", floor);
   Image concrete = ground_picture({120, 120, 124, 255}, {150, 150, 155, 255}, 16, 56, 0.25f);
   for (int y = 0; y < 256; y += 32) fill_rect(concrete, 0, y, 256, y + 2, {90, 90, 95, 255});
-  ok &= write_file(root, d + "concrete.png", encode_png(concrete, false));
+  ok &= write_tile(root, d + "concrete", concrete);
   ok &= write_sky(root, dir, {8, 10, 30, 255}, {40, 42, 70, 255}, {22, 22, 28, 255},
-                  {60, 60, 80, 255}, 61, {60, 60, 90, 255}, {30, 25, 20, 255});
+                  {60, 60, 80, 255}, 61, {30, 25, 20, 255});
   return ok;
 }
 
