@@ -114,16 +114,9 @@ Rider demo_rider(World& w, int& next_ordinal) {
   Rider r;
   const DemoPlayer& p = w.replay.player;
   if (!p.file || next_ordinal >= p.header.riders) return r;
-  const DemoRider& d = p.header.rider_list[static_cast<size_t>(next_ordinal)];
   r.present = true;
+  r.identity = demo_rider_identity(p.header.rider_list[static_cast<size_t>(next_ordinal)]);
   r.demo_ordinal = next_ordinal++;
-  r.identity.bike_model = d.bike;
-  r.identity.number = d.number;
-  r.identity.name = d.name;
-  r.identity.rider_texture = d.rider_texture;
-  r.identity.head_texture = d.head_texture;
-  r.identity.bike_texture = d.bike_texture;
-  r.identity.wheel_texture = d.wheel_texture;
   return r;
 }
 

@@ -213,6 +213,18 @@ void close_playback(World& w) {
   w.replay.player = DemoPlayer{};
 }
 
+RiderIdentity demo_rider_identity(const DemoRider& d) {
+  RiderIdentity id;
+  id.bike_model = d.bike;
+  id.number = d.number;
+  id.name = d.name;
+  id.rider_texture = d.rider_texture;
+  id.head_texture = d.head_texture;
+  id.bike_texture = d.bike_texture;
+  id.wheel_texture = d.wheel_texture;
+  return id;
+}
+
 void bind_demo_rider(World& w, int ordinal, int slot) {
   DemoPlayer& p = w.replay.player;
   if (ordinal < 0 || ordinal >= static_cast<int>(p.rider_slots.size())) return;

@@ -22,6 +22,9 @@ bool open_playback(World& w, const std::string& name);
 void close_playback(World& w);
 bool playing(const World& w);
 
+// Who a demo's header says a rider is, as the rider slot keeps it.
+RiderIdentity demo_rider_identity(const DemoRider& d);
+
 // The demo rider of header position `ordinal` is driven in rider slot `slot`.
 void bind_demo_rider(World& w, int ordinal, int slot);
 

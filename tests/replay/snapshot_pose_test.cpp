@@ -36,6 +36,14 @@ class SnapshotPose : public ::testing::Test {
         build_bike(g_world, model, slot, "7", "", "", "", "");
     return *g_world.slots[static_cast<size_t>(slot)].bike;
   }
+  // Standing still at (100, 100), facing -z.
+  Bike& build_upright(int slot) {
+    Bike& bike = build(slot);
+    dMatrix3 r;
+    dRSetIdentity(r);
+    place_bike(bike, {100, 3, 100}, r, {0, 0, 0});
+    return bike;
+  }
   SnapshotBox box;
 };
 
@@ -145,10 +153,7 @@ TEST_F(SnapshotPose, ARiddenLeaningAndCrashedBikeComesBackWithinItsQuantisation)
 }
 
 TEST_F(SnapshotPose, AFallenRiderIsLetGoAndTakenBackWhereTheSnapshotPutsHim) {
-  Bike& bike = build(0);
-  dMatrix3 r;
-  dRSetIdentity(r);
-  place_bike(bike, {100, 3, 100}, r, {0, 0, 0});
+  Bike& bike = build_upright(0);
   Snapshot riding;
   pack_snapshot(bike, box, riding);
   Snapshot fallen = riding;
@@ -181,10 +186,7 @@ TEST_F(SnapshotPose, AMissingTopGearIsReadAsTheHighestTheBikeHas) {
 }
 
 TEST_F(SnapshotPose, TheOldestDemosPoseTheRiderFromHisLean) {
-  Bike& bike = build(0);
-  dMatrix3 r;
-  dRSetIdentity(r);
-  place_bike(bike, {100, 3, 100}, r, {0, 0, 0});
+  Bike& bike = build_upright(0);
   Snapshot full;
   pack_snapshot(bike, box, full);
   Snapshot old{};
