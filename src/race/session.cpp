@@ -1,11 +1,13 @@
 #include "race/session.h"
 
+#include <malloc.h>
 #include <ode/ode.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "audio/world_sound.h"
 #include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "files/home.h"
@@ -15,6 +17,7 @@
 #include "race/line_file.h"
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "replay/demo_player.h"
 #include "replay/demo_recorder.h"
@@ -48,7 +51,7 @@ int32_t seconds_to_frames(const World& w, double seconds) {
 }
 
 void release_slot(RiderSlot& slot) {
-  // The engine-sound voice is released here once sound is built.
+  release_voice(slot);
   slot.bike.reset();
 }
 
@@ -175,7 +178,7 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
     return;
   }
   Bike& bike = *slot.bike;
-  // The slot's engine sound is prepared from the bike's sound table once sound is built.
+  give_voice(w, slot_index);
   place_on_ground(bike, w.track.terrain, spot.x, spot.z, spot.heading);
   if (rider.control == kControlLocal) {
     const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
@@ -272,10 +275,16 @@ bool start_session(World& w, const SessionStart& start) {
     // The ghosts left the gate when it dropped for them.
     w.race_start_frame = w.replay.player.header.start_step;
   }
-  if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
+  // Every client of a server must ride the same ground: dug-up ground is loaded afresh, and
+  // stays as loaded for the whole session.
+  bool dug_up = session.network && w.track.terrain.modified;
+  if (!w.track.loaded || track != w.track.dir || session.reload_requested || dug_up) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
+    // What this track and its bikes load or ask for again is theirs; the rest goes below.
+    texture_begin_generation();
+    model_begin_generation();
     bool loaded = load_track(track);
     if (!loaded && playing(w)) {
       // A demo of a track this game does not have: say so and ride the chosen one instead.
@@ -289,6 +298,7 @@ bool start_session(World& w, const SessionStart& start) {
       return false;
     }
   }
+  w.track.terrain.locked = session.network;
 
   // A time trial starts long after the gate dropped, with the rider alone.
   Lineup lineup{};
@@ -342,10 +352,15 @@ bool start_session(World& w, const SessionStart& start) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
   }
 
-  // The unused textures and models go once the caches mark what a session uses.
   size_t used = texture_memory_used(), base = w.track.texture_memory_base;
   show_message("%d MB texture memory used\n",
                static_cast<int>((used > base ? used - base : 0) >> 20));
+  // The previous track's textures and models, and those of bikes no longer on the grid.
+  texture_delete_unused();
+  model_delete_unused();
+  // What the previous track held goes back to the system now, rather than staying with the
+  // allocator where the next track's differently sized pieces may not fit.
+  malloc_trim(0);
 
   // The lap limits; the gates stand up.
   if (session.duration_frames > 0) {
@@ -414,10 +429,12 @@ void restart_attempt(World& w) {
   // The results file is written here once results are kept.
 }
 
-bool start_demo(World& w, const std::string& demo) {
+bool start_demo(World& w, const std::string& demo, bool against) {
+  // A file that is no demo leaves the race that runs alone.
+  if (!open_playback(w, demo)) return false;
+  close_playback(w);
   // Leaving a server's race for the demo belongs here once networking exists.
   w.replay.chosen_demo = demo;
-  bool against = w.settings.playback_mode.text() == "Race Against";
   bool record = against && w.settings.record.index == 1;
   if (record && demo_file_name(demo) == kDefaultDemo) {
     show_message("Can't record and play from same file - recording disabled");

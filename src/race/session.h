@@ -43,9 +43,9 @@ bool start_session(World& w, const SessionStart& start);
 constexpr int kPlaybackLaps = 10;
 
 // The playback menu's choice of a demo (a demo list name or a path): its riders are played
-// back alone ("Playback Only") or raced against as ghosts ("Race Against"), as the
-// `playback_mode` setting says. False when no session could be started.
-bool start_demo(World& w, const std::string& demo);
+// back alone, or raced against as ghosts by the player. False, with nothing changed, when the
+// demo cannot be played; the message area says why.
+bool start_demo(World& w, const std::string& demo, bool race_against);
 
 // Time trial: the rider back two gates before the lap line, everyone else gone.
 void restart_attempt(World& w);

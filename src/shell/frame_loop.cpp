@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "audio/world_sound.h"
 #include "bike/controls.h"
 #include "platform/devices.h"
 #include "platform/log.h"
@@ -12,6 +13,8 @@
 #include "replay/demo_player.h"
 #include "shell/controls.h"
 #include "shell/world_tick.h"
+#include "ui/binding_capture.h"
+#include "ui/menu.h"
 
 namespace br {
 namespace {
@@ -22,6 +25,12 @@ constexpr double kSeekSeconds = 1;  // per press of Rewind or Skip
 
 bool offline(const World& w) {
   return !w.online;
+}
+
+void set_key_rows(const Bindings& bindings, BindingRows& rows, const kota::Event& e) {
+  for (BindingRow& row : rows) {
+    if (bindings[row.binding].key_code == e.code) row.value = e.pressed ? 1.0f : 0.0f;
+  }
 }
 
 }  // namespace
@@ -164,15 +173,9 @@ void handle_event(World& w, const kota::Event& event) {
   if (w.options.debug_level >= 1) {
     kota::log_printf("Event %d %s\n", event.code, event.pressed ? "pressed" : "released");
   }
-  // 1. Key state of every binding row on this code.
-  for (BindingRow& row : w.binding_rows) {
-    if (w.bindings[row.binding].key_code == event.code) row.value = event.pressed ? 1.0f : 0.0f;
-  }
-  for (BindingRow& row : w.pad_binding_rows) {
-    if (w.pad_bindings[row.binding].key_code == event.code) {
-      row.value = event.pressed ? 1.0f : 0.0f;
-    }
-  }
+  // 1. Key state of every binding row on this code, the keyboard's and the pad's.
+  set_key_rows(w.bindings, w.binding_rows, event);
+  set_key_rows(w.pad_bindings, w.pad_binding_rows, event);
   if (event.code == kota::kEventWindowClosed) {
     w.loop.quit_requested = true;
     return;
@@ -180,19 +183,26 @@ void handle_event(World& w, const kota::Event& event) {
   const kota::Event e = menu_event_from_pad(w, event);
   // 2. The left mouse button.
   if (e.code == kota::kEventMouseLeft) w.mouse_left = e.pressed;
+  // 3. A binding being captured takes the next press, whatever it is.
+  if (w.capturing_binding >= 0) {
+    if (e.pressed) capture_key(w, e.code);
+    return;
+  }
+  // 4 and 5. An open menu takes every key, going back a screen or closing on Esc; the menus
+  // also follow releases, for typed capitals and for clicks, which act when they come up.
+  if (w.menu != kNoMenu) {
+    menu_key(w, e.code, e.pressed);
+    if (!w.session.loaded) w.view_mode = kViewTitle;
+    return;
+  }
   if (!e.pressed) return;
 
   auto is = [&](BindingId id) {
     return w.bindings[id].key_code == e.code || w.pad_bindings[id].key_code == e.code;
   };
-  // 4. Esc opens the main menu or closes the open one.
+  // 4. Esc opens the main menu.
   if (e.code == w.menu_keys.esc) {
-    w.menu = w.menu == kNoMenu ? kMainMenu : kNoMenu;
-    w.menu_selection = 0;
-  }
-  // 5. An open menu takes every press.
-  if (w.menu != kNoMenu) {
-    if (!w.session.loaded) w.view_mode = kViewTitle;
+    menu_open(w, kMainMenu);
     return;
   }
   // 6. Chat opens its menu.
@@ -266,6 +276,7 @@ void step_loop(World& w, double now, const EventSource& events) {
     kota::Event e;
     while (deadline_passed ? events(e, nullptr) : events(e, &deadline)) handle_event(w, e);
     if (loop.quit_requested) return;
+    if (w.capturing_binding >= 0) capture_axes(w);
     update_channels(w);
 
     bool menu_freezes =
@@ -284,7 +295,10 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (w.connected) w.paused = false;
     if (!w.session.loaded) w.view_mode = kViewTitle;
     bool server_heard = !w.connected || w.last_server_frame > 0;
-    if (!w.paused && w.view_mode != kViewTitle && server_heard) world_tick(w);
+    if (!w.paused && w.view_mode != kViewTitle && server_heard) {
+      world_tick(w);
+      record_audio_step(w);
+    }
   }
 }
 

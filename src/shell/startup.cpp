@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_device.h"
+#include "audio/audio_recording.h"
+#include "audio/sdl_audio.h"
+#include "audio/world_sound.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
@@ -46,6 +50,9 @@
 #include "track/scenery.h"
 #include "track/track_list.h"
 #include "track/track_loader.h"
+#include "ui/binding_capture.h"
+#include "ui/menu.h"
+#include "ui/modes.h"
 #include "world/render_detail.h"
 #include "world/world.h"
 
@@ -58,20 +65,6 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 // the configuration is still written.
 void on_stop_signal(int) {
   g_stop_signal = 1;
-}
-
-// The renderer's loaders take their detail from the settings and the command line.
-void configure_renderer(const World& w) {
-  RenderSettings& r = render_settings();
-  r.debug_level = w.options.debug_level;
-  r.model_texture_reduction = w.detail.model_texture_reduction;
-  r.texture_compress = w.settings.texture_compress.index;
-  r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
-  r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
-  r.vertex_arrays = !w.options.no_vertex_arrays;
-  r.ground_method = w.settings.render_texture.index;
-  r.ground_texture_size = w.detail.ground_texture_size;
-  r.ground_texture_first_level = w.detail.ground_texture_reduction;
 }
 
 // What the driver offers decides which optional techniques the settings may switch on.
@@ -102,6 +95,27 @@ int answer_help_or_version(const std::vector<std::string>& args) {
   return outcome == ParseOutcome::kExitBad ? 1 : 0;
 }
 
+// The sound output: the readback driver into the --record-audio file, else the sound card
+// unless --nosound. No sound card is no error: the game runs silent and the log says why.
+void open_sound_output(World& w, std::unique_ptr<AudioRecording>& recording) {
+  if (!w.options.record_audio.empty()) {
+    recording = recording_open(w.options.record_audio, kAudioMixRate);
+    if (recording) w.audio = audio_open_readback(kAudioMixRate, kAudioFramesPerStep);
+  } else if (!w.options.no_sound) {
+    const AudioDriver* drivers[] = {&sdl_audio_driver()};
+    w.audio = audio_open(drivers, audio_options());
+  }
+  if (!w.audio) kota::log_printf("Running without sound\n");
+  w.audio_recording = w.audio ? recording.get() : nullptr;
+}
+
+void close_sound_output(World& w) {
+  if (w.audio) audio_close(w.audio);
+  w.audio = nullptr;
+  if (w.audio_recording) recording_close(*w.audio_recording);
+  w.audio_recording = nullptr;
+}
+
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   // Lines learnt in the last session go back to their file before the track goes.
   if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
@@ -110,10 +124,12 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   record_step(w, true);
   close_recording(w);
   // Bikes own a texture each, so they go while the renderer still stands; their bodies
-  // die before the physics world.
+  // die before the physics world. Their voices go first, while the sound output stands.
+  release_all_voices(w);
   free_all_bikes(w);
   physics_world_close(w);
   shape_cache_clear();
+  end_binding_capture(w);
   close_control_axes(w);
   if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
@@ -123,7 +139,9 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   model_delete_all();
   game_fonts() = GameFonts{};
   install_progress_presenter(w, nullptr);
+  install_menu_hooks(nullptr);
   render_gl_uninstall();
+  close_sound_output(w);
   kota::window_close(window);
   // The player's settings go back to disk last, after everything that may still change them.
   if (!config_path.empty()) config_write_file(w, config_path);
@@ -170,7 +188,7 @@ int run_game(int argc, char** argv) {
   build_gear_texture_choices(w.settings);
 
   // The player's stored settings; a missing file keeps the defaults.
-  if (!config_path.empty()) config_read_file(w, config_path);
+  const bool first_run = config_path.empty() || !config_read_file(w, config_path);
 
   // Every rider slot starts empty: the world record was just reset. The renderer's detail
   // follows from the settings.
@@ -218,6 +236,10 @@ int run_game(int argc, char** argv) {
     kota::log_printf(nullptr);
     return 1;
   }
+  std::unique_ptr<AudioRecording> recording;
+  open_sound_output(w, recording);
+  // Out of memory, the sound stops (and a recording gets its header) before the message.
+  add_out_of_memory_hook([] { close_sound_output(g_world); });
   // A window that never becomes drawable, or a first frame that cannot be presented, ends
   // the run through the normal shutdown.
   bool presented = false;
@@ -229,6 +251,7 @@ int run_game(int argc, char** argv) {
     w.hud = load_hud_textures();
     load_game_fonts();
     install_progress_presenter(w, window);
+    install_menu_hooks(window);
     presented = kota::swap_buffers(window);
   }
   if (presented) {
@@ -251,12 +274,10 @@ int run_game(int argc, char** argv) {
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
     prepare_first_lineup(w, demo_named);
-    // Automated rides (and players until the race menus arrive) put themselves on the grid
-    // in place of the robot, and ride at once: a menu nobody can see yet would only swallow
-    // their keys.
-    const bool local_rider = kota::option_int("local-rider", 0) != 0;
-    if (local_rider) w.lineup[0] = kLineupHuman;
     if (w.options.track) {
+      // A race on the named track at once, with the player where the race menu's gates put
+      // him, riding: no menu in the way.
+      if (!demo_named) w.lineup = menu_lineup(w.settings);
       SessionStart first;
       first.lineup = &w.lineup;
       first.playback = demo_named;
@@ -265,7 +286,9 @@ int run_game(int argc, char** argv) {
       start_session(w, first);
     }
 
-    w.menu = w.options.connect || local_rider ? kNoMenu : kMainMenu;
+    // A new player reads the disclaimer once, before the main menu.
+    if (!w.options.connect && !w.options.track)
+      menu_open(w, first_run ? kMenuDisclaimer : kMenuMain);
 
     std::signal(SIGINT, on_stop_signal);
     std::signal(SIGTERM, on_stop_signal);

@@ -6,6 +6,8 @@
 #include "replay/demo_player.h"
 #include "replay/demo_recorder.h"
 #include "replay/history_pose.h"
+#include "track/roost.h"
+#include "track/ruts.h"
 
 namespace br {
 namespace {
@@ -24,13 +26,15 @@ void world_tick(World& w) {
     const RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     if (slot.bike && slot.control == kControlPlayedBack) pose_from_history(w, i, posed_at);
   }
-  // The network, roost, erosion, robots and gates join here as those parts of the game
-  // arrive.
+  // The network, robots and gates join here as those parts of the game arrive.
   make_bike_contacts(w);
+  throw_roost(w);
   step_physics(w);
+  erode_terrain(w);
   for (RiderSlot& slot : w.slots) {
     if (slot.bike) step_bike(w, *slot.bike);
   }
+  update_particles(w);
   w.frame += 1;
   record_step(w, false);
   playback_step(w);

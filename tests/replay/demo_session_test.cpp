@@ -127,8 +127,7 @@ TEST_F(DemoSession, ARecordedRaceWritesABlockOfFourStatesPerRiderEverySixteenSte
 TEST_F(DemoSession, PlaybackPosesTheRiderWhereHeRodeAndSeeksASecondEitherWay) {
   std::map<int32_t, Position> rode = record_race(520);
   int32_t start_frame = g_world.race_start_frame;
-  g_world.settings.playback_mode.select("Playback Only");
-  ASSERT_TRUE(start_demo(g_world, demo_path()));
+  ASSERT_TRUE(start_demo(g_world, demo_path(), false));
   ASSERT_TRUE(playing(g_world));
   EXPECT_EQ(g_world.race_start_frame, start_frame);
   ASSERT_TRUE(g_world.slots[0].bike);
@@ -154,8 +153,7 @@ TEST_F(DemoSession, PlaybackPosesTheRiderWhereHeRodeAndSeeksASecondEitherWay) {
   EXPECT_LT(stray(frame_position(ghost), rode[399]), 0.01);
 
   // Racing against the demo, the player's own rider is simulated: no seeking then.
-  g_world.settings.playback_mode.select("Race Against");
-  ASSERT_TRUE(start_demo(g_world, demo_path()));
+  ASSERT_TRUE(start_demo(g_world, demo_path(), true));
   EXPECT_EQ(g_world.slots[0].control, kControlLocal);
   EXPECT_EQ(g_world.slots[1].control, kControlPlayedBack);
   EXPECT_EQ(g_world.slots[2].control, kControlPlayedBack);
@@ -166,8 +164,7 @@ TEST_F(DemoSession, PlaybackPosesTheRiderWhereHeRodeAndSeeksASecondEitherWay) {
 TEST_F(DemoSession, RecordingTheDemoBeingPlayedIsRefused) {
   record_race(20);
   g_world.settings.record.index = 1;
-  g_world.settings.playback_mode.select("Race Against");
-  ASSERT_TRUE(start_demo(g_world, "demos/default.brdemo"));
+  ASSERT_TRUE(start_demo(g_world, "demos/default.brdemo", true));
   EXPECT_TRUE(said("Can't record and play from same file - recording disabled"));
   EXPECT_FALSE(recording(g_world));
   EXPECT_TRUE(playing(g_world));
@@ -178,7 +175,7 @@ TEST_F(DemoSession, ADemoOfATrackThatIsNotInstalledSaysSoAndTheGameGoesOn) {
   close_recording(g_world);
   std::string bytes = "BR06 0 0 0 0\nnosuchtrack\n";
   br_test::DataDirs::put(demo_path("elsewhere.brdemo"), bytes);
-  ASSERT_TRUE(start_demo(g_world, demo_path("elsewhere.brdemo")));
+  ASSERT_TRUE(start_demo(g_world, demo_path("elsewhere.brdemo"), false));
   EXPECT_FALSE(playing(g_world));
   EXPECT_EQ(g_world.track.dir, "big");
   EXPECT_TRUE(said("\"nosuchtrack\" is not installed"));

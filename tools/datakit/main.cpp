@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bikes.h"
+#include "engine_sounds.h"
 #include "icons.h"
 #include "pictures.h"
 #include "shapes.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   ok &= kit::write_fonts(root);
   ok &= kit::write_bikes(root);
   ok &= kit::write_rider(root);
+  ok &= kit::write_engine_sounds(root);
   ok &= kit::build_rabbithill(root);
   ok &= kit::build_foundry(root);
   if (!ok) {
