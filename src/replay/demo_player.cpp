@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/engine_sound.h"
 #include "files/little_endian.h"
 #include "files/messages.h"
 #include "platform/log.h"
@@ -102,9 +103,12 @@ void read_frames(World& w) {
     for (int k = 0; k < p.header.riders; ++k) {
       Snapshot s{};
       bool ok = read_exact(f, s.data(), static_cast<size_t>(size));
-      p.present[static_cast<size_t>(k)] = ok;
       int slot = p.rider_slots[static_cast<size_t>(k)];
-      if (ok && slot >= 0) add_state_to_history(w, slot, s, p.next_block_step);
+      if (slot < 0) continue;
+      // An old demo's rider whose frame is missing is off the track: his engine goes quiet.
+      RiderSlot& rider = w.slots[static_cast<size_t>(slot)];
+      if (rider.voice) rider.voice->presence = ok ? 1.0f : 0.0f;
+      if (ok) add_state_to_history(w, slot, s, p.next_block_step);
     }
     ++p.next_block_step;
   }
@@ -202,7 +206,6 @@ bool open_playback(World& w, const std::string& name) {
   p.name = file;
   p.header = std::move(h);
   p.rider_slots.assign(static_cast<size_t>(p.header.riders), -1);
-  p.present.assign(static_cast<size_t>(p.header.riders), false);
   p.next_block = p.header.length;
   p.last_length = 0;
   p.next_block_step = 1;

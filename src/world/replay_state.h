@@ -69,8 +69,6 @@ struct DemoPlayer {
   std::optional<int32_t> first_block_step;
   int32_t offset = 0;           // added to every time stamp read
   int32_t next_block_step = 1;  // the read-ahead cursor
-  // Versions 4 and 5: whether each header rider's latest frame could be read.
-  std::vector<bool> present;
 };
 
 struct ReplayState {
