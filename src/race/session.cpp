@@ -14,9 +14,11 @@
 #include "files/messages.h"
 #include "platform/log.h"
 #include "race/grid.h"
+#include "race/laps.h"
 #include "race/line_file.h"
-#include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "race/standings.h"
+#include "race/start_gates.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "replay/demo_player.h"
@@ -369,16 +371,19 @@ bool start_session(World& w, const SessionStart& start) {
     session.total_laps = start.laps;
     session.halfway_lap = (start.laps + 1) / 2;
   }
-  for (StartGate& gate : w.track.timing.starts) gate.drop = 1.0f;
+  // A time trial begins long after the start, so its gates lie down already.
+  set_start_gates(w, session.time_trial ? 0.0f : 1.0f);
   session.lap_timing = w.track.timing.active;
+  session.results_final = false;
+  session.false_start_hold = 0;
   session.loaded = true;
 
   if (session.time_trial) restart_attempt(w);
 
   playback_step(w);
   record_step(w, true);
-  // The results file joins here; the running order stands now.
-  rebuild_rider_order(w);
+  // The results file joins here; the standings stand now.
+  update_standings(w);
 
   if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
     w.viewed_slot = w.order.front().slot;
@@ -402,28 +407,43 @@ bool start_session(World& w, const SessionStart& start) {
   return true;
 }
 
+void release_riders_after(World& w, int slot) {
+  for (int i = slot + 1; i < kRiderSlots; ++i) {
+    RiderSlot& s = w.slots[static_cast<size_t>(i)];
+    release_slot(s);
+    s.control = kControlPlayedBack;
+    s.timing = RiderTiming{};
+  }
+}
+
+void add_demo_ghosts(World& w, int first_slot) {
+  const DemoPlayer& p = w.replay.player;
+  if (!p.file) return;
+  // They stand where the player is until their first states pose them.
+  GridSpot spot;
+  spot.x = spot.z = w.track.terrain.extent * 0.5;
+  if (const RiderSlot& local = w.slots[0]; local.bike) {
+    const dReal* at = dBodyGetPosition(local.bike->bodies[kBodyFrame]);
+    spot.x = at[0];
+    spot.z = at[2];
+  }
+  int ordinal = 0;
+  for (int i = first_slot; i < kRiderSlots && ordinal < p.header.riders; ++i) {
+    Rider rider = demo_rider(w, ordinal);
+    if (!rider.present) break;
+    release_slot(w.slots[static_cast<size_t>(i)]);
+    build_rider(w, i, rider, spot);
+  }
+}
+
 void restart_attempt(World& w) {
   close_playback(w);
   record_step(w, true);
   close_recording(w);
-  for (int i = 1; i < kRiderSlots; ++i) {
-    RiderSlot& slot = w.slots[static_cast<size_t>(i)];
-    release_slot(slot);
-    slot.control = kControlPlayedBack;
-  }
-  rebuild_rider_order(w);
-  RiderSlot& rider = w.slots[0];
-  const TrackTiming& timing = w.track.timing;
-  int position = std::max(static_cast<int>(timing.first_lap.size()) - 2, 0);
-  int gate = sequence_gate(timing, position);
-  if (rider.bike && timing.active && gate >= 0 && gate < static_cast<int>(timing.gates.size())) {
-    const TimingGate& g = timing.gates[static_cast<size_t>(gate)];
-    // Facing along the gate's direction of travel.
-    place_on_ground(*rider.bike, w.track.terrain, g.cx, g.cz, std::atan2(-g.dx, -g.dz));
+  release_riders_after(w, 0);
+  if (!place_before_lap_line(w, 0)) {
     empty_contact_group(w);
-    reset_rider_gates(rider.timing, position);
-  } else {
-    empty_contact_group(w);
+    update_standings(w);
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
@@ -455,9 +475,11 @@ bool warp_restart(World& w) {
   if (!w.options.warp || w.online || !w.session.loaded || w.session.time_trial || w.order.empty()) {
     return false;
   }
-  int leader = w.slots[static_cast<size_t>(w.order.front().slot)].timing.gates_passed;
+  int leader = w.order.front().progress;
   // At least one lap, so a race of no laps does not restart on every frame.
-  if (laps_completed(w.track.timing, leader) < std::max(w.session.total_laps, 1)) return false;
+  if (laps_completed(lap_shape(w.track.timing), leader) < std::max(w.session.total_laps, 1)) {
+    return false;
+  }
   std::rotate(w.lineup.rbegin(), w.lineup.rbegin() + 1, w.lineup.rend());
   SessionStart next;
   next.lineup = &w.lineup;

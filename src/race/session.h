@@ -47,6 +47,13 @@ constexpr int kPlaybackLaps = 10;
 // demo cannot be played; the message area says why.
 bool start_demo(World& w, const std::string& demo, bool race_against);
 
+// Every rider in a slot after `slot` goes: bike and voice; the slots wait to be played back.
+void release_riders_after(World& w, int slot);
+
+// The riders of the demo being played, built as held ghosts into the slots from `first_slot`
+// on (as many as there are demo riders and slots) and bound to them.
+void add_demo_ghosts(World& w, int first_slot);
+
 // Time trial: the rider back two gates before the lap line, everyone else gone.
 void restart_attempt(World& w);
 

@@ -45,6 +45,12 @@ void show_text_block(DataFile* f, uint32_t length) {
   if (got == shown) skip_bytes(f, length - shown);
 }
 
+// The standings wait for a played-back rider only while his recording lasts.
+void note_state_received(World& w, int slot, int32_t step) {
+  int32_t& latest = w.slots[static_cast<size_t>(slot)].last_server_frame;
+  latest = std::max(latest, step);
+}
+
 void read_state_entries(World& w, DataFile* f, uint32_t length) {
   DemoPlayer& p = w.replay.player;
   for (uint32_t done = 0; done < length; done += kEntryBytes) {
@@ -56,8 +62,9 @@ void read_state_entries(World& w, DataFile* f, uint32_t length) {
     if (slot < 0) continue;
     Snapshot s;
     std::copy(entry + 5, entry + kEntryBytes, s.begin());
-    auto step = static_cast<int32_t>(read_u32_le(entry + 1));
-    add_state_to_history(w, slot, s, step + p.offset);
+    int32_t step = static_cast<int32_t>(read_u32_le(entry + 1)) + p.offset;
+    add_state_to_history(w, slot, s, step);
+    note_state_received(w, slot, step);
   }
 }
 
@@ -108,7 +115,9 @@ void read_frames(World& w) {
       // An old demo's rider whose frame is missing is off the track: his engine goes quiet.
       RiderSlot& rider = w.slots[static_cast<size_t>(slot)];
       if (rider.voice) rider.voice->presence = ok ? 1.0f : 0.0f;
-      if (ok) add_state_to_history(w, slot, s, p.next_block_step);
+      if (!ok) continue;
+      add_state_to_history(w, slot, s, p.next_block_step);
+      note_state_received(w, slot, p.next_block_step);
     }
     ++p.next_block_step;
   }
@@ -255,6 +264,7 @@ bool seek_demo(World& w, double seconds, WorldTickFn tick) {
     w.detail.roost_frequency = 0;
     while (w.frame < target && p.file) tick(w);
     w.detail.roost_frequency = roost;
+    kota::log_printf("Demo skipped to step %d\n", w.frame);
     return true;
   }
   int32_t c = std::max(w.frame + steps - 1, 0);
@@ -275,6 +285,7 @@ bool seek_demo(World& w, double seconds, WorldTickFn tick) {
   reset_histories(w);
   playback_step(w);
   tick(w);
+  kota::log_printf("Demo moved to step %d\n", w.frame);
   return true;
 }
 

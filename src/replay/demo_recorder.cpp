@@ -102,7 +102,9 @@ void rotate_demo_backups(int backups) {
 void open_recording(World& w) {
   DemoRecorder& r = w.replay.recorder;
   if (r.file) close_recording(w);
-  if (w.session.time_trial) {
+  if (!r.fixed_path.empty()) {
+    r.path = r.fixed_path;
+  } else if (w.session.time_trial) {
     r.path = track_home_file(w.track.dir, kLastLapDemo);
   } else {
     rotate_demo_backups(w.settings.demo_backups.value);

@@ -56,6 +56,8 @@ struct DemoRecorder {
   std::string path;  // where the recording is being written
   uint32_t last_length = 0;
   std::string name;  // given by "namedemo"; applied when the recording closes
+  // Tools record every race to a file of their choosing; empty = the game's own demo files.
+  std::string fixed_path;
   bool write_failed = false;
 };
 
