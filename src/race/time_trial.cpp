@@ -1,5 +1,10 @@
 #include "race/time_trial.h"
 
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "files/data_file.h"
 #include "platform/log.h"
 #include "race/rider_timing.h"
