@@ -30,8 +30,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# The tests build two trees; a compiler cache, where the machine has one, spares compiling
+# again what an earlier run on it already compiled.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 normal_build() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
   cmake --build build -j"$(nproc)"
 }
 
@@ -47,7 +54,7 @@ run_ctest() {
 # clang with AddressSanitizer, UndefinedBehaviorSanitizer and the fuzz targets (BR_FUZZ=ON
 # implies BR_SANITIZE=ON). Only the targets named are built, or everything.
 check_build() {
-  cmake -S . -B build-check -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S . -B build-check -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBR_FUZZ=ON
   cmake --build build-check -j"$(nproc)" ${1:+--target "$@"}
 }
