@@ -17,11 +17,7 @@ need_display 1280x720 "$0" "$game" "$frames_tool" "$data"
 make_scratch
 mkdir -p "$tmp/home/Bermrider/rabbithill"
 printf 'video_mode=Windowed\nxres=320\nyres=240\n' >"$tmp/home/Bermrider/config"
-sed -n '/^startinggate:/,/^checkpoints:/p' "$data/rabbithill/timing_gates" |
-  grep -v '^checkpoints:' >"$tmp/home/Bermrider/rabbithill/timing_gates"
-[ -s "$tmp/home/Bermrider/rabbithill/timing_gates" ] || fail "no start positions to copy"
-printf 'checkpoints:\n100000 [ 450 0 1450 ] [ 0 0 0 ]\nfirstlap:\n0\nnormallap:\n0\n' \
-  >>"$tmp/home/Bermrider/rabbithill/timing_gates"
+lay_one_huge_gate "$data"
 
 # A quarter of a second a picture: the start and a thousand laps of one step are well past
 # by the last of 200 pictures.
