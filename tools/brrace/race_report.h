@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "race/series_format.h"
 #include "world/world.h"
 
 namespace brrace {
@@ -13,6 +14,10 @@ std::string lap_line(const br::World& w, int slot, int lap);
 
 // The standings as they stand, a header and one row per rider, then the penalty notes.
 std::string standings_table(const br::World& w);
+
+// The series standings as the standings screen shows them: its title, then a table headed
+// "No.", "Total" and one column per round.
+std::string series_table(const br::Series& series, const std::string& player_number);
 
 // "time 250.00 s simulated, 12.34 s wall, 20.3 x real time"
 std::string timing_line(double simulated_seconds, double wall_seconds);
