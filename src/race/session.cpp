@@ -17,6 +17,7 @@
 #include "race/laps.h"
 #include "race/line_file.h"
 #include "race/robot_roster.h"
+#include "race/series.h"
 #include "race/standings.h"
 #include "race/start_gates.h"
 #include "render/model_cache.h"
@@ -220,7 +221,8 @@ bool start_session(World& w, const SessionStart& start) {
 
   // Every set-up line reaches the disk at once.
   kota::log_printf(kFlushOn);
-  // The points series records the event that ends here once series are built.
+  // A series event left before its results were final still counts, once.
+  record_series_event(w);
 
   show_progress_text("Resetting...");
   RosterDeal deal = shuffle_roster(static_cast<uint32_t>(w.frame));

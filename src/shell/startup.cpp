@@ -26,6 +26,7 @@
 #include "platform/options.h"
 #include "platform/window.h"
 #include "race/line_file.h"
+#include "race/series.h"
 #include "race/session.h"
 #include "render/font.h"
 #include "render/graphics_setup.h"
@@ -117,6 +118,8 @@ void close_sound_output(World& w) {
 }
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  // A series event still running when the game quits counts as far as it got.
+  record_series_event(w);
   // Lines learnt in the last session go back to their file before the track goes.
   if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
   // The demo being recorded takes the riders' last steps while they still exist.
@@ -225,6 +228,9 @@ int run_game(int argc, char** argv) {
     kota::log_printf(nullptr);
     return 1;
   }
+
+  // The points series name their tracks, so they come after the track list.
+  load_series(w);
 
   // The demos the playback menu offers.
   w.demos = build_demo_list(data_file_list(), w.options.debug_level);

@@ -5,6 +5,7 @@
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
+#include "race/series.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "replay/demo_player.h"
@@ -27,6 +28,7 @@ bool headless_start(br::World& w, std::string& error) {
     error = "no tracks found in the game data";
     return false;
   }
+  br::load_series(w);
   br::physics_world_open(w);
   return true;
 }

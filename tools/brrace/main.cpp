@@ -1,12 +1,14 @@
 // brrace: the headless race runner. Runs a race on a track with the game's own race
 // controller, world tick and timing, as fast as the processor allows, with no window and no
 // sound; prints every lap, the standings and how fast it ran.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "headless.h"
+#include "race/series.h"
 #include "race_options.h"
 #include "race_report.h"
 #include "race_run.h"
@@ -42,6 +44,24 @@ brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
   return setup;
 }
 
+std::string player_number(const br::World& w) {
+  const std::string& n = w.settings.setup.number.value;
+  return n.empty() ? "999" : n;
+}
+
+// The series' next event: its laps and minutes, every bike ridden by the scripted pilot.
+brrace::RaceSetup series_setup(const brrace::RaceOptions& o, const br::World& w, int series) {
+  const br::Series& s = br::series_state().list[static_cast<size_t>(series)];
+  const br::SeriesEvent& ev = s.events[static_cast<size_t>(s.completed)];
+  brrace::RaceOptions event = o;
+  event.laps = std::max(ev.laps, 1);
+  event.minutes = std::max(ev.minutes, 0);
+  event.pilot = false;
+  brrace::RaceSetup setup = race_setup(event, w);
+  setup.series = series;
+  return setup;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,6 +85,29 @@ int main(int argc, char** argv) {
     return fail("no track '" + options.track + "' in the game data");
   }
 
+  // A series event names its own track.
+  int series = -1;
+  if (!options.series.empty()) {
+    const std::vector<br::Series>& list = br::series_state().list;
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (list[i].file == options.series) series = static_cast<int>(i);
+    }
+    if (series < 0) {
+      brrace::headless_stop(w);
+      return fail("no points series '" + options.series + "' in the game data");
+    }
+    br::Series& s = br::series_state().list[static_cast<size_t>(series)];
+    if (options.reset_series) br::reset_series(s);
+    if (s.completed >= static_cast<int>(s.events.size())) {
+      std::printf("every event of '%s' has been run (--reset-series starts it over)\n",
+                  s.name.c_str());
+      std::fputs(brrace::series_table(s, player_number(w)).c_str(), stdout);
+      brrace::headless_stop(w);
+      return 0;
+    }
+    options.track = s.events[static_cast<size_t>(s.completed)].track_dir;
+  }
+
   brrace::RaceHooks hooks;
   if (!options.quiet) {
     hooks.lap_done = [](const br::World& world, int slot, int lap) {
@@ -79,7 +122,8 @@ int main(int argc, char** argv) {
     };
   }
   w.replay.recorder.fixed_path = options.record_file;
-  brrace::RaceSetup setup = race_setup(options, w);
+  brrace::RaceSetup setup =
+      series >= 0 ? series_setup(options, w, series) : race_setup(options, w);
   auto began = std::chrono::steady_clock::now();
   brrace::RaceRun run = brrace::run_race(w, setup, hooks);
   std::chrono::duration<double> wall = std::chrono::steady_clock::now() - began;
@@ -90,6 +134,15 @@ int main(int argc, char** argv) {
   } else {
     std::fputs(brrace::standings_table(w).c_str(), stdout);
     std::fputs(brrace::timing_line(run.steps * w.step, wall.count()).c_str(), stdout);
+    if (series >= 0) {
+      // As the game does when it quits: an event cut short counts as far as it got.
+      br::record_series_event(w);
+      std::fputs("\n", stdout);
+      std::fputs(brrace::series_table(br::series_state().list[static_cast<size_t>(series)],
+                                      player_number(w))
+                     .c_str(),
+                 stdout);
+    }
     if (run.end == brrace::RaceEnd::kStepLimit) {
       std::fprintf(stderr, "brrace: the race did not finish within %.0f s\n",
                    setup.step_limit * w.step);

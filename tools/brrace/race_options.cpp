@@ -81,6 +81,20 @@ const OptionRow kOptions[] = {
      [](RaceOptions& o, const std::string&, std::string&) { return o.pilot = true; }},
     {"--quiet", nullptr, "print only the standings and the timing line",
      [](RaceOptions& o, const std::string&, std::string&) { return o.quiet = true; }},
+    {"--series", "FILE",
+     "run the next event of the points series FILE (e.g. novice.series), the player's bike "
+     "ridden by the scripted pilot, and print its standings",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       std::string name = v.starts_with("@") ? v.substr(1) : v;
+       if (!name.ends_with(".series") || name.size() <= 7) {
+         error = "--series needs the name of a .series file";
+         return false;
+       }
+       o.series = name;
+       return true;
+     }},
+    {"--reset-series", nullptr, "start the series of --series over before its next event",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.reset_series = true; }},
     {"--limit", "SECONDS", "give up after this much simulated time (default: from the race)",
      [](RaceOptions& o, const std::string& v, std::string& error) {
        if (!number(v, 1, kMostMinutes * 60, o.limit_seconds)) {
@@ -126,6 +140,10 @@ ParseResult parse_race_options(const std::vector<std::string>& args, RaceOptions
       value = args[++i];
     }
     if (!row->store(options, value, error)) return ParseResult::kBad;
+  }
+  if (options.reset_series && options.series.empty()) {
+    error = "--reset-series goes with --series";
+    return ParseResult::kBad;
   }
   return ParseResult::kRun;
 }

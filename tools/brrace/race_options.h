@@ -14,6 +14,8 @@ struct RaceOptions {
   uint32_t seed = 0;         // the frame counter the session is set up at, which seeds the shuffle
   bool pilot = false;        // one more rider, ridden by the scripted pilot
   bool quiet = false;        // no lap lines; the standings and the timing line only
+  std::string series;        // a ".series" data name: run its next event instead
+  bool reset_series = false;  // start the series over first
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
   std::string record_file;   // the race recorded as a demo to this file; empty = none
   bool positions = false;    // every rider's position printed once a second

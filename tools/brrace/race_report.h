@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "race/series_format.h"
 #include "world/world.h"
 
 namespace brrace {
@@ -20,6 +21,10 @@ constexpr int32_t kPositionEvery = 128;  // steps: once a second
 // "position 2560 slot 0 512.125 20.500 300.250": where each rider's frame is after the step
 // that brought the frame counter to 2560, one line per rider.
 std::string position_lines(const br::World& w);
+
+// The series standings as the standings screen shows them: its title, then a table headed
+// "No.", "Total" and one column per round.
+std::string series_table(const br::Series& series, const std::string& player_number);
 
 // "time 250.00 s simulated, 12.34 s wall, 20.3 x real time"
 std::string timing_line(double simulated_seconds, double wall_seconds);
