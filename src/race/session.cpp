@@ -1,5 +1,6 @@
 #include "race/session.h"
 
+#include <malloc.h>
 #include <ode/ode.h>
 
 #include <algorithm>
@@ -13,9 +14,12 @@
 #include "files/messages.h"
 #include "platform/log.h"
 #include "race/grid.h"
+#include "race/laps.h"
 #include "race/line_file.h"
-#include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "race/standings.h"
+#include "race/start_gates.h"
+#include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "track/roost_pool.h"
 #include "track/track_loader.h"
@@ -252,6 +256,9 @@ bool start_session(World& w, const SessionStart& start) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
+    // What this track and its bikes load or ask for again is theirs; the rest goes below.
+    texture_begin_generation();
+    model_begin_generation();
     if (!load_track(track)) {
       kota::log_printf("Can't load track '%s'\n", track.c_str());
       return false;
@@ -309,10 +316,15 @@ bool start_session(World& w, const SessionStart& start) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
   }
 
-  // The unused textures and models go once the caches mark what a session uses.
   size_t used = texture_memory_used(), base = w.track.texture_memory_base;
   show_message("%d MB texture memory used\n",
                static_cast<int>((used > base ? used - base : 0) >> 20));
+  // The previous track's textures and models, and those of bikes no longer on the grid.
+  texture_delete_unused();
+  model_delete_unused();
+  // What the previous track held goes back to the system now, rather than staying with the
+  // allocator where the next track's differently sized pieces may not fit.
+  malloc_trim(0);
 
   // The lap limits; the gates stand up.
   if (session.duration_frames > 0) {
@@ -321,14 +333,17 @@ bool start_session(World& w, const SessionStart& start) {
     session.total_laps = start.laps;
     session.halfway_lap = (start.laps + 1) / 2;
   }
-  for (StartGate& gate : w.track.timing.starts) gate.drop = 1.0f;
+  // A time trial begins long after the start, so its gates lie down already.
+  set_start_gates(w, session.time_trial ? 0.0f : 1.0f);
   session.lap_timing = w.track.timing.active;
+  session.results_final = false;
+  session.false_start_hold = 0;
   session.loaded = true;
 
   if (session.time_trial) restart_attempt(w);
 
-  // Demo read-ahead and the results file join here; the running order stands now.
-  rebuild_rider_order(w);
+  // Demo read-ahead and the results file join here; the standings stand now.
+  update_standings(w);
 
   if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
     w.viewed_slot = w.order.front().slot;
@@ -359,19 +374,9 @@ void restart_attempt(World& w) {
     release_slot(slot);
     slot.control = kControlPlayedBack;
   }
-  rebuild_rider_order(w);
-  RiderSlot& rider = w.slots[0];
-  const TrackTiming& timing = w.track.timing;
-  int position = std::max(static_cast<int>(timing.first_lap.size()) - 2, 0);
-  int gate = sequence_gate(timing, position);
-  if (rider.bike && timing.active && gate >= 0 && gate < static_cast<int>(timing.gates.size())) {
-    const TimingGate& g = timing.gates[static_cast<size_t>(gate)];
-    // Facing along the gate's direction of travel.
-    place_on_ground(*rider.bike, w.track.terrain, g.cx, g.cz, std::atan2(-g.dx, -g.dz));
+  if (!place_before_lap_line(w, 0)) {
     empty_contact_group(w);
-    reset_rider_gates(rider.timing, position);
-  } else {
-    empty_contact_group(w);
+    update_standings(w);
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
@@ -381,9 +386,11 @@ bool warp_restart(World& w) {
   if (!w.options.warp || w.online || !w.session.loaded || w.session.time_trial || w.order.empty()) {
     return false;
   }
-  int leader = w.slots[static_cast<size_t>(w.order.front().slot)].timing.gates_passed;
+  int leader = w.order.front().progress;
   // At least one lap, so a race of no laps does not restart on every frame.
-  if (laps_completed(w.track.timing, leader) < std::max(w.session.total_laps, 1)) return false;
+  if (laps_completed(lap_shape(w.track.timing), leader) < std::max(w.session.total_laps, 1)) {
+    return false;
+  }
   std::rotate(w.lineup.rbegin(), w.lineup.rbegin() + 1, w.lineup.rend());
   SessionStart next;
   next.lineup = &w.lineup;

@@ -86,6 +86,12 @@ GLuint upload_picture(const Image& image) {
 
 GLuint picture_texture(const Image* image) {
   if (!image) return 0;
+  // The pictures of an earlier track may be gone, and a new one may live at the same address.
+  static int uploaded_generation = texture_generation();
+  if (texture_generation() != uploaded_generation) {
+    terrain_gl_release();
+    uploaded_generation = texture_generation();
+  }
   for (const PictureTexture& p : picture_textures()) {
     if (p.image == image) return p.id;
   }

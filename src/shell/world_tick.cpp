@@ -3,22 +3,46 @@
 #include "bike/bike.h"
 #include "bike/bike_step.h"
 #include "bike/physics_world.h"
+#include "race/rider_timing.h"
+#include "race/standings.h"
+#include "race/start_gates.h"
 #include "track/roost.h"
 #include "track/ruts.h"
 
 namespace br {
+namespace {
+
+// A server's race refreshes its standings every 512 steps, on this step of the 512.
+constexpr int32_t kServerStandingsPeriod = 512;
+constexpr int32_t kServerStandingsPhase = 510;
+
+}  // namespace
 
 void world_tick(World& w) {
-  // The history playback, network, robots, gates and demo work joins here as those parts of
-  // the game arrive.
+  // The history playback, network, robots and demo work joins here as those parts of the game
+  // arrive.
   make_bike_contacts(w);
   throw_roost(w);
   step_physics(w);
   erode_terrain(w);
-  for (RiderSlot& slot : w.slots) {
-    if (slot.bike) step_bike(w, *slot.bike);
+  for (int i = 0; i < kRiderSlots; ++i) {
+    RiderSlot& slot = w.slots[static_cast<size_t>(i)];
+    if (!slot.bike) continue;
+    if (w.connected && slot.control == kControlLocal) false_start_step(w, i);
+    step_bike(w, *slot.bike);
   }
   update_particles(w);
+  start_gate_step(w);
+  // Offline every rider is timed here; in a server's race only our own, the server times the
+  // others.
+  for (int i = 0; i < kRiderSlots; ++i) {
+    if (!w.connected || w.slots[static_cast<size_t>(i)].control == kControlLocal) {
+      timing_step(w, i);
+    }
+  }
+  if (w.connected && w.frame % kServerStandingsPeriod == kServerStandingsPhase) {
+    update_standings(w);
+  }
   w.frame += 1;
 }
 
