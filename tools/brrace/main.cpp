@@ -10,6 +10,7 @@
 #include "race_options.h"
 #include "race_report.h"
 #include "race_run.h"
+#include "world/render_detail.h"
 
 namespace {
 
@@ -64,6 +65,11 @@ int main(int argc, char** argv) {
     return fail("no track '" + options.track + "' in the game data");
   }
 
+  w.options.erode = options.erode;
+  w.options.roost_frequency = options.roost_frequency;
+  w.detail = br::derive_render_detail(w.settings);
+  br::apply_detail_options(w.detail, w.options);
+
   brrace::RaceHooks hooks;
   if (!options.quiet) {
     hooks.lap_done = [](const br::World& world, int slot, int lap) {
@@ -80,6 +86,7 @@ int main(int argc, char** argv) {
     status = fail("can't set up a race on '" + options.track + "'");
   } else {
     std::fputs(brrace::standings_table(w).c_str(), stdout);
+    std::fputs(brrace::ground_line(w.track.terrain).c_str(), stdout);
     std::fputs(brrace::timing_line(run.steps * w.step, wall.count()).c_str(), stdout);
     if (run.end == brrace::RaceEnd::kStepLimit) {
       std::fprintf(stderr, "brrace: the race did not finish within %.0f s\n",

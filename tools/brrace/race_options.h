@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,10 @@ struct RaceOptions {
   double minutes = 0;        // a race run to a time limit when above 0; laps then run after it
   uint32_t seed = 0;         // the frame counter the session is set up at, which seeds the shuffle
   bool pilot = false;        // one more rider, ridden by the scripted pilot
-  bool quiet = false;        // no lap lines; the standings and the timing line only
+  bool quiet = false;        // no lap lines; the standings, the ground and timing lines only
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
+  std::optional<float> erode;           // 0..100; none: the ground stays as loaded
+  std::optional<int> roost_frequency;   // 0..1000; none: the roost density setting
 };
 
 enum class ParseResult { kRun, kHelp, kBad };

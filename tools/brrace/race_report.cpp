@@ -2,6 +2,7 @@
 
 #include "race/cutting_penalty.h"
 #include "race/laps.h"
+#include "track/terrain_deform.h"
 #include "track/text_lines.h"
 
 namespace brrace {
@@ -40,6 +41,14 @@ std::string standings_table(const br::World& w) {
     if (!note.empty()) notes += note + "\n";
   }
   return out + notes;
+}
+
+std::string ground_line(const br::Terrain& t) {
+  const br::TerrainChange change = br::terrain_change(t);
+  std::string out;
+  br::appendf(out, "ground %d height samples changed, deepest cut %.2f ft\n", change.samples,
+              change.deepest_cut);
+  return out;
 }
 
 std::string timing_line(double simulated_seconds, double wall_seconds) {

@@ -1,9 +1,10 @@
-// What brrace prints: a line per lap, the standings with their penalty notes, and how fast
-// the race ran.
+// What brrace prints: a line per lap, the standings with their penalty notes, what the wheels
+// did to the ground and how fast the race ran.
 #pragma once
 
 #include <string>
 
+#include "track/terrain.h"
 #include "world/world.h"
 
 namespace brrace {
@@ -13,6 +14,9 @@ std::string lap_line(const br::World& w, int slot, int lap);
 
 // The standings as they stand, a header and one row per rider, then the penalty notes.
 std::string standings_table(const br::World& w);
+
+// "ground 1234 height samples changed, deepest cut 0.42 ft": what the wheels dug.
+std::string ground_line(const br::Terrain& t);
 
 // "time 250.00 s simulated, 12.34 s wall, 20.3 x real time"
 std::string timing_line(double simulated_seconds, double wall_seconds);
