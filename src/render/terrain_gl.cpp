@@ -11,6 +11,7 @@
 #include "render/render_stats.h"
 #include "render/shaders.h"
 #include "render/terrain_draw.h"
+#include "render/view_frustum.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -161,6 +162,25 @@ void keep_vertices_current(GroundBuffer& b, TerrainLod& lod) {
   if (!changed.empty()) send_samples(b, t, changed, sun);
 }
 
+// Keeps only the leaves that can show: a leaf's box spans the terrain's whole height range,
+// so only the horizontal extent really decides.
+void cull_fans(const Terrain& t, const ViewFrustum& frustum, TerrainFans& fans) {
+  size_t kept = 0;
+  size_t triangles = 0;
+  for (const TerrainFan& fan : fans.fans) {
+    const float side =
+        static_cast<float>(t.side - 1) / static_cast<float>(1 << fan.level) * t.spacing;
+    const float low[3] = {static_cast<float>(fan.x) * side, t.min_height,
+                          static_cast<float>(fan.z) * side};
+    const float high[3] = {low[0] + side, t.max_height, low[2] + side};
+    if (!frustum_sees_box(frustum, low, high)) continue;
+    fans.fans[kept++] = fan;
+    triangles += fan.count - 2;
+  }
+  fans.fans.resize(kept);
+  fans.triangles = triangles;
+}
+
 // Per fan: the composed ground texture that covers it (or null to draw the tile repeated) and
 // the texture to bind.
 void choose_textures(const Terrain& t, GroundFrame& a) {
@@ -275,13 +295,14 @@ void set_texture_environment() {
 
 }  // namespace
 
-void terrain_draw(const float eye[3], TerrainLod& lod) {
+void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustum) {
   if (!lod.terrain) return;
   const Terrain& t = *lod.terrain;
   if (t.side < 2 || t.heights.size() != static_cast<size_t>(t.side) * t.side) return;
   GroundFrame& a = ground_frame();
   terrain_lod_mark(lod, eye[0], eye[2]);
   terrain_lod_fans(lod, eye[0], eye[2], a.fans);
+  if (frustum) cull_fans(t, *frustum, a.fans);
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
   choose_textures(t, a);  // may upload tile pictures
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
