@@ -12,6 +12,7 @@
 #include "race_options.h"
 #include "race_report.h"
 #include "race_run.h"
+#include "world/render_detail.h"
 
 namespace {
 
@@ -107,6 +108,10 @@ int main(int argc, char** argv) {
     }
     options.track = s.events[static_cast<size_t>(s.completed)].track_dir;
   }
+  w.options.erode = options.erode;
+  w.options.roost_frequency = options.roost_frequency;
+  w.detail = br::derive_render_detail(w.settings);
+  br::apply_detail_options(w.detail, w.options);
 
   brrace::RaceHooks hooks;
   if (!options.quiet) {
@@ -133,6 +138,7 @@ int main(int argc, char** argv) {
     status = fail("can't set up a race on '" + options.track + "'");
   } else {
     std::fputs(brrace::standings_table(w).c_str(), stdout);
+    std::fputs(brrace::ground_line(w.track.terrain).c_str(), stdout);
     std::fputs(brrace::timing_line(run.steps * w.step, wall.count()).c_str(), stdout);
     if (series >= 0) {
       // As the game does when it quits: an event cut short counts as far as it got.

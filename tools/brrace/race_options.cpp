@@ -79,7 +79,7 @@ const OptionRow kOptions[] = {
      }},
     {"--pilot", nullptr, "add a rider ridden by the scripted pilot",
      [](RaceOptions& o, const std::string&, std::string&) { return o.pilot = true; }},
-    {"--quiet", nullptr, "print only the standings and the timing line",
+    {"--quiet", nullptr, "print only the standings, the ground and the timing lines",
      [](RaceOptions& o, const std::string&, std::string&) { return o.quiet = true; }},
     {"--series", "FILE",
      "run the next event of the points series FILE (e.g. novice.series), the player's bike "
@@ -114,6 +114,26 @@ const OptionRow kOptions[] = {
      }},
     {"--positions", nullptr, "print every rider's position once a second of the race",
      [](RaceOptions& o, const std::string&, std::string&) { return o.positions = true; }},
+    {"--erode", "X", "the wheels dig ruts at erosion rate X, 0 to 100 (default 0: none)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       double x = 0;
+       if (!number(v, 0, 100, x)) {
+         error = "--erode needs a number from 0 to 100";
+         return false;
+       }
+       o.erode = static_cast<float>(x);
+       return true;
+     }},
+    {"--roostfrequency", "N", "roost particles per 100 steps, 0 to 1000 (default 1000)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, 1000, n)) {
+         error = "--roostfrequency needs a whole number from 0 to 1000";
+         return false;
+       }
+       o.roost_frequency = static_cast<int>(n);
+       return true;
+     }},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct RaceOptions {
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
   std::string record_file;   // the race recorded as a demo to this file; empty = none
   bool positions = false;    // every rider's position printed once a second
+  std::optional<float> erode;           // 0..100; none: the ground stays as loaded
+  std::optional<int> roost_frequency;   // 0..1000; none: the roost density setting
 };
 
 enum class ParseResult { kRun, kHelp, kBad };

@@ -10,6 +10,7 @@
 #include "race/cutting_penalty.h"
 #include "race/laps.h"
 #include "race/series.h"
+#include "track/terrain_deform.h"
 #include "track/text_lines.h"
 
 namespace brrace {
@@ -58,6 +59,14 @@ std::string position_lines(const br::World& w) {
     const dReal* p = dBodyGetPosition(s.bike->bodies[br::kBodyFrame]);
     br::appendf(out, "position %d slot %d %.3f %.3f %.3f\n", w.frame, i, p[0], p[1], p[2]);
   }
+  return out;
+}
+
+std::string ground_line(const br::Terrain& t) {
+  const br::TerrainChange change = br::terrain_change(t);
+  std::string out;
+  br::appendf(out, "ground %d height samples changed, deepest cut %.2f ft\n", change.samples,
+              change.deepest_cut);
   return out;
 }
 
