@@ -269,12 +269,14 @@ bool start_session(World& w, const SessionStart& start) {
   }
   for (RiderSlot& slot : w.slots) slot.timing = RiderTiming{};
 
-  // The track: the demo's when one plays (the server's once networking exists); otherwise
-  // the chosen one.
+  // The track: the server's in a networked session, the demo's when one plays, otherwise the
+  // chosen one.
   std::string chosen = w.settings.track_choice.texts.empty() ? w.settings.track.value
                                                              : w.settings.track_choice.text();
   std::string track = chosen;
-  if (start.playback && open_playback(w, w.replay.chosen_demo)) {
+  if (session.network && !start.track.empty()) {
+    track = start.track;
+  } else if (start.playback && open_playback(w, w.replay.chosen_demo)) {
     track = w.replay.player.header.track;
     // The ghosts left the gate when it dropped for them.
     w.race_start_frame = w.replay.player.header.start_step;

@@ -35,6 +35,7 @@ struct SessionStart {
   int32_t duration_frames = 0;  // 0 = no time limit
   int laps = kStartupLaps;
   int skill = 0;  // 0 Novice, 1 Amateur, 2 Expert
+  std::string track;  // a server's track; empty = the chosen one
 };
 
 // False only when the track cannot be loaded; the world then has no track and no bikes.

@@ -16,6 +16,7 @@
 #include "world/command_line_options.h"
 #include "world/demo_list.h"
 #include "world/menu_state.h"
+#include "world/net_state.h"
 #include "world/render_detail.h"
 #include "world/replay_state.h"
 #include "world/settings.h"
@@ -88,6 +89,8 @@ struct RiderTiming {
   std::vector<int32_t> gate_times;
   bool finished = false;
   bool crashed = false;  // fell since the last gate passed
+  // Ranked although no bike rides here: a game server's riders, timed by their own games.
+  bool entered = false;
 };
 
 struct RiderSlot {
@@ -197,6 +200,7 @@ struct World {
   bool online = false;
   bool connected = false;
   int local_slot = -1;  // the slot the game server gave this client; -1 = none
+  NetState net;         // the connection to the game server
 
   // Main-loop state.
   bool paused = false;
