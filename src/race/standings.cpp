@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "race/cutting_penalty.h"
+#include "race/results_file.h"
+#include "race/series.h"
 
 namespace br {
 namespace {
@@ -109,9 +111,12 @@ void settle_final_results(World& w) {
     e.last_step += p.steps;
   }
   sort_standings(w.order);
-  // The results file and the points series are written here, when the winner has finished,
-  // once they are kept.
+  // No winner, no results worth keeping: the previous file stays.
+  if (!w.order.empty() && w.slots[static_cast<size_t>(w.order.front().slot)].timing.finished) {
+    write_results(w);
+  }
   w.session.results_final = true;
+  record_series_event(w);
 }
 
 void update_standings(World& w) {

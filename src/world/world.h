@@ -18,6 +18,7 @@
 #include "world/menu_state.h"
 #include "world/net_state.h"
 #include "world/render_detail.h"
+#include "world/replay_state.h"
 #include "world/settings.h"
 
 // The physics engine's handles, declared as the engine declares them.
@@ -28,6 +29,7 @@ struct dxJointGroup;
 namespace br {
 
 constexpr int kRiderSlots = 160;
+static_assert(kHistorySlots == kRiderSlots);
 constexpr int kLineupSize = 160;
 constexpr double kSimStep = 1.0 / 128;      // seconds per world tick
 constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simulates more
@@ -240,6 +242,9 @@ struct World {
   Channels channels{};
   bool sit_dab_latched = false;  // sticky sit/dab state
   float previous_sit_dab = 0.0f;
+
+  // Rider histories and the demos being recorded and played.
+  ReplayState replay;
 
   CommandLine options;  // what this run's command line asked for
   DemoList demos;       // the playback menu's choices

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct RaceOptions {
   uint32_t seed = 0;         // the frame counter the session is set up at, which seeds the shuffle
   bool pilot = false;        // one more rider, ridden by the scripted pilot
   bool quiet = false;        // no lap lines; the standings and the timing line only
+  std::string series;        // a ".series" data name: run its next event instead
+  bool reset_series = false;  // start the series over first
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
   // A game server's race instead: joined as a network client, ridden by the pilot in real
   // time; the server decides the track and length, --limit counts wall seconds.
@@ -23,6 +26,10 @@ struct RaceOptions {
   std::string number = "999";
   int fake_lag_ms = 0;    // 0..1000, on every packet received
   int fake_loss = 0;      // percent of packets received that are dropped
+  std::string record_file;   // the race recorded as a demo to this file; empty = none
+  bool positions = false;    // every rider's position printed once a second
+  std::optional<float> erode;           // 0..100; none: the ground stays as loaded
+  std::optional<int> roost_frequency;   // 0..1000; none: the roost density setting
 };
 
 enum class ParseResult { kRun, kHelp, kBad };

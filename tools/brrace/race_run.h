@@ -17,6 +17,9 @@ struct RaceSetup {
   uint32_t seed = 0;       // the frame counter at set-up
   int pilot_slot = -1;     // the line-up position the scripted pilot rides, -1 for none
   int64_t step_limit = 0;  // world steps before giving up
+  // A points series (index into the series list): its next event is raced instead, with its
+  // own track, line-up and length, and the scripted pilot on every bike of the field.
+  int series = -1;
 };
 
 struct RaceHooks {
