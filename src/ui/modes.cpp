@@ -8,10 +8,6 @@
 namespace br {
 namespace {
 
-ModeOutcome not_available(const char* mode) {
-  return {false, std::string(mode) + " is not available yet"};
-}
-
 ModeOutcome session_outcome(const World& w, bool started) {
   if (started) return {true, ""};
   return {false, "Can't load track '" + w.settings.track_choice.text() + "'"};

@@ -48,6 +48,26 @@ brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
   return setup;
 }
 
+// Lines flushed as they come: a network race runs in real time, watched from its log.
+brrace::RaceHooks race_hooks(const brrace::RaceOptions& o) {
+  brrace::RaceHooks hooks;
+  if (!o.quiet) {
+    hooks.lap_done = [](const br::World& world, int slot, int lap) {
+      std::fputs(brrace::lap_line(world, slot, lap).c_str(), stdout);
+      std::fflush(stdout);
+    };
+  }
+  if (o.positions) {
+    hooks.after_step = [](const br::World& world) {
+      if (world.frame % brrace::kPositionEvery == 0) {
+        std::fputs(brrace::position_lines(world).c_str(), stdout);
+        std::fflush(stdout);
+      }
+    };
+  }
+  return hooks;
+}
+
 // A game server's race, joined as a client and ridden by the pilot.
 int network_race(br::World& w, const brrace::RaceOptions& o) {
   w.options.fake_lag_seconds = o.fake_lag_ms * 0.001f;
@@ -58,12 +78,7 @@ int network_race(br::World& w, const brrace::RaceOptions& o) {
   setup.name = o.name;
   setup.number = o.number;
   setup.limit_seconds = o.limit_seconds;
-  auto lap = [](const br::World& world, int slot, int k) {
-    std::fputs(brrace::lap_line(world, slot, k).c_str(), stdout);
-    std::fflush(stdout);
-  };
-  brrace::NetRaceRun run =
-      brrace::run_network_race(w, setup, o.quiet ? nullptr : std::function(lap));
+  brrace::NetRaceRun run = brrace::run_network_race(w, setup, race_hooks(o));
   int status = 0;
   switch (run.end) {
     case brrace::NetRaceEnd::kFinal:
@@ -166,19 +181,7 @@ int main(int argc, char** argv) {
   w.detail = br::derive_render_detail(w.settings);
   br::apply_detail_options(w.detail, w.options);
 
-  brrace::RaceHooks hooks;
-  if (!options.quiet) {
-    hooks.lap_done = [](const br::World& world, int slot, int lap) {
-      std::fputs(brrace::lap_line(world, slot, lap).c_str(), stdout);
-    };
-  }
-  if (options.positions) {
-    hooks.after_step = [](const br::World& world) {
-      if (world.frame % brrace::kPositionEvery == 0) {
-        std::fputs(brrace::position_lines(world).c_str(), stdout);
-      }
-    };
-  }
+  brrace::RaceHooks hooks = race_hooks(options);
   w.replay.recorder.fixed_path = options.record_file;
   brrace::RaceSetup setup =
       series >= 0 ? series_setup(options, w, series) : race_setup(options, w);

@@ -13,6 +13,8 @@
 namespace brrace {
 namespace {
 
+constexpr double kDeliverSeconds = 5.0;  // wall time for the last messages to be acknowledged
+
 double seconds_since(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -23,10 +25,21 @@ bool announced_race(const br::World& w) {
   return w.session.loaded && w.race_start_frame > 0;
 }
 
+// The own rider's last timing records may still be on their way when our results are
+// final; leaving at once would have the server rank us on what it heard before them.
+void deliver_outbox(br::World& w, std::chrono::steady_clock::time_point began) {
+  const double until = seconds_since(began) + kDeliverSeconds;
+  while (!w.net.outbox.queue.empty() && w.net.socket.is_open()) {
+    double now = seconds_since(began);
+    if (now >= until) return;
+    br::net_service(w, now);
+    std::this_thread::sleep_for(std::chrono::duration<double>(w.step));
+  }
+}
+
 }  // namespace
 
-NetRaceRun run_network_race(br::World& w, const NetRaceSetup& setup,
-                            const std::function<void(const br::World&, int, int)>& lap_done) {
+NetRaceRun run_network_race(br::World& w, const NetRaceSetup& setup, const RaceHooks& hooks) {
   NetRaceRun run;
   br::BikeSetup& own = w.settings.setup;
   if (!setup.name.empty()) own.name.value = setup.name;
@@ -71,18 +84,20 @@ NetRaceRun run_network_race(br::World& w, const NetRaceSetup& setup,
       br::world_tick(w);
       ++run.steps;
       if (!announced_race(w)) continue;
+      if (hooks.after_step) hooks.after_step(w);
       for (int i = 0; i < br::kRiderSlots; ++i) {
         const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
         if (!s.bike) continue;
         int done = br::laps_completed(shape, s.timing.gates_passed);
         for (int k = laps[static_cast<size_t>(i)] + 1; k <= done; ++k) {
-          if (lap_done) lap_done(w, i, k);
+          if (hooks.lap_done) hooks.lap_done(w, i, k);
         }
         laps[static_cast<size_t>(i)] = done;
       }
       if (w.session.results_final) {
         run.end = NetRaceEnd::kFinal;
         run.seconds = seconds_since(began);
+        deliver_outbox(w, began);
         return run;
       }
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "race_run.h"
 #include "world/world.h"
 
 namespace brrace {
@@ -27,8 +28,7 @@ struct NetRaceRun {
   double seconds = 0;  // wall time
 };
 
-// `lap_done` is told of every lap completed by any rider of the race.
-NetRaceRun run_network_race(br::World& w, const NetRaceSetup& setup,
-                            const std::function<void(const br::World&, int, int)>& lap_done);
+// The hooks hear of the announced race only, not of the warm-up before it.
+NetRaceRun run_network_race(br::World& w, const NetRaceSetup& setup, const RaceHooks& hooks);
 
 }  // namespace brrace
