@@ -37,18 +37,21 @@ int toggle(IntSetting& s, const char* what) {
   return 1;
 }
 
-// One number at the start of `args`; nothing when there is none or it is not finite.
-std::optional<double> read_number(std::string_view args) {
+// One number at the start of `args`; nothing, with the command's usage shown, when there is
+// none or it is not finite.
+std::optional<double> number_or_usage(std::string_view args, const char* usage) {
   std::string text(args);
   double v = 0;
-  if (std::sscanf(text.c_str(), "%lf", &v) != 1 || !std::isfinite(v)) return std::nullopt;
-  return v;
+  if (std::sscanf(text.c_str(), "%lf", &v) == 1 && std::isfinite(v)) return v;
+  show_message("Usage: %s", usage);
+  return std::nullopt;
 }
-std::optional<int> read_int(std::string_view args) {
+std::optional<int> int_or_usage(std::string_view args, const char* usage) {
   std::string text(args);
   int v = 0;
-  if (std::sscanf(text.c_str(), "%d", &v) != 1) return std::nullopt;
-  return v;
+  if (std::sscanf(text.c_str(), "%d", &v) == 1) return v;
+  show_message("Usage: %s", usage);
+  return std::nullopt;
 }
 
 bool viewed_has_bike(const World& w) {
@@ -83,11 +86,8 @@ int toggle_spy(World& w, std::string_view, char) {
 }
 
 int billboard_lookahead(World& w, std::string_view args, char) {
-  std::optional<int> n = read_int(args);
-  if (!n) {
-    show_message("Usage: bbopt <window>");
-    return 1;
-  }
+  std::optional<int> n = int_or_usage(args, "bbopt <window>");
+  if (!n) return 1;
   IntSetting& s = w.settings.billboard_optimize_lookahead;
   s.value = std::max(*n, 0);
   show_message("Billboard optimization window is now %d", s.value);
@@ -124,11 +124,8 @@ int camera_angle(World& w, std::string_view args, char) {
 }
 
 int field_of_view(World& w, std::string_view args, char) {
-  std::optional<double> v = read_number(args);
-  if (!v) {
-    show_message("Usage: fov <degrees>");
-    return 1;
-  }
+  std::optional<double> v = number_or_usage(args, "fov <degrees>");
+  if (!v) return 1;
   number_set(w.settings.fov, *v);
   show_message("fov set");
   return 1;
@@ -241,11 +238,8 @@ int list_files(World&, std::string_view args, char) {
 }
 
 int message_lines_command(World& w, std::string_view args, char) {
-  std::optional<int> n = read_int(args);
-  if (!n) {
-    show_message("Usage: messagelines <lines>");
-    return 1;
-  }
+  std::optional<int> n = int_or_usage(args, "messagelines <lines>");
+  if (!n) return 1;
   IntSetting& s = w.settings.message_lines;
   s.value = std::clamp(*n, 0, kMessageRingLines);
   set_message_lines(s.value);
@@ -254,21 +248,15 @@ int message_lines_command(World& w, std::string_view args, char) {
 }
 
 int demo_backups(World& w, std::string_view args, char) {
-  std::optional<int> n = read_int(args);
-  if (!n) {
-    show_message("Usage: demobackups <count>");
-    return 1;
-  }
+  std::optional<int> n = int_or_usage(args, "demobackups <count>");
+  if (!n) return 1;
   set_demo_backups(w, *n);
   return 1;
 }
 
 int map_scale(World& w, std::string_view args, char) {
-  std::optional<double> v = read_number(args);
-  if (!v) {
-    show_message("Usage: mapscale <scale>");
-    return 1;
-  }
+  std::optional<double> v = number_or_usage(args, "mapscale <scale>");
+  if (!v) return 1;
   number_set(w.settings.map_scale, *v);
   show_message("Map scale set to %f", w.settings.map_scale.value);
   return 1;

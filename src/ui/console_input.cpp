@@ -17,6 +17,9 @@ constexpr int32_t kTabKey = kota::kEventKeyBase + 0x0F;
 constexpr int32_t kHomeKey = kota::kEventKeyBase + 0x147;
 constexpr int32_t kEndKey = kota::kEventKeyBase + 0x14F;
 constexpr int32_t kDeleteKey = kota::kEventKeyBase + 0x153;
+// Bytes of a long line shown around the cursor: what fits across a window.
+constexpr size_t kPromptBeforeCursor = 90;
+constexpr size_t kPromptAfterCursor = 20;
 
 void set_line(ConsoleState& c, std::string text) {
   c.line = std::move(text);
@@ -137,9 +140,15 @@ void console_key(World& w, int32_t code, bool pressed) {
 
 std::string console_prompt_text(const World& w) {
   const ConsoleState& c = w.console;
-  std::string text = "Say: " + c.line.substr(0, c.cursor) + "_" +
-                     c.line.substr(std::min(c.cursor, c.line.size()));
-  return text;
+  size_t cursor = std::min(c.cursor, c.line.size());
+  // A long line shows the part around the cursor, which is what is being typed.
+  size_t from = cursor > kPromptBeforeCursor ? cursor - kPromptBeforeCursor : 0;
+  while (from > 0 && from < cursor && utf8_previous(c.line, from + 1) != from) ++from;
+  size_t after = std::min(c.line.size() - cursor, kPromptAfterCursor);
+  while (cursor + after < c.line.size() && utf8_previous(c.line, cursor + after + 1) != cursor + after)
+    --after;
+  return std::string("Say: ") + (from > 0 ? "..." : "") + c.line.substr(from, cursor - from) +
+         "_" + c.line.substr(cursor, after);
 }
 
 }  // namespace br

@@ -16,23 +16,8 @@ make_scratch
 home="$tmp/home/Bermrider"
 mkdir -p "$home"
 printf 'video_mode=Windowed\nxres=640\nyres=480\ntrack=rabbithill\nrecord=Yes\n' >"$home/config"
-XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[dialogs:off]" \
-  "$game" >"$tmp/out" 2>"$tmp/err" &
-game_pid=$!
+start_game_with_keyboard
 
-window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Bermrider$' | head -n 1)"
-[ -n "$window" ] || fail "the game's window never appeared"
-timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the window"
-
-keys() { xdotool key --delay 40 "$@" || fail "xdotool could not type"; }
-await() {
-  for _ in $(seq 600); do
-    grep -q "$1" "$tmp/log" && return 0
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for: $1"
-    sleep 0.1
-  done
-  fail "never logged: $1"
-}
 # Opens the chat line with its key (t), types the text and presses Enter.
 say() {
   keys t
@@ -40,7 +25,6 @@ say() {
   keys Return
 }
 
-sleep 1
 # Main menu: New Race; up past "Back to Main Menu" to Start.
 keys Return Up Up Return
 await "Session on 'rabbithill'"

@@ -239,6 +239,15 @@ TEST_F(ConsoleTest, TheChatKeyOpensALineThatIsEditedBrowsedAndCompleted) {
   press("end");
   type("x");
   EXPECT_EQ(g_world.console.line, "mapscal 3x");
+  press("left");
+  EXPECT_EQ(console_prompt_text(g_world), "Say: mapscal 3_x");
+  // A line longer than the window shows the part being typed.
+  g_world.console.line = std::string(300, 'a') + "end";
+  g_world.console.cursor = g_world.console.line.size();
+  std::string shown = console_prompt_text(g_world);
+  EXPECT_EQ(shown.substr(0, 8), "Say: ...");
+  EXPECT_EQ(shown.substr(shown.size() - 4), "end_");
+  EXPECT_LT(shown.size(), 110u);
   // Start again: Esc throws the line away.
   press("esc");
   EXPECT_EQ(g_world.menu, kNoMenu);
