@@ -25,7 +25,7 @@
 #include "platform/message_box.h"
 #include "platform/options.h"
 #include "platform/window.h"
-#include "race/line_file.h"
+#include "robot/robot_lines.h"
 #include "race/session.h"
 #include "render/font.h"
 #include "render/graphics_setup.h"
@@ -127,7 +127,7 @@ void close_sound_output(World& w) {
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   // Lines learnt in the last session go back to their file before the track goes.
-  if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
+  save_lines(w);
   // Bikes own a texture each, so they go while the renderer still stands; their bodies
   // die before the physics world. Their voices go first, while the sound output stands.
   release_all_voices(w);

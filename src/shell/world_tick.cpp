@@ -3,6 +3,8 @@
 #include "bike/bike.h"
 #include "bike/bike_step.h"
 #include "bike/physics_world.h"
+#include "robot/auto_pilot.h"
+#include "robot/learn.h"
 
 namespace br {
 
@@ -11,8 +13,17 @@ void world_tick(World& w) {
   // those parts of the game arrive.
   make_bike_contacts(w);
   step_physics(w);
-  for (RiderSlot& slot : w.slots) {
-    if (slot.bike) step_bike(w, *slot.bike);
+  for (int i = 0; i < kRiderSlots; ++i) {
+    RiderSlot& slot = w.slots[size_t(i)];
+    if (!slot.bike) continue;
+    if (slot.control == kControlRobot) auto_pilot_step(w, i);
+    step_bike(w, *slot.bike);
+  }
+  // Every rider simulated here feeds the robots' line database.
+  if (w.track.timing.active) {
+    for (int i = 0; i < kRiderSlots; ++i) {
+      if (!w.connected || w.slots[size_t(i)].control == kControlLocal) learn_step(w, i);
+    }
   }
   w.frame += 1;
 }

@@ -1,5 +1,5 @@
 // The robots' line files: what is read, what is refused and what goes back.
-#include "race/line_file.h"
+#include "robot/line_file.h"
 
 #include <gtest/gtest.h>
 
