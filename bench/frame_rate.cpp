@@ -4,7 +4,6 @@
 // picture, "-shaders" before its extension, of the shader run.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
-#include <SDL.h>
 #include <epoxy/gl.h>
 #include <ode/ode.h>
 
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "bench_home.h"
+#include "bench_window.h"
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "race/session.h"
@@ -46,7 +46,7 @@ void write_ppm(const std::string& path) {
   std::fclose(f);
 }
 
-SDL_Window* g_window = nullptr;
+BenchWindow* g_window = nullptr;
 
 // One measured run: the graphics settled, a session started with its textures loaded for that
 // way of drawing, frames drawn for `seconds`, everything freed again.
@@ -96,8 +96,7 @@ bool run_case(const char* label, bool shaders, int method, double seconds,
     std::optional<br::ViewCamera> camera = br::view_camera(w);
     br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     if (frames == 0 && !picture.empty()) write_ppm(picture);
-    SDL_GL_SwapWindow(g_window);
-    SDL_PumpEvents();
+    g_window->present();
     ++frames;
     elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
@@ -129,22 +128,9 @@ int main(int argc, char** argv) {
                  "usage: bench_frame_rate [seconds] [picture.ppm] [data directory] [view]\n");
     return 1;
   }
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "no display: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_Window* window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
-  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-  g_window = window;
-  if (!context) {
-    std::fprintf(stderr, "no OpenGL context: %s\n", SDL_GetError());
-    return 1;
-  }
-  SDL_GL_SetSwapInterval(0);
+  BenchWindow window(kWidth, kHeight);
+  if (!window.ok()) return 1;
+  g_window = &window;
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
   const BenchHome home(data);
@@ -164,8 +150,5 @@ int main(int argc, char** argv) {
       shot.insert(shot.rfind('.') == std::string::npos ? shot.size() : shot.rfind('.'), "-shaders");
     if (!run_case(c.label, c.shaders, c.method, seconds, shot, view, data)) return 1;
   }
-  SDL_GL_DeleteContext(context);
-  SDL_DestroyWindow(window);
-  SDL_Quit();
   return 0;
 }

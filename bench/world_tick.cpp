@@ -16,12 +16,11 @@
 #include <memory>
 #include <string>
 
+#include "bench_bikes.h"
 #include "bench_home.h"
-#include "bike/apply_setup.h"
 #include "bike/bike.h"
 #include "bike/bike_step.h"
 #include "bike/physics_world.h"
-#include "shell/stability.h"
 #include "track/terrain_queries.h"
 #include "track/track_loader.h"
 #include "world/world.h"
@@ -165,19 +164,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < bikes; ++i) {
     double x = t.extent * 0.3 + 12.0 * (i % per_row), z = t.extent * 0.3 + 12.0 * (i / per_row);
     for (br::World* target : {&w, ref.get()}) {
-      br::RiderSlot& slot = target->slots[i];
-      slot.bike = br::build_bike(*target, "crf450(2013)", 0, std::to_string(i), "", "", "", "");
-      if (!slot.bike) {
-        std::fprintf(stderr, "the bike cannot be built\n");
-        return 1;
-      }
-      slot.control = br::kControlLocal;
-      // The rider's own default settings, foot down when stopped among them.
-      br::BikeSetup setup;
-      br::apply_stability(setup, 100);
-      br::apply_bike_setup(*slot.bike, setup, 0);
-      set_down(*slot.bike, t, x, z);
-      if (target == ref.get()) engage_motors(*slot.bike);
+      if (!build_bench_bike(*target, i)) return 1;
+      set_down(*target->slots[i].bike, t, x, z);
+      if (target == ref.get()) engage_motors(*target->slots[i].bike);
     }
   }
 

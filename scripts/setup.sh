@@ -33,10 +33,7 @@ mode="${1:-play}"
 shift || true
 case "$mode" in
   play)
-    if [ "$#" -eq 0 ]; then
-      # Until the race menus arrive, a plain start puts the player on the default track's grid.
-      KOTA_OPTIONS="${KOTA_OPTIONS:-}[local-rider:1]" exec build/bin/bermrider --track rabbithill
-    fi
+    # The game starts at its title and menus; --track starts a race at once.
     exec build/bin/bermrider "$@"
     ;;
   test)

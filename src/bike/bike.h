@@ -13,6 +13,7 @@
 #include "bike/catalogue.h"
 #include "bike/control_values.h"
 #include "bike/setup_block.h"
+#include "track/wheel_marks.h"
 #include "world/world.h"
 
 namespace br {
@@ -51,13 +52,9 @@ struct WheelContact {
   dJointFeedback feedback{};
 };
 
-constexpr int kTrailPoints = 1024;
 constexpr int32_t kLongAgo = -1000000;  // ticks
-
-struct TrailPoint {
-  float x = 0, y = 0, z = 0;
-  float weight = 0;
-};
+// A bike whose presence is at or below this has its bodies switched off: it meets nothing.
+constexpr float kBarelyPresent = 0.25f;
 
 // What the physics step keeps from one step to the next.
 struct BikeWorkingState {
@@ -66,7 +63,7 @@ struct BikeWorkingState {
   float presence = 1.0f;       // 1 with the bodies enabled; at 0.25 or below only tracking
   std::array<std::array<double, 3>, 4> rider_velocities{};  // ring indexed by tick mod 4
   bool stopped_after_start = false;
-  std::vector<TrailPoint> trail;            // wheel marks, at most kTrailPoints
+  MarkRing marks;                           // where the wheels pushed, for the ruts
   std::array<int, 2> last_contact{-1, -1};  // markers of the latest contacts
   std::array<float, 2> contact_scale{1.0f, 1.0f};
   int32_t last_hit_tick = kLongAgo;   // latest contact with another bike

@@ -256,7 +256,6 @@ void reset_working_state(Bike& bike) {
   float presence = s.presence;
   s = BikeWorkingState{};
   s.presence = presence;  // the race controller's to set
-  s.trail.reserve(kTrailPoints);
   for (dJointFeedback& f : bike.feedback) f = dJointFeedback{};
   for (WheelContact& wheel : bike.wheels) {
     wheel.feedback = dJointFeedback{};

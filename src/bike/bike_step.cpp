@@ -17,8 +17,6 @@
 namespace br {
 namespace {
 
-constexpr float kBarelyPresent = 0.25f;
-
 double frame_speed_squared(const Bike& bike) {
   const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
   return v[0] * v[0] + v[1] * v[1] + v[2] * v[2];

@@ -401,6 +401,41 @@ bool swap_buffers(Window* w) {
   return ok;
 }
 
+bool window_set_mode(Window* w, int width, int height, bool fullscreen) {
+  if (!w || !w->sdl) return false;
+  // Never in the middle of a frame: the drawing thread may hold the window.
+  std::lock_guard guard(w->lock);
+  WindowParams wanted = w->params;
+  wanted.width = width;
+  wanted.height = height;
+  wanted.fullscreen = fullscreen;
+  bool ok = true;
+  if (fullscreen) {
+    std::optional<SDL_DisplayMode> switch_to;
+    int covered_width = 0, covered_height = 0;
+    uint32_t flags = fullscreen_flags(wanted, switch_to, covered_width, covered_height);
+    if (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(w->sdl, 0);
+    SDL_SetWindowSize(w->sdl, covered_width, covered_height);
+    if (switch_to) SDL_SetWindowDisplayMode(w->sdl, &*switch_to);
+    ok = SDL_SetWindowFullscreen(w->sdl, flags) == 0;
+  } else {
+    ok = SDL_SetWindowFullscreen(w->sdl, 0) == 0;
+    SDL_SetWindowResizable(w->sdl, SDL_TRUE);
+    SDL_SetWindowSize(w->sdl, width > 0 ? width : 640, height > 0 ? height : 480);
+    SDL_SetWindowPosition(w->sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  if (!ok) {
+    set_error(SDL_GetError());
+    log_printf("Can't change the video mode: %s\n", SDL_GetError());
+    return false;
+  }
+  w->params = wanted;
+  int drawable_width = 0, drawable_height = 0;
+  SDL_GL_GetDrawableSize(w->sdl, &drawable_width, &drawable_height);
+  log_printf("Window is %dx%d\n", drawable_width, drawable_height);
+  return true;
+}
+
 bool next_event(Window* w, Event& out) {
   return take_event(w, out, nullptr);
 }

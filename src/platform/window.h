@@ -44,6 +44,11 @@ std::optional<FrameArea> begin_frame(Window* window);
 // no OpenGL context.
 bool swap_buffers(Window* window);
 
+// Changes the open window to another size or to full screen (0 x 0: the desktop's mode)
+// while the game runs; the OpenGL context and everything in it stay. False, with the reason in
+// last_error(), when the system refuses.
+bool window_set_mode(Window* window, int width, int height, bool fullscreen);
+
 // The oldest input event; the second form only when it is stamped not later than `deadline`.
 bool next_event(Window* window, Event& out);
 bool next_event_before(Window* window, Event& out, ClockTime deadline);

@@ -1,5 +1,6 @@
 #include "race/session.h"
 
+#include <malloc.h>
 #include <ode/ode.h>
 
 #include <algorithm>
@@ -13,13 +14,14 @@
 #include "files/messages.h"
 #include "platform/log.h"
 #include "race/grid.h"
-#include "robot/learn.h"
-#include "robot/line_file.h"
-#include "robot/robot_lines.h"
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
-#include "robot/personality.h"
+#include "render/model_cache.h"
 #include "render/texture_cache.h"
+#include "robot/learn.h"
+#include "robot/line_file.h"
+#include "robot/personality.h"
+#include "robot/robot_lines.h"
 #include "track/roost_pool.h"
 #include "track/track_loader.h"
 #include "world/bike_models.h"
@@ -247,15 +249,22 @@ bool start_session(World& w, const SessionStart& start) {
   // The track: the demo's or the server's once those exist; otherwise the chosen one.
   std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
                                                             : w.settings.track_choice.text();
-  if (!w.track.loaded || track != w.track.dir || session.reload_requested) {
+  // Every client of a server must ride the same ground: dug-up ground is loaded afresh, and
+  // stays as loaded for the whole session.
+  bool dug_up = session.network && w.track.terrain.modified;
+  if (!w.track.loaded || track != w.track.dir || session.reload_requested || dug_up) {
     session.reload_requested = false;
     session.loaded_line_set = -1;
     if (w.track.loaded) free_track();
+    // What this track and its bikes load or ask for again is theirs; the rest goes below.
+    texture_begin_generation();
+    model_begin_generation();
     if (!load_track(track)) {
       kota::log_printf("Can't load track '%s'\n", track.c_str());
       return false;
     }
   }
+  w.track.terrain.locked = session.network;
 
   // A time trial starts long after the gate dropped, with the rider alone.
   Lineup lineup{};
@@ -306,10 +315,15 @@ bool start_session(World& w, const SessionStart& start) {
     if (w.slots[size_t(i)].bike) learn_begin(w, i);
   }
 
-  // The unused textures and models go once the caches mark what a session uses.
   size_t used = texture_memory_used(), base = w.track.texture_memory_base;
   show_message("%d MB texture memory used\n",
                static_cast<int>((used > base ? used - base : 0) >> 20));
+  // The previous track's textures and models, and those of bikes no longer on the grid.
+  texture_delete_unused();
+  model_delete_unused();
+  // What the previous track held goes back to the system now, rather than staying with the
+  // allocator where the next track's differently sized pieces may not fit.
+  malloc_trim(0);
 
   // The lap limits; the gates stand up.
   if (session.duration_frames > 0) {

@@ -16,10 +16,21 @@
 namespace br {
 namespace {
 
+// Models loaded before the first track stay for the whole run; later ones belong to the
+// tracks and bikes that ask for them.
+constexpr int kRunGeneration = 0;
+
+struct CachedModel {
+  std::unique_ptr<Model> model;
+  int generation = kRunGeneration;  // the latest track generation that asked for it
+  bool for_the_run = false;
+};
+
 struct ModelCache {
-  std::vector<std::unique_ptr<Model>> models;
+  std::vector<CachedModel> models;
   int load_counter = 0;
   const ModelBackend* backend = nullptr;
+  int generation = kRunGeneration;
 };
 
 ModelCache& cache() {
@@ -135,17 +146,19 @@ ModelDecodeResult read_model_file(const std::string& name) {
 Model* model_load(const std::string& name) {
   ModelCache& c = cache();
   ++c.load_counter;
-  for (auto& m : c.models) {
-    if (m->name == name) {
-      m->last_request = c.load_counter;
-      return m.get();
+  for (CachedModel& m : c.models) {
+    if (m.model->name == name) {
+      m.model->last_request = c.load_counter;
+      m.generation = c.generation;
+      return m.model.get();
     }
   }
-  for (auto& m : c.models) {
-    if (strcasecmp(m->name.c_str(), name.c_str()) == 0) {
+  for (CachedModel& m : c.models) {
+    if (strcasecmp(m.model->name.c_str(), name.c_str()) == 0) {
       render_message(message("Warning: case mismatch on '%.900s'", name));
-      m->last_request = c.load_counter;
-      return m.get();
+      m.model->last_request = c.load_counter;
+      m.generation = c.generation;
+      return m.model.get();
     }
   }
   ModelDecodeResult result = read_model_file(name);
@@ -156,17 +169,32 @@ Model* model_load(const std::string& name) {
   }
   result.model->last_request = c.load_counter;
   if (c.backend) for_each_mesh(*result.model, c.backend->prepare);
-  c.models.push_back(std::move(result.model));
-  return c.models.back().get();
+  c.models.push_back({std::move(result.model), c.generation, c.generation == kRunGeneration});
+  return c.models.back().model.get();
+}
+
+void model_begin_generation() {
+  cache().generation += 1;
+}
+
+void model_delete_unused() {
+  ModelCache& c = cache();
+  std::erase_if(c.models, [&c](CachedModel& m) {
+    if (m.for_the_run || m.generation == c.generation) return false;
+    kota::log_printf("deleting model %.900s\n", m.model->name.c_str());
+    if (c.backend) for_each_mesh(*m.model, c.backend->release);
+    return true;
+  });
 }
 
 void model_delete_all() {
   ModelCache& c = cache();
-  for (auto& m : c.models) {
-    kota::log_printf("deleting model %.900s\n", m->name.c_str());
-    if (c.backend) for_each_mesh(*m, c.backend->release);
+  for (CachedModel& m : c.models) {
+    kota::log_printf("deleting model %.900s\n", m.model->name.c_str());
+    if (c.backend) for_each_mesh(*m.model, c.backend->release);
   }
   c.models.clear();
+  c.generation = kRunGeneration;
 }
 
 int model_cache_size() {

@@ -15,9 +15,15 @@ struct ModelBackend {
 // nullptr: no graphics (headless runs and tools).
 void set_model_backend(const ModelBackend* backend);
 
-// The cached or newly loaded model, or nullptr. Borrowed until model_delete_all.
+// The cached or newly loaded model, or nullptr. Borrowed until model_delete_all, or until
+// model_delete_unused when no track or bike has asked for it since the latest track began.
 Model* model_load(const std::string& name);
 void model_delete_all();
+// A track begins to load: the models asked for from now on belong to it. model_delete_unused
+// then deletes those only earlier tracks asked for; models loaded before the first track stay
+// for the whole run.
+void model_begin_generation();
+void model_delete_unused();
 int model_cache_size();
 
 // Reads a model file with its variants, outside the cache (the checking tool, tests).

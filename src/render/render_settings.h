@@ -33,6 +33,7 @@ struct RenderSettings {
   // The track's lighting, restored after meshes drawn in their own colour.
   std::array<float, 4> global_ambient = {0.2f, 0.2f, 0.2f, 1.0f};
   std::array<float, 4> sun_ambient = {0.0f, 0.0f, 0.0f, 1.0f};
+  std::array<float, 3> sun_direction = {0.0f, 1.0f, 0.0f};  // unit, toward the sun
 };
 
 RenderSettings& render_settings();

@@ -2,6 +2,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -99,6 +100,8 @@ void set_fog_and_light(const LightingFile& l) {
   RenderSettings& s = render_settings();
   std::copy_n(global, 4, s.global_ambient.begin());
   std::copy_n(ambient, 4, s.sun_ambient.begin());
+  const float length = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
+  if (length > 0) s.sun_direction = {sun[0] / length, sun[1] / length, sun[2] / length};
 }
 
 void draw_statues(Scenery& s, const float eye[3]) {
@@ -122,22 +125,16 @@ void draw_statues(Scenery& s, const float eye[3]) {
   }
 }
 
-// Upright quads turned to the camera about the vertical, standing on their positions.
-void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
-  std::vector<BillboardPlace> places;
-  std::vector<unsigned> pictures;
-  places.reserve(s.billboards.size());
-  pictures.reserve(s.billboards.size());
-  for (const Billboard& b : s.billboards) {
-    places.push_back({b.x, b.y, b.z});
-    pictures.push_back(b.texture);
-  }
-  std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
-  group_equal_pictures(order, pictures, lookahead);
-  if (order.empty()) return;
-  Vec3 right = camera.right();
-  float flat = std::sqrt(right[0] * right[0] + right[2] * right[2]);
-  float rx = flat > 1e-6f ? right[0] / flat : 1, rz = flat > 1e-6f ? right[2] / flat : 0;
+// The corners of one billboard's quad: bottom left, bottom right, top right, top left.
+using QuadCorners = std::array<Vec3, 4>;
+
+// Billboards blended over what is drawn, unlit, from both sides and without depth writes, in
+// the given order (places into `board`, which holds billboard indices); one batch per run of
+// the same picture.
+template <typename Corners>
+void draw_blended_quads(const Scenery& s, const std::vector<int>& board,
+                        const std::vector<KeyedIndex>& order, Corners corners) {
+  static const float kTexCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
   glDisable(GL_LIGHTING);
   glDisable(GL_CULL_FACE);
   glDepthMask(GL_FALSE);
@@ -147,9 +144,7 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
   GLuint bound = static_cast<GLuint>(-1);
   bool open = false;
   for (const KeyedIndex& k : order) {
-    const Billboard& b = s.billboards[static_cast<size_t>(k.index)];
-    if (b.texture == 0) continue;
-    // One batch per run of billboards with the same picture.
+    const Billboard& b = s.billboards[static_cast<size_t>(board[static_cast<size_t>(k.index)])];
     if (b.texture != bound) {
       if (open) glEnd();
       glBindTexture(GL_TEXTURE_2D, b.texture);
@@ -158,16 +153,12 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
       glBegin(GL_QUADS);
       open = true;
     }
-    float hx = rx * b.width / 2, hz = rz * b.width / 2;
+    const QuadCorners q = corners(b);
     glColor4ub(b.r, b.g, b.b, b.a);
-    glTexCoord2f(0, 1);
-    glVertex3f(b.x - hx, b.y, b.z - hz);
-    glTexCoord2f(1, 1);
-    glVertex3f(b.x + hx, b.y, b.z + hz);
-    glTexCoord2f(1, 0);
-    glVertex3f(b.x + hx, b.y + b.height, b.z + hz);
-    glTexCoord2f(0, 0);
-    glVertex3f(b.x - hx, b.y + b.height, b.z - hz);
+    for (int c = 0; c < 4; ++c) {
+      glTexCoord2fv(kTexCoords[c]);
+      glVertex3fv(q[static_cast<size_t>(c)].data());
+    }
     render_stats().billboards.value += 1;
   }
   if (open) glEnd();
@@ -178,8 +169,65 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
   glAlphaFunc(GL_GREATER, kAlphaCutout);
 }
 
-// Roost particles come with the ground's deformation; until then there are none to draw.
-void draw_particles() {}
+// Upright quads turned to the camera about the vertical, standing on their positions.
+void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
+  std::vector<BillboardPlace> places;
+  std::vector<unsigned> pictures;
+  std::vector<int> board;  // by place
+  places.reserve(s.billboards.size());
+  pictures.reserve(s.billboards.size());
+  board.reserve(s.billboards.size());
+  for (size_t i = 0; i < s.billboards.size(); ++i) {
+    const Billboard& b = s.billboards[i];
+    if (b.particle || b.texture == 0) continue;  // roost has a pass of its own
+    places.push_back({b.x, b.y, b.z});
+    pictures.push_back(b.texture);
+    board.push_back(static_cast<int>(i));
+  }
+  std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
+  group_equal_pictures(order, pictures, lookahead);
+  if (order.empty()) return;
+  Vec3 right = camera.right();
+  float flat = std::sqrt(right[0] * right[0] + right[2] * right[2]);
+  float rx = flat > 1e-6f ? right[0] / flat : 1, rz = flat > 1e-6f ? right[2] / flat : 0;
+  draw_blended_quads(s, board, order, [&](const Billboard& b) {
+    float hx = rx * b.width / 2, hz = rz * b.width / 2, top = b.y + b.height;
+    return QuadCorners{Vec3{b.x - hx, b.y, b.z - hz}, Vec3{b.x + hx, b.y, b.z + hz},
+                       Vec3{b.x + hx, top, b.z + hz}, Vec3{b.x - hx, top, b.z - hz}};
+  });
+}
+
+// Flying dirt: quads square to the camera, centred on each particle, far to near so that
+// they blend over one another.
+void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& camera) {
+  if (pool.active == 0) return;
+  std::vector<BillboardPlace> places;
+  std::vector<int> board;  // by place
+  places.reserve(static_cast<size_t>(pool.active));
+  board.reserve(static_cast<size_t>(pool.active));
+  for (int i = pool.active_list; i >= 0; i = pool.particles[static_cast<size_t>(i)].next) {
+    int index = pool.particles[static_cast<size_t>(i)].billboard;
+    if (index < 0 || index >= static_cast<int>(s.billboards.size())) continue;
+    const Billboard& b = s.billboards[static_cast<size_t>(index)];
+    if (b.texture == 0) continue;
+    places.push_back({b.x, b.y, b.z});
+    board.push_back(index);
+  }
+  std::vector<KeyedIndex> order = billboard_draw_order(camera, places);
+  if (order.empty()) return;
+  const Vec3 right = camera.right(), up = camera.up();
+  draw_blended_quads(s, board, order, [&](const Billboard& b) {
+    const float h = b.width / 2;
+    QuadCorners q;
+    const float across[4] = {-h, h, h, -h}, upward[4] = {-h, -h, h, h};
+    for (size_t c = 0; c < 4; ++c) {
+      q[c] = {b.x + right[0] * across[c] + up[0] * upward[c],
+              b.y + right[1] * across[c] + up[1] * upward[c],
+              b.z + right[2] * across[c] + up[2] * upward[c]};
+    }
+    return q;
+  });
+}
 
 // The sun's flare: its elements spread along the line from the sun to the centre of the
 // window, a = 0 at the sun, 1 at the centre; `size` is a fraction of the window's height.
@@ -316,7 +364,7 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);
 
   // Particles.
-  draw_particles();
+  draw_particles(w.track.roost, scenery, camera);
 
   // Faded riders.
   glEnable(GL_BLEND);

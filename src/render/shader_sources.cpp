@@ -170,10 +170,12 @@ void main() {
   eye_pos = vec3(gl_ModelViewMatrix * gl_Vertex);
   gl_Position = ftransform();
   gl_TexCoord[0] = gl_TextureMatrix[0] * gl_MultiTexCoord0;
+  gl_FrontColor = gl_Color;
 }
 )";
 
-// The ground texture holds its colours at half intensity, like the baked shading.
+// The ground texture holds its colours at half intensity, like the baked shading. The vertex
+// colour is white but where ruts have changed the ground's slope since its maps were made.
 const char* const kTerrainFragment = R"(
 uniform sampler2D tex;
 uniform sampler2D nmap;
@@ -193,7 +195,7 @@ void main() {
   float rdl = max(dot(reflect(normalize(eye_pos), n), l), 0.0);
   if (ndl < 0.0) { ndl = 0.0; rdl = 0.0; }
   vec3 colour = 2.0 * (gl_LightSource[0].ambient.rgb + gl_LightSource[0].diffuse.rgb * ndl * f) *
-                    ground.rgb +
+                    ground.rgb * gl_Color.rgb +
                 s.r * gl_LightSource[0].specular.rgb * pow(rdl, s.g * 128.0 + 0.125) * f;
   gl_FragColor = vec4(fogged(colour), 1.0);
 }

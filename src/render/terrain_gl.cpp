@@ -6,6 +6,7 @@
 #include "render/ground_textures.h"
 #include "render/render_settings.h"
 #include "render/render_stats.h"
+#include "render/rut_light.h"
 #include "render/shaders.h"
 #include "render/terrain_draw.h"
 #include "track/terrain_queries.h"
@@ -69,6 +70,12 @@ GLuint upload_picture(const Image& image) {
 
 GLuint picture_texture(const Image* image) {
   if (!image) return 0;
+  // The pictures of an earlier track may be gone, and a new one may live at the same address.
+  static int uploaded_generation = texture_generation();
+  if (texture_generation() != uploaded_generation) {
+    terrain_gl_release();
+    uploaded_generation = texture_generation();
+  }
   for (const PictureTexture& p : picture_textures()) {
     if (p.image == image) return p.id;
   }
@@ -101,6 +108,8 @@ void fill_arrays(const Terrain& t, GroundArrays& a) {
   a.colours.resize(n * 4);
   const bool shaded = t.shading.size() == t.heights.size() * 3;
   const bool shadowed = t.shadows.size() == t.heights.size();
+  const bool dug = t.modified;
+  const std::array<float, 3>& sun = render_settings().sun_direction;
   choose_ground(t, a);
   a.textures.resize(a.fans.fans.size());
   for (size_t f = 0; f < a.fans.fans.size(); ++f) {
@@ -119,12 +128,17 @@ void fill_arrays(const Terrain& t, GroundArrays& a) {
       a.positions[3 * i + 2] = static_cast<float>(r) * t.spacing;
       a.texcoords[2 * i] = (static_cast<float>(c) - origin_x) * per_sample;
       a.texcoords[2 * i + 1] = (static_cast<float>(r) - origin_z) * per_sample;
+      const float rut = dug ? rut_light(t, c, r, sun) : 1.0f;
       if (g) {
-        std::fill_n(&a.colours[4 * i], 4, uint8_t{255});
+        // Composed ground is already at full light: ruts can only darken it.
+        const auto shade = static_cast<uint8_t>(255 * std::min(rut, 1.0f));
+        std::fill_n(&a.colours[4 * i], 3, shade);
+        a.colours[4 * i + 3] = 255;
         continue;
       }
       float light =
           shadowed ? 1.0f - kShadowStrength * static_cast<float>(t.shadows[s]) / 255.0f : 1.0f;
+      light *= rut;
       for (int k = 0; k < 3; ++k) {
         float base =
             shaded ? static_cast<float>(t.shading[3 * static_cast<size_t>(s) + k]) : 128.0f;

@@ -18,12 +18,18 @@ namespace {
 // Link files pointing at each other must not recurse for ever.
 constexpr int kMaxLinkDepth = 8;
 
+// What the game loads before its first track stays for the whole run (fonts, the overlay's
+// pictures); everything later belongs to the tracks and bikes that ask for it.
+constexpr int kRunGeneration = 0;
+
 struct CacheEntry {
   TextureId id = 0;
   std::string name;
   int load_sequence = 0;
   size_t memory_bytes = 0;
   std::string metadata;
+  int generation = kRunGeneration;  // the latest track generation that asked for it
+  bool for_the_run = false;
   // Loaded with no detail reduction: it serves "!" requests as well as plain ones.
   bool full_detail = true;
 };
@@ -44,6 +50,8 @@ struct Animation {
 struct KeptImage {
   std::string name;
   std::unique_ptr<Image> image;
+  int generation = kRunGeneration;
+  bool for_the_run = false;
 };
 
 struct TextureCache {
@@ -55,6 +63,7 @@ struct TextureCache {
   int load_counter = 0;
   const TextureBackend* backend = nullptr;
   TextureId next_numbered_id = 1;
+  int generation = kRunGeneration;
 };
 
 TextureCache& cache() {
@@ -99,19 +108,46 @@ std::string resolve_alias(const std::string& name) {
 
 // Exact name first, then a case-insensitive match with a warning: data names are case
 // insensitive, but a mismatch usually means a typing slip in a data file. A full-detail request
-// never takes a reduced copy.
+// never takes a reduced copy. Asking for a texture again keeps it for the track being loaded.
 TextureId find_cached(const std::string& name, bool full_detail) {
-  for (const CacheEntry& e : cache().entries) {
-    if (e.name == name && (e.full_detail || !full_detail)) return e.id;
+  TextureCache& c = cache();
+  for (CacheEntry& e : c.entries) {
+    if (e.name == name && (e.full_detail || !full_detail)) {
+      e.generation = c.generation;
+      return e.id;
+    }
   }
-  for (const CacheEntry& e : cache().entries) {
+  for (CacheEntry& e : c.entries) {
     if (!e.full_detail && full_detail) continue;
     if (strcasecmp(e.name.c_str(), name.c_str()) == 0) {
       render_message(message("Warning: case mismatch on '%.900s'", name));
+      e.generation = c.generation;
       return e.id;
     }
   }
   return 0;
+}
+
+void add_entry(TextureId id, const std::string& name, size_t bytes, std::string metadata,
+               bool full_detail) {
+  TextureCache& c = cache();
+  c.memory_used += bytes;
+  CacheEntry e{id, name, ++c.load_counter, bytes, std::move(metadata)};
+  e.full_detail = full_detail;
+  e.generation = c.generation;
+  e.for_the_run = c.generation == kRunGeneration;
+  c.entries.push_back(std::move(e));
+}
+
+// Deletes entry i with its animation.
+void forget_entry(size_t i) {
+  TextureCache& c = cache();
+  TextureId id = c.entries[i].id;
+  backend().destroy(id);
+  c.memory_used -= c.entries[i].memory_bytes;
+  c.entries.erase(c.entries.begin() + static_cast<long>(i));
+  // An animation left behind would go on updating a texture that no longer exists.
+  std::erase_if(c.animations, [id](const Animation& a) { return a.id == id; });
 }
 
 TextureId load(const std::string& requested, int flags, int depth) {
@@ -164,10 +200,8 @@ TextureId load(const std::string& requested, int flags, int depth) {
   if (!is_power_of_two(decoded->source_width) || !is_power_of_two(decoded->source_height)) {
     render_message(message("Warning: Non power of 2 texture '%.950s'", name));
   }
+  add_entry(id, name, bytes, decoded->metadata, full_detail || decoded->levels_skipped == 0);
   TextureCache& c = cache();
-  c.memory_used += bytes;
-  c.entries.push_back({id, name, ++c.load_counter, bytes, decoded->metadata,
-                       full_detail || decoded->levels_skipped == 0});
   if (animated) {
     Animation anim;
     anim.id = id;
@@ -181,13 +215,19 @@ TextureId load(const std::string& requested, int flags, int depth) {
 
 const Image* keep_image(const std::string& name, std::optional<Image> image) {
   if (!image) return nullptr;
-  cache().images.push_back({name, std::make_unique<Image>(std::move(*image))});
-  return cache().images.back().image.get();
+  TextureCache& c = cache();
+  bool for_the_run = c.generation == kRunGeneration;
+  c.images.push_back({name, std::make_unique<Image>(std::move(*image)), c.generation, for_the_run});
+  return c.images.back().image.get();
 }
 
 const Image* find_kept(const std::string& name) {
-  for (const KeptImage& k : cache().images) {
-    if (k.name == name) return k.image.get();
+  TextureCache& c = cache();
+  for (KeptImage& k : c.images) {
+    if (k.name == name) {
+      k.generation = c.generation;
+      return k.image.get();
+    }
   }
   return nullptr;
 }
@@ -224,23 +264,43 @@ TextureId texture_create(const std::string& label, const Image& image) {
   size_t bytes = 0;
   TextureId id = backend().create(upload, &bytes);
   if (id == 0) return 0;
-  TextureCache& c = cache();
-  c.memory_used += bytes;
-  c.entries.push_back({id, label, ++c.load_counter, bytes, "", true});
+  add_entry(id, label, bytes, "", true);
   return id;
 }
 
 void texture_release(TextureId id) {
   TextureCache& c = cache();
   for (size_t i = 0; i < c.entries.size(); ++i) {
-    if (c.entries[i].id != id) continue;
-    backend().destroy(id);
-    c.memory_used -= c.entries[i].memory_bytes;
-    c.entries.erase(c.entries.begin() + static_cast<long>(i));
-    // An animation left behind would go on updating a texture that no longer exists.
-    std::erase_if(c.animations, [id](const Animation& a) { return a.id == id; });
-    return;
+    if (c.entries[i].id == id) {
+      forget_entry(i);
+      return;
+    }
   }
+}
+
+void texture_begin_generation() {
+  cache().generation += 1;
+}
+
+int texture_generation() {
+  return cache().generation;
+}
+
+void texture_delete_unused() {
+  TextureCache& c = cache();
+  for (size_t i = c.entries.size(); i-- > 0;) {
+    const CacheEntry& e = c.entries[i];
+    if (e.for_the_run || e.generation == c.generation) continue;
+    kota::log_printf("deleting tid %d (%.900s)\n", static_cast<int>(e.id), e.name.c_str());
+    forget_entry(i);
+  }
+  std::erase_if(c.images, [&c](const KeptImage& k) {
+    bool unused = !k.for_the_run && k.generation != c.generation;
+    if (unused) kota::log_printf("deleting image %.900s\n", k.name.c_str());
+    return unused;
+  });
+  // Link files name other textures; their targets may be gone now.
+  c.aliases.clear();
 }
 
 void texture_animate(double now) {
@@ -274,6 +334,7 @@ void texture_delete_all() {
   c.animations.clear();
   c.images.clear();
   c.memory_used = 0;
+  c.generation = kRunGeneration;
 }
 
 size_t texture_memory_used() {

@@ -45,6 +45,15 @@ TextureId texture_load(const std::string& name, int flags = 0);
 TextureId texture_create(const std::string& label, const Image& image);
 // Deletes one texture and forgets it.
 void texture_release(TextureId id);
+// A track begins to load: the textures and kept pictures asked for from now on belong to it.
+// texture_delete_unused then deletes those that only earlier tracks asked for, so that memory
+// does not grow from track to track. What the game loaded before its first track (fonts,
+// overlay pictures) stays for the whole run.
+void texture_begin_generation();
+void texture_delete_unused();
+// Counts texture_begin_generation (0 again after texture_delete_all): whoever keeps things
+// made from the kept pictures knows from a change that the pictures may have gone.
+int texture_generation();
 // Advances animated textures; `now` in seconds.
 void texture_animate(double now);
 // Deletes every texture, image and animation.

@@ -53,8 +53,15 @@ kota::Event menu_event_from_pad(const World& w, const kota::Event& e) {
     if (e.code == k.pad_down) out.code = k.down;
     if (e.code == k.pad_left) out.code = k.left;
     if (e.code == k.pad_right) out.code = k.right;
-    if (e.code == k.pad_accept) out.code = k.enter;
     if (e.code == k.pad_back) out.code = k.esc;
+    if (e.code == k.pad_page_up) out.code = k.page_up;
+    if (e.code == k.pad_page_down) out.code = k.page_down;
+    // A chooses when it comes up: its press would otherwise start a binding capture that the
+    // pad's own event for the same press, which follows the Gamepad's, would then end.
+    if (e.code == k.pad_accept) {
+      out.code = k.enter;
+      out.pressed = !e.pressed;
+    }
   }
   return out;
 }
@@ -80,6 +87,8 @@ void resolve_menu_keys(World& w) {
   k.pad_accept = code_of(pad_button(kota::kPadA).c_str());
   k.pad_back = code_of(pad_button(kota::kPadB).c_str());
   k.pad_menu = code_of(pad_button(kota::kPadStart).c_str());
+  k.pad_page_up = code_of(pad_button(kota::kPadLeftShoulder).c_str());
+  k.pad_page_down = code_of(pad_button(kota::kPadRightShoulder).c_str());
 }
 
 void open_mouse_axes(World& w) {

@@ -14,10 +14,11 @@ void resolve_bindings(World& w);
 // that a pad plugged in while the game runs answers to its bindings at once.
 void follow_input_devices(World& w);
 // A press or release of the Gamepad's menu buttons as the menu key it stands for, while a
-// menu is open (Start at any time); any other event as it is.
+// menu is open (Start at any time); A is Enter pressed when it comes up. Any other event as it
+// is.
 kota::Event menu_event_from_pad(const World& w, const kota::Event& e);
 // "up", "down", "left", "right", "enter", "keypad enter", "esc", "pause", the left and right
-// mouse buttons, "page up", "page down", and the Gamepad's d-pad, A, B and Start.
+// mouse buttons, "page up", "page down", and the Gamepad's d-pad, A, B, Start and shoulders.
 void resolve_menu_keys(World& w);
 
 // Opens "cursor-x" and "cursor-y"; reads them into the world's mouse position.

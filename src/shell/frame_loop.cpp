@@ -12,6 +12,8 @@
 #include "render/view_cameras.h"
 #include "shell/controls.h"
 #include "shell/world_tick.h"
+#include "ui/binding_capture.h"
+#include "ui/menu.h"
 
 namespace br {
 namespace {
@@ -179,19 +181,26 @@ void handle_event(World& w, const kota::Event& event) {
   const kota::Event e = menu_event_from_pad(w, event);
   // 2. The left mouse button.
   if (e.code == kota::kEventMouseLeft) w.mouse_left = e.pressed;
+  // 3. A binding being captured takes the next press, whatever it is.
+  if (w.capturing_binding >= 0) {
+    if (e.pressed) capture_key(w, e.code);
+    return;
+  }
+  // 4 and 5. An open menu takes every key, going back a screen or closing on Esc; the menus
+  // also follow releases, for typed capitals and for clicks, which act when they come up.
+  if (w.menu != kNoMenu) {
+    menu_key(w, e.code, e.pressed);
+    if (!w.session.loaded) w.view_mode = kViewTitle;
+    return;
+  }
   if (!e.pressed) return;
 
   auto is = [&](BindingId id) {
     return w.bindings[id].key_code == e.code || w.pad_bindings[id].key_code == e.code;
   };
-  // 4. Esc opens the main menu or closes the open one.
+  // 4. Esc opens the main menu.
   if (e.code == w.menu_keys.esc) {
-    w.menu = w.menu == kNoMenu ? kMainMenu : kNoMenu;
-    w.menu_selection = 0;
-  }
-  // 5. An open menu takes every press.
-  if (w.menu != kNoMenu) {
-    if (!w.session.loaded) w.view_mode = kViewTitle;
+    menu_open(w, kMainMenu);
     return;
   }
   // 6. Chat opens its menu.
@@ -260,6 +269,7 @@ void step_loop(World& w, double now, const EventSource& events) {
     kota::Event e;
     while (deadline_passed ? events(e, nullptr) : events(e, &deadline)) handle_event(w, e);
     if (loop.quit_requested) return;
+    if (w.capturing_binding >= 0) capture_axes(w);
     update_channels(w);
 
     bool menu_freezes =

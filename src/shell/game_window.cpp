@@ -10,6 +10,7 @@
 
 #include "platform/log.h"
 #include "platform/message_box.h"
+#include "platform/options.h"
 #include "render/scene_draw.h"
 #include "render/title_screen.h"
 #include "render/view_cameras.h"
@@ -17,6 +18,8 @@
 #include "shell/screenshot.h"
 #include "shell/video_modes.h"
 #include "track/terrain_queries.h"
+#include "ui/menu_draw.h"
+#include "ui/menu_hooks.h"
 #include "world/progress_text.h"
 
 namespace br {
@@ -75,7 +78,7 @@ void draw_world(World& w, int width, int height) {
 
 }  // namespace
 
-kota::Window* open_game_window(const World& w) {
+kota::Window* open_game_window(World& w) {
   WindowRequest request = window_request(w);
   kota::WindowParams params;
   params.title = "Bermrider";
@@ -85,6 +88,8 @@ kota::Window* open_game_window(const World& w) {
   params.colour_bits = w.options.colour_bits;
   params.depth_bits = w.options.depth_bits;
   kota::Window* window = kota::window_open(params);
+  // The platform's "fullscreen" option makes every window full screen.
+  w.window_windowed = window && !request.fullscreen && !kota::option_flag("fullscreen", false);
   if (!window) {
     std::string text = std::string("Can't open the game window: ") + kota::last_error() + "\n";
     kota::message_box("Problem starting Bermrider", text.c_str());
@@ -115,7 +120,7 @@ bool draw_frame(World& w, kota::Window* window) {
   if (!area) return true;  // minimised or closing: sound and simulation go on
   w.frame_width = area->width;
   w.frame_height = area->height;
-  if (w.settings.video_mode.index == kVideoModeWindowed) {
+  if (w.window_windowed) {
     // A window the player resized keeps its size next time.
     w.settings.xres.value = area->width;
     w.settings.yres.value = area->height;
@@ -132,6 +137,7 @@ bool draw_frame(World& w, kota::Window* window) {
     write_video_frame(area->width, area->height);
   }
   if (w.paused && w.options.pause_text_shown) draw_paused_text(area->width, area->height);
+  menu_draw(w, area->width, area->height);
   if (w.screenshot_requested) {
     w.screenshot_requested = false;
     save_screenshot(w, area->width, area->height, read_frame_rgb(area->width, area->height));
@@ -153,6 +159,22 @@ void install_progress_presenter(const World& w, kota::Window* window) {
     draw_title_screen(w.hud.title, area->width, area->height, kVersionText, text);
     kota::swap_buffers(window);
   });
+}
+
+void install_menu_hooks(kota::Window* window) {
+  MenuHooks& hooks = menu_hooks();
+  if (!window) {
+    hooks = MenuHooks{};
+    return;
+  }
+  hooks.switch_video_mode = [window](World& w) -> std::string {
+    WindowRequest request = window_request(w);
+    if (!kota::window_set_mode(window, request.width, request.height, request.fullscreen)) {
+      return std::string("Can't change the video mode: ") + kota::last_error();
+    }
+    w.window_windowed = !request.fullscreen;
+    return "Video mode changed to " + w.settings.video_mode.text();
+  };
 }
 
 EventSource window_event_source(kota::Window* window) {

@@ -1,5 +1,7 @@
 #include "shell/graphics_presets.h"
 
+#include <iterator>
+
 namespace br {
 namespace {
 
@@ -26,6 +28,21 @@ constexpr PresetValues kPresets[] = {
     {90, 10, "256x256", "Yes", "No", "Shaders/Direct", "Yes", 75, 10, "Yes", "Yes", 1000},
 };
 
+constexpr const char* kPresetNames[] = {"Compatibility", "High FPS", "Normal", "High Detail"};
+
+bool matches(const Settings& s, const PresetValues& p) {
+  return s.ground_detail.value == p.ground_detail &&
+         s.ground_texture_detail.value == p.ground_texture_detail &&
+         s.ground_texture_dim.text() == p.ground_texture_dim &&
+         s.ground_mipmaps.text() == p.ground_mipmaps &&
+         s.texture_compress.text() == p.texture_compress &&
+         s.render_texture.text() == p.render_texture && s.use_shader.text() == p.use_shader &&
+         s.model_detail.value == p.model_detail &&
+         s.model_texture_detail.value == p.model_texture_detail &&
+         s.lens_flare.text() == p.lens_flare && s.reflections.text() == p.reflections &&
+         s.roost_density.value == p.roost_density;
+}
+
 }  // namespace
 
 void apply_graphics_preset(Settings& s, GraphicsPreset preset) {
@@ -42,6 +59,23 @@ void apply_graphics_preset(Settings& s, GraphicsPreset preset) {
   s.lens_flare.select(p.lens_flare);
   s.reflections.select(p.reflections);
   number_set(s.roost_density, p.roost_density);
+}
+
+std::optional<GraphicsPreset> matching_graphics_preset(const Settings& s) {
+  std::optional<GraphicsPreset> found;
+  for (int i = 0; i < static_cast<int>(std::size(kPresets)); ++i) {
+    if (matches(s, kPresets[i])) found = static_cast<GraphicsPreset>(i);
+  }
+  return found;
+}
+
+const char* graphics_preset_name(GraphicsPreset preset) {
+  return kPresetNames[static_cast<int>(preset)];
+}
+
+std::string current_settings_text(const Settings& s) {
+  std::optional<GraphicsPreset> preset = matching_graphics_preset(s);
+  return std::string("Current Settings: ") + (preset ? graphics_preset_name(*preset) : "Custom");
 }
 
 }  // namespace br

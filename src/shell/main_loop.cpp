@@ -6,6 +6,7 @@
 #include "race/session.h"
 #include "render/terrain_lod.h"
 #include "shell/controls.h"
+#include "ui/menu.h"
 
 namespace br {
 
@@ -20,7 +21,18 @@ void settle_view_mode(World& w) {
   if (!w.session.loaded) w.view_mode = kViewTitle;
 }
 
+void follow_mouse_in_menu(World& w, int old_x, int old_y) {
+  if (w.menu == kNoMenu || (w.mouse_x == old_x && w.mouse_y == old_y)) return;
+  if (!w.mouse_left) {
+    if (w.capturing_binding < 0) menu_mouse_moved(w);
+  } else {
+    menu_drag(w, w.mouse_x - old_x);
+  }
+}
+
 void main_loop(World& w, const MainLoopHooks& hooks) {
+  // The first reading finds the mouse wherever it is; only later ones are movements.
+  bool mouse_known = false;
   for (;;) {
     if (w.loop.quit_requested) break;
     settle_view_mode(w);
@@ -33,7 +45,10 @@ void main_loop(World& w, const MainLoopHooks& hooks) {
       w.loop.quit_requested = true;
     }
     double now = frame_advance(w, hooks.clock);
+    int old_x = w.mouse_x, old_y = w.mouse_y;
     read_mouse_axes(w);
+    if (mouse_known) follow_mouse_in_menu(w, old_x, old_y);
+    mouse_known = true;
     follow_input_devices(w);
     step_loop(w, now, hooks.events);
     if (w.view_mode != kViewTitle) {

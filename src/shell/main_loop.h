@@ -19,6 +19,11 @@ struct MainLoopHooks {
 // Runs until a quit is requested, the window closes or a frame cannot be presented.
 void main_loop(World& w, const MainLoopHooks& hooks);
 
+// An open menu follows the mouse that moved from (old_x, old_y): with the button up the entry
+// under the cursor is highlighted (not while a binding waits for its key), with it held the
+// movement drags.
+void follow_mouse_in_menu(World& w, int old_x, int old_y);
+
 // The view mode corrections made at the top of every frame.
 void settle_view_mode(World& w);
 

@@ -48,6 +48,9 @@
 #include "track/scenery.h"
 #include "track/track_list.h"
 #include "track/track_loader.h"
+#include "ui/binding_capture.h"
+#include "ui/menu.h"
+#include "ui/modes.h"
 #include "world/render_detail.h"
 #include "world/world.h"
 
@@ -60,20 +63,6 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 // the configuration is still written.
 void on_stop_signal(int) {
   g_stop_signal = 1;
-}
-
-// The renderer's loaders take their detail from the settings and the command line.
-void configure_renderer(const World& w) {
-  RenderSettings& r = render_settings();
-  r.debug_level = w.options.debug_level;
-  r.model_texture_reduction = w.detail.model_texture_reduction;
-  r.texture_compress = w.settings.texture_compress.index;
-  r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
-  r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
-  r.vertex_arrays = !w.options.no_vertex_arrays;
-  r.ground_method = w.settings.render_texture.index;
-  r.ground_texture_size = w.detail.ground_texture_size;
-  r.ground_texture_first_level = w.detail.ground_texture_reduction;
 }
 
 // What the driver offers decides which optional techniques the settings may switch on.
@@ -134,6 +123,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   free_all_bikes(w);
   physics_world_close(w);
   shape_cache_clear();
+  end_binding_capture(w);
   close_control_axes(w);
   if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
@@ -143,6 +133,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   model_delete_all();
   game_fonts() = GameFonts{};
   install_progress_presenter(w, nullptr);
+  install_menu_hooks(nullptr);
   render_gl_uninstall();
   close_sound_output(w);
   kota::window_close(window);
@@ -191,7 +182,7 @@ int run_game(int argc, char** argv) {
   build_gear_texture_choices(w.settings);
 
   // The player's stored settings; a missing file keeps the defaults.
-  if (!config_path.empty()) config_read_file(w, config_path);
+  const bool first_run = config_path.empty() || !config_read_file(w, config_path);
 
   // Every rider slot starts empty: the world record was just reset. The renderer's detail
   // follows from the settings.
@@ -254,6 +245,7 @@ int run_game(int argc, char** argv) {
     w.hud = load_hud_textures();
     load_game_fonts();
     install_progress_presenter(w, window);
+    install_menu_hooks(window);
     presented = kota::swap_buffers(window);
   }
   if (presented) {
@@ -267,12 +259,10 @@ int run_game(int argc, char** argv) {
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
     prepare_first_lineup(w, w.options.demo_file.has_value());
-    // Automated rides (and players until the race menus arrive) put themselves on the grid
-    // in place of the robot, and ride at once: a menu nobody can see yet would only swallow
-    // their keys.
-    const bool local_rider = kota::option_int("local-rider", 0) != 0;
-    if (local_rider) w.lineup[0] = kLineupHuman;
     if (w.options.track) {
+      // A race on the named track at once, with the player where the race menu's gates put
+      // him, riding: no menu in the way.
+      if (!w.options.demo_file) w.lineup = menu_lineup(w.settings);
       SessionStart first;
       first.lineup = &w.lineup;
       first.playback = w.options.demo_file.has_value();
@@ -281,7 +271,8 @@ int run_game(int argc, char** argv) {
       start_session(w, first);
     }
 
-    w.menu = w.options.connect || local_rider ? kNoMenu : kMainMenu;
+    // A new player reads the disclaimer once, before the main menu.
+    if (!w.options.connect && !w.options.track) menu_open(w, first_run ? kMenuDisclaimer : kMenuMain);
 
     std::signal(SIGINT, on_stop_signal);
     std::signal(SIGTERM, on_stop_signal);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/log.h"
+#include "render/render_settings.h"
 #include "shell/graphics_presets.h"
 #include "shell/stability.h"
 
@@ -22,6 +23,25 @@ void apply_command_line_settings(World& w) {
   if (cl.draw_fps) s.draw_fps.value = *cl.draw_fps;
   if (cl.draw_time) s.draw_time.value = *cl.draw_time;
   if (cl.draw_ping) s.draw_ping.value = *cl.draw_ping;
+}
+
+void configure_renderer(const World& w) {
+  RenderSettings& r = render_settings();
+  r.debug_level = w.options.debug_level;
+  r.model_texture_reduction = w.detail.model_texture_reduction;
+  r.texture_compress = w.settings.texture_compress.index;
+  r.lod_scale = static_cast<float>(w.detail.model_lod_scale);
+  r.lod_bias = static_cast<float>(w.detail.model_lod_bias);
+  r.vertex_arrays = !w.options.no_vertex_arrays;
+  r.ground_method = w.settings.render_texture.index;
+  r.ground_texture_size = w.detail.ground_texture_size;
+  r.ground_texture_first_level = w.detail.ground_texture_reduction;
+}
+
+void refresh_render_detail(World& w) {
+  w.detail = derive_render_detail(w.settings);
+  apply_detail_options(w.detail, w.options);
+  configure_renderer(w);
 }
 
 std::string select_startup_track(World& w) {

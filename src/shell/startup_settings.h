@@ -18,6 +18,14 @@ void apply_startup_presets(Settings& s);
 // and are written back at shutdown, and its detail overrides.
 void apply_command_line_settings(World& w);
 
+// The renderer's loaders take their detail from the derived values and the command line.
+void configure_renderer(const World& w);
+
+// After the graphics settings changed in the menus: the detail values are derived again (the
+// command line's overrides still win) and handed to the renderer. Textures loaded from now on
+// follow them; those already loaded keep theirs until their track is loaded again.
+void refresh_render_detail(World& w);
+
 // The track the game starts on: the --track name, else the `track` setting. Selects it in the
 // track choice when the list offers it, and returns the name. A name the list does not offer
 // leaves the choice as it is, says so in the log (and on standard error for --track) and

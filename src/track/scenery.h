@@ -28,6 +28,7 @@ struct Billboard {
   // Only billboards of the "billboards" file go back into it: not the flaggers, nor the
   // textureless ones of the roost pool.
   bool saved = true;
+  bool particle = false;  // one of the roost pool's, drawn facing the camera
 };
 
 // A collision shape file shared by every statue that names it.

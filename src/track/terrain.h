@@ -74,6 +74,14 @@ struct Terrain {
   std::vector<uint8_t> shadows;  // S*S, 0 = unshadowed, larger = darker
   std::vector<uint8_t> tilemap;  // T*T tile indices, cell (i, j) at i + T*j
   std::vector<TileType> tiles;   // at most kMaxTiles
+  // The wheels dig ruts into `heights` while riding. A networked session locks the ground so
+  // that every client rides the same heights, and reloads a track whose ground was changed.
+  bool modified = false;
+  bool locked = false;
+  uint32_t changes = 0;  // deformations since the load
+  // The heights as loaded, kept from the first deformation on (empty before), so that what
+  // the wheels changed can be measured and lit.
+  std::vector<float> loaded_heights;
 
   bool loaded() const { return side > 0; }
 };

@@ -13,7 +13,17 @@ constexpr int kTileCurvePoints = 8;
 constexpr int kTileRoostKinds = 4;
 
 // The erosion values in their stored order, with their keywords and defaults.
-constexpr int kErodeValueCount = 8;
+enum ErodeValue {
+  kErodeDepth,
+  kErodeLower,         // lb: weaker pushes leave no mark
+  kErodeUpper,         // lb: stronger pushes move the dirt the whole displacement
+  kErodeDisplacement,  // feet
+  kErodeRadius,        // feet
+  kErodeMaxSlope,      // dirt is not pushed up anything steeper
+  kErodeOffSpeed,      // ft/s: a slower wheel leaves no mark
+  kErodeOnSpeed,       // ft/s: a faster one marks with its whole push
+  kErodeValueCount
+};
 constexpr std::array<const char*, kErodeValueCount> kErodeKeywords = {
     "erode_depth",  "erode_lower",     "erode_upper",     "erode_displacement",
     "erode_radius", "erode_max_slope", "erode_off_speed", "erode_on_speed"};

@@ -16,6 +16,7 @@
 #include "world/bindings.h"
 #include "world/command_line_options.h"
 #include "world/demo_list.h"
+#include "world/menu_state.h"
 #include "world/render_detail.h"
 #include "world/settings.h"
 
@@ -147,14 +148,22 @@ struct LoopState {
   int64_t frames_drawn = 0;
 };
 
-// The fixed menu keys, resolved by name at start-up; -1 while unresolved.
+// The fixed menu keys, resolved by name at start-up; -1 while unresolved. A game pad's
+// direction pad, its accept and back buttons, Start and the shoulder buttons work the menus
+// as the keys beside them do.
 struct MenuKeys {
   int up = -1, down = -1, left = -1, right = -1, enter = -1, keypad_enter = -1, esc = -1,
       pause = -1, cursor_left = -1, cursor_right = -1, page_up = -1, page_down = -1;
-  // The Gamepad's buttons that stand in for them: the d-pad, A to choose, B to go back,
-  // Start to open and close the menu.
+  // The Gamepad's buttons that stand in for them: the d-pad, A to choose (when it comes up),
+  // B to go back, Start to open the menu and go back, the shoulders to turn pages.
   int pad_up = -1, pad_down = -1, pad_left = -1, pad_right = -1, pad_accept = -1,
-      pad_back = -1, pad_menu = -1;
+      pad_back = -1, pad_menu = -1, pad_page_up = -1, pad_page_down = -1;
+};
+
+// An axis watched while a binding is captured: moving it far enough binds it.
+struct WatchedAxis {
+  int handle = -1;
+  std::string name;
 };
 
 struct World {
@@ -190,7 +199,9 @@ struct World {
   int menu = kNoMenu;
   int menu_selection = 0;
   MenuKeys menu_keys;
-  int capturing_binding = -1;                    // binding being captured, -1 = none
+  MenuState menu_state;
+  int capturing_binding = -1;  // binding being captured, -1 = none
+  std::vector<WatchedAxis> watched_axes;
   float free_camera_angle = 0.0f;                // radians
   float free_camera_distance = 10.0f;            // feet
   float free_camera_height = 5.0f;               // feet
@@ -209,6 +220,7 @@ struct World {
   int cursor_axis_y = -1;
   int frame_width = 0;  // drawable size of the latest drawn frame, pixels
   int frame_height = 0;
+  bool window_windowed = false;  // the open window is not full screen: its size is xres x yres
   int visible_messages = 0;
   double message_expiry = 0.0;  // world time at which the oldest visible message goes
 

@@ -130,10 +130,10 @@ TEST_F(BikeBuild, ResetCarriesTheRiderWithTheFrame) {
   dBodySetPosition(frame, 100, 10, 50);
   dBodySetLinearVel(frame, 3, 0, 0);
   bike->state.crash_timer = 300;
-  bike->state.trail.resize(5);
+  bike->state.marks.push({1, 2, 3, 4});
   reset_working_state(*bike);
   EXPECT_EQ(bike->state.crash_timer, 0);
-  EXPECT_TRUE(bike->state.trail.empty());
+  EXPECT_TRUE(bike->state.marks.empty());
   const BikeEntry& e = bike->entry;
   // A quarter turn about y takes the bike's z offset onto x.
   const dReal* p = dBodyGetPosition(bike->bodies[kBodyRider]);

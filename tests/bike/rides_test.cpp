@@ -35,15 +35,7 @@ class Rides : public ::testing::Test {
     g_world.track.scenery.statues.clear();
   }
   void TearDown() override { br_test::close_bike_world(); }
-  Bike& build() {
-    g_world.slots[0].bike = build_bike(g_world, "crf450(2013)", 0, "3", "", "", "", "");
-    g_world.slots[0].control = kControlLocal;
-    Bike& bike = *g_world.slots[0].bike;
-    BikeSetup setup;
-    apply_stability(setup, 100);
-    EXPECT_TRUE(apply_bike_setup(bike, setup, 0));
-    return bike;
-  }
+  Bike& build() { return br_test::build_ridden_bike(0, "crf450(2013)", "3"); }
   // Standing on the ground at (x, z), facing `yaw` (radians about +y; 0 faces -z).
   void put(Bike& bike, double x, double z, double yaw) {
     dMatrix3 r;

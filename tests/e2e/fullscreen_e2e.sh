@@ -30,15 +30,7 @@ window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Bermrider$' | 
 [ -n "$window" ] || fail "the game's window never appeared"
 geometry="$(xdotool getwindowgeometry "$window" | awk '/Geometry:/ {print $2}')"
 
-for _ in $(seq 600); do
-  kill -0 "$game_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not end by itself"
-wait "$game_pid"
-status=$?
-game_pid=""
-[ "$status" -eq 0 ] || fail "exit status $status"
+await_game_end 60 "the game did not end by itself"
 [ "$geometry" = "${screen_width}x${screen_height}" ] ||
   fail "a window of $geometry on a ${screen_width}x${screen_height} screen"
 

@@ -26,3 +26,18 @@ fail() {
   [ -f "$tmp/log" ] && grep -v -e "^.\{13\}t=" -e GL_EXTENSIONS "$tmp/log" | sed 's/^/  log: /' >&2
   exit 1
 }
+
+# Waits up to SECONDS for the game started as $game_pid to end, failing with MESSAGE when it
+# does not; it must then end with status 0.
+#   await_game_end SECONDS MESSAGE
+await_game_end() {
+  for _ in $(seq $(($1 * 10))); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$game_pid" 2>/dev/null && fail "$2"
+  wait "$game_pid"
+  local status=$?
+  game_pid=""
+  [ "$status" -eq 0 ] || fail "exit status $status; stderr: $(cat "$tmp/err" 2>/dev/null)"
+}

@@ -17,7 +17,7 @@ make_scratch
 mkdir -p "$tmp/home/Bermrider"
 printf 'video_mode=Windowed\nxres=256\nyres=192\n' >"$tmp/home/Bermrider/config"
 XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" \
-  KOTA_OPTIONS="[quit-after:480][dialogs:off][local-rider:1]" \
+  KOTA_OPTIONS="[quit-after:480][dialogs:off]" \
   "$game" --track rabbithill --record-video --print-orientation --lock-fps 30 --debug \
   >"$tmp/video" 2>"$tmp/err" &
 game_pid=$!
@@ -31,15 +31,7 @@ sleep 1
 xdotool keydown x && sleep 4 && xdotool keydown Left && sleep 1.5 && xdotool keyup Left x ||
   fail "xdotool could not hold keys"
 
-for _ in $(seq 600); do
-  kill -0 "$game_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not end by itself"
-wait "$game_pid"
-status=$?
-game_pid=""
-[ "$status" -eq 0 ] || fail "exit status $status"
+await_game_end 60 "the game did not end by itself"
 grep -q "Event 4141 pressed" "$tmp/log" || fail "the throttle key never arrived"
 
 "$frames_tool" "$tmp/video" >"$tmp/frames" || fail "the video does not read back"

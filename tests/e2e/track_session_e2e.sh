@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `--track` starts a session at once: the track loads, one robot stands on the grid and the
-# game runs frames of it and ends by itself with status 0. Without --track the title stays.
+# `--track` starts a session at once: the track loads, the race menu's default line-up stands on
+# the grid with the player on gate 20, and the game runs frames of it and ends by itself with
+# status 0. Without --track the title stays.
 #   track_session_e2e.sh BERMRIDER
 set -u
 game="$1"
@@ -14,8 +15,8 @@ XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[quit-after:200]
   timeout 90 "$game" --track rabbithill >"$tmp/out" 2>"$tmp/err"
 status=$?
 [ "$status" -eq 0 ] || fail "exit status $status with --track"
-grep -q "Session on 'rabbithill': 1 rider, viewing slot 0" "$tmp/log" ||
-  fail "no session with one rider on rabbithill"
+grep -q "Session on 'rabbithill': 6 riders, viewing slot 19" "$tmp/log" ||
+  fail "no session with the default line-up on rabbithill"
 grep -q "MB texture memory used" "$tmp/log" || fail "no texture memory message"
 
 rm -f "$tmp/log"

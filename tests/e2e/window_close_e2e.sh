@@ -19,15 +19,7 @@ window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Bermrider$' | 
 [ -n "$window" ] || fail "the game's window never appeared"
 "$close_window" "$window" || fail "could not send the close request"
 
-for _ in $(seq 300); do
-  kill -0 "$game_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not end when its window was closed"
-wait "$game_pid"
-status=$?
-game_pid=""
-[ "$status" -eq 0 ] || fail "exit status $status; stderr: $(cat "$tmp/err")"
+await_game_end 30 "the game did not end when its window was closed"
 # The close button is event 0xDEAD = 57005.
 grep -q "Event 57005 pressed" "$tmp/log" || fail "no close event in the log"
 grep -q "Window shutdown complete" "$tmp/log" || fail "the window was not shut down"

@@ -17,6 +17,7 @@
 #include "robot/personality.h"
 #include "race/session_fixture.h"
 #include "shell/world_tick.h"
+#include "track/terrain_deform.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -82,6 +83,32 @@ TEST_F(SessionTest, AnEmptyLineupGetsOneRobotAndTheGateDropsThirteenToFifteenSec
   // The last session's bike went; the track stayed loaded.
   EXPECT_EQ(bikes(), 1);
   EXPECT_EQ(g_world.track.load_generation, 1);
+}
+
+// Every client of a server must ride the same ground: a dug-up track is loaded afresh for a
+// server's session and stays as loaded through it; offline the ground is free again.
+TEST_F(SessionTest, AServersSessionReloadsDugUpGroundAndLocksIt) {
+  write_track("flat", 4);
+  Lineup lineup{};
+  lineup[0] = kLineupHuman;
+  ASSERT_TRUE(start(&lineup, "flat", 0, 5));
+  Terrain& t = g_world.track.terrain;
+  EXPECT_FALSE(t.locked);
+  deform_terrain(t, g_world.track.lod, 40, 40, 4, -1);
+  ASSERT_TRUE(t.modified);
+  SessionStart online;
+  online.lineup = &lineup;
+  online.network = true;
+  ASSERT_TRUE(start_session(g_world, online));
+  EXPECT_EQ(g_world.track.load_generation, 2);
+  EXPECT_FALSE(t.modified);
+  EXPECT_FLOAT_EQ(terrain_height(t, 40, 40), 0.0f);
+  EXPECT_TRUE(t.locked);
+  deform_terrain(t, g_world.track.lod, 40, 40, 4, -1);
+  EXPECT_FALSE(t.modified);
+  ASSERT_TRUE(start(&lineup, "flat", 0, 5));
+  EXPECT_EQ(g_world.track.load_generation, 2);  // clean ground needs no reload
+  EXPECT_FALSE(t.locked);
 }
 
 TEST_F(SessionTest, ANumberedCodeFieldsThatRobotOnTheAliasedModel) {

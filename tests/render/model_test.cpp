@@ -226,5 +226,22 @@ TEST_F(ModelCacheTest, CacheReturnsTheSameModelAndWarnsOnCaseMismatch) {
   EXPECT_EQ(model_cache_size(), 0);
 }
 
+TEST_F(ModelCacheTest, AnotherTrackFreesTheModelsOnlyTheLastOneAskedFor) {
+  for (const char* name : {"rider.jm", "old.jm", "both.jm", "new.jm"}) put(name, 1);
+  Model* rider = model_load("@rider.jm");  // before any track: kept for the run
+  model_begin_generation();
+  model_load("@old.jm");
+  Model* both = model_load("@both.jm");
+  model_begin_generation();
+  EXPECT_EQ(model_load("@both.jm"), both);
+  model_load("@new.jm");
+  br_test::LogCapture log;
+  model_delete_unused();
+  EXPECT_EQ(log.count("deleting model"), 1);
+  EXPECT_EQ(log.count("deleting model @old.jm"), 1);
+  EXPECT_EQ(model_cache_size(), 3);
+  EXPECT_EQ(model_load("@rider.jm"), rider);
+}
+
 }  // namespace
 }  // namespace br

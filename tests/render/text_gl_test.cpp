@@ -18,6 +18,7 @@
 #include "render/title_screen.h"
 #include "support/data_dirs.h"
 #include "support/gl_window.h"
+#include "support/offscreen_frame.h"
 #include "support/temp_dir.h"
 
 namespace br {
@@ -29,16 +30,13 @@ class TextGlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!gl_.open("text test", 64)) GTEST_SKIP() << gl_.why();
-    if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) {
-      GTEST_SKIP() << "no framebuffer objects";
-    }
+    if (!br_test::OffscreenFrame::supported()) GTEST_SKIP() << "no framebuffer objects";
     br_test::use_data_directory(dir.path().string());
     render_gl_install();
   }
   void TearDown() override {
     if (gl_.is_open()) {
-      if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
-      if (colour_) glDeleteRenderbuffers(1, &colour_);
+      frame_.release();
       game_fonts() = GameFonts{};
       texture_delete_all();
       render_gl_uninstall();
@@ -47,46 +45,11 @@ class TextGlTest : public ::testing::Test {
     br_test::restore_data_directories();
   }
 
-  // An off-screen frame, so that nothing depends on the hidden window's own pixels.
   void begin_frame(int width, int height, float grey) {
-    width_ = width;
-    height_ = height;
-    glGenFramebuffers(1, &framebuffer_);
-    glGenRenderbuffers(1, &colour_);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER),
-              static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-    glViewport(0, 0, width, height);
-    glClearColor(grey, grey, grey, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    ASSERT_TRUE(frame_.begin(width, height, grey));
   }
-
-  // Pixel (x, y) counted from the bottom left.
-  Rgb pixel(int x, int y) {
-    uint8_t p[4] = {};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-  }
-
-  // Rows from the top, RGB.
-  std::vector<uint8_t> read_frame() {
-    std::vector<uint8_t> rows(static_cast<size_t>(width_) * height_ * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int y = 0; y < height_; ++y) {
-      glReadPixels(0, height_ - 1 - y, width_, 1, GL_RGB, GL_UNSIGNED_BYTE,
-                   &rows[static_cast<size_t>(y) * width_ * 3]);
-    }
-    return rows;
-  }
+  Rgb pixel(int x, int y) { return frame_.pixel(x, y); }
+  std::vector<uint8_t> read_frame() { return frame_.read(); }
 
   // Glyphs 8 x 8: "A" fully inked, "B" blank, "C" inked on its left half.
   Font test_font() {
@@ -101,8 +64,7 @@ class TextGlTest : public ::testing::Test {
   }
 
   br_test::GlWindow gl_;
-  GLuint framebuffer_ = 0, colour_ = 0;
-  int width_ = 0, height_ = 0;
+  br_test::OffscreenFrame frame_;
   br_test::TempDir dir;
 };
 

@@ -362,5 +362,47 @@ TEST_F(TextureCacheTest, CheckDescribesWhatTheGameSees) {
   EXPECT_TRUE(describe_data_file("@shadow.pgm").ok);
 }
 
+TEST_F(TextureCacheTest, AnotherTrackFreesWhatOnlyTheLastOneAskedFor) {
+  auto png = [](uint8_t v) {
+    return br_test::encode_png_pixels(2, 2, 3, std::vector<uint8_t>(12, v));
+  };
+  for (const char* name : {"font.png", "old.png", "both.png", "new.png", "old_tile.png"}) {
+    put(name, png(7));
+  }
+  put("flag.seq", "ANIM1 2 2 100 0\n0 1\n" + j7_file(2, 2, 1) + j7_file(2, 2, 2));
+  TextureId font = texture_load("@font.png");  // before any track: kept for the run
+
+  texture_begin_generation();
+  TextureId old_only = texture_load("@old.png");
+  TextureId both = texture_load("@both.png");
+  TextureId flag = texture_load("@flag.seq");
+  ASSERT_NE(texture_load_terrain("@old_tile.png"), nullptr);
+
+  texture_begin_generation();
+  EXPECT_EQ(texture_load("@both.png"), both);  // asked for again: the new track's too
+  TextureId new_only = texture_load("@new.png");
+  br_test::LogCapture log;
+  size_t memory_before = texture_memory_used();
+  texture_delete_unused();
+
+  std::vector<TextureId> gone = g_destroyed;
+  std::sort(gone.begin(), gone.end());
+  std::vector<TextureId> expected = {old_only, flag};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(gone, expected);
+  EXPECT_EQ(log.count("deleting image @old_tile.png"), 1);
+  EXPECT_LT(texture_memory_used(), memory_before);
+  // The animation went with its texture: nothing updates a deleted id.
+  g_updates.clear();
+  texture_animate(0.15);
+  EXPECT_TRUE(g_updates.empty());
+  // What is left still answers from the cache; a freed one loads afresh.
+  EXPECT_EQ(texture_load("@font.png"), font);
+  EXPECT_EQ(texture_load("@new.png"), new_only);
+  size_t created = g_created.size();
+  EXPECT_NE(texture_load("@old.png"), 0u);
+  EXPECT_EQ(g_created.size(), created + 1);
+}
+
 }  // namespace
 }  // namespace br
