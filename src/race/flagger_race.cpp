@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "race/rider_timing.h"
+#include "race/laps.h"
 
 namespace br {
 

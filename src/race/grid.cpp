@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include "bike/terrain_contacts.h"
+#include "race/laps.h"
+#include "race/rider_timing.h"
+#include "race/standings.h"
 
 namespace br {
 namespace {
@@ -66,6 +69,21 @@ void place_on_ground(Bike& bike, const Terrain& t, double x, double z, double he
     if (i >= kMaxRaises || !bike_touches_ground(t, bike)) break;
     y += kPlacementRaise;
   }
+}
+
+bool place_before_lap_line(World& w, int slot) {
+  RiderSlot& rider = w.slots[static_cast<size_t>(slot)];
+  const TrackTiming& timing = w.track.timing;
+  LapShape shape = lap_shape(timing);
+  int position = std::max(shape.first - 2, 0);
+  int gate = sequence_gate(timing, position);
+  if (!rider.bike || gate < 0 || gate >= static_cast<int>(timing.gates.size())) return false;
+  const TimingGate& g = timing.gates[static_cast<size_t>(gate)];
+  place_on_ground(*rider.bike, w.track.terrain, g.cx, g.cz, std::atan2(-g.dx, -g.dz));
+  if (w.physics.contacts) dJointGroupEmpty(w.physics.contacts);
+  reset_rider_gates(rider.timing, position);
+  update_standings(w);
+  return true;
 }
 
 }  // namespace br

@@ -7,6 +7,7 @@
 #include "bike/bike.h"
 #include "race/timing_gates.h"
 #include "track/terrain.h"
+#include "world/world.h"
 
 namespace br {
 
@@ -36,5 +37,10 @@ float sample_height(const Terrain& t, double x, double z);
 // Puts the bike as built at (x, z) facing `heading`, starting at the sample height and
 // raising it in steps until nothing of it reaches into the ground.
 void place_on_ground(Bike& bike, const Terrain& t, double x, double z, double heading);
+
+// A rider put on the track without a start (practice, a time trial's attempt) begins two
+// gates before the first lap's last one, at that gate's centre facing through it, with his
+// progress set there. False, with nothing moved, when the track has no timing.
+bool place_before_lap_line(World& w, int slot);
 
 }  // namespace br

@@ -14,8 +14,11 @@
 #include "files/messages.h"
 #include "platform/log.h"
 #include "race/grid.h"
+#include "race/laps.h"
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "race/standings.h"
+#include "race/start_gates.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
 #include "robot/learn.h"
@@ -332,14 +335,17 @@ bool start_session(World& w, const SessionStart& start) {
     session.total_laps = start.laps;
     session.halfway_lap = (start.laps + 1) / 2;
   }
-  for (StartGate& gate : w.track.timing.starts) gate.drop = 1.0f;
+  // A time trial begins long after the start, so its gates lie down already.
+  set_start_gates(w, session.time_trial ? 0.0f : 1.0f);
   session.lap_timing = w.track.timing.active;
+  session.results_final = false;
+  session.false_start_hold = 0;
   session.loaded = true;
 
   if (session.time_trial) restart_attempt(w);
 
-  // Demo read-ahead and the results file join here; the running order stands now.
-  rebuild_rider_order(w);
+  // Demo read-ahead and the results file join here; the standings stand now.
+  update_standings(w);
 
   if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
     w.viewed_slot = w.order.front().slot;
@@ -370,19 +376,9 @@ void restart_attempt(World& w) {
     release_slot(slot);
     slot.control = kControlPlayedBack;
   }
-  rebuild_rider_order(w);
-  RiderSlot& rider = w.slots[0];
-  const TrackTiming& timing = w.track.timing;
-  int position = std::max(static_cast<int>(timing.first_lap.size()) - 2, 0);
-  int gate = sequence_gate(timing, position);
-  if (rider.bike && timing.active && gate >= 0 && gate < static_cast<int>(timing.gates.size())) {
-    const TimingGate& g = timing.gates[static_cast<size_t>(gate)];
-    // Facing along the gate's direction of travel.
-    place_on_ground(*rider.bike, w.track.terrain, g.cx, g.cz, std::atan2(-g.dx, -g.dz));
+  if (!place_before_lap_line(w, 0)) {
     empty_contact_group(w);
-    reset_rider_gates(rider.timing, position);
-  } else {
-    empty_contact_group(w);
+    update_standings(w);
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
@@ -392,9 +388,11 @@ bool warp_restart(World& w) {
   if (!w.options.warp || w.online || !w.session.loaded || w.session.time_trial || w.order.empty()) {
     return false;
   }
-  int leader = w.slots[static_cast<size_t>(w.order.front().slot)].timing.gates_passed;
+  int leader = w.order.front().progress;
   // At least one lap, so a race of no laps does not restart on every frame.
-  if (laps_completed(w.track.timing, leader) < std::max(w.session.total_laps, 1)) return false;
+  if (laps_completed(lap_shape(w.track.timing), leader) < std::max(w.session.total_laps, 1)) {
+    return false;
+  }
   std::rotate(w.lineup.rbegin(), w.lineup.rbegin() + 1, w.lineup.rend());
   SessionStart next;
   next.lineup = &w.lineup;

@@ -7,7 +7,7 @@
 
 #include "bike/bike.h"
 #include "platform/event_queue.h"
-#include "race/rider_timing.h"
+#include "race/laps.h"
 #include "track/terrain_queries.h"
 
 namespace br {

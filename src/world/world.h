@@ -86,7 +86,7 @@ struct RiderTiming {
   int gates_passed = 0;
   std::vector<int32_t> gate_times;
   bool finished = false;
-  bool crashed = false;
+  bool crashed = false;  // fell since the last gate passed
 };
 
 struct RiderSlot {
@@ -99,9 +99,14 @@ struct RiderSlot {
   RobotState robot;  // the auto pilot's state; the line recording of every rider
 };
 
+// One rider of the standings. At the final results a rider who cut the track may lose laps
+// (`progress` falls) and time (`last_step` grows by `penalty_steps`).
 struct RiderOrderEntry {
   int slot = 0;
-  int progress = 0;
+  int progress = 0;       // gates passed
+  int32_t last_step = 0;  // step of the last gate passed, 0 for none
+  int32_t penalty_steps = 0;
+  int laps_lost = 0;
 };
 
 // The one physics world, its collision space and the group of a step's contacts and
@@ -131,6 +136,7 @@ struct SessionState {
   int loaded_line_set = -1;             // the skill whose lines are loaded, -1 = none
   std::array<double, 3> local_start{};  // the local rider's frame at the start
   int32_t false_start_hold = 0;         // steps the local rider is still held
+  bool results_final = false;           // the standings no longer change
   int32_t best_lap_frames = 0;          // 0 = none
   int32_t last_lap_frames = 0;          // 0 = none
 };

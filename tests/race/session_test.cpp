@@ -16,6 +16,7 @@
 #include "race/robot_roster.h"
 #include "robot/personality.h"
 #include "race/session_fixture.h"
+#include "race/standings.h"
 #include "shell/world_tick.h"
 #include "track/terrain_deform.h"
 #include "track/terrain_queries.h"
@@ -339,7 +340,7 @@ TEST_F(SessionTest, MarshalsWatchTheLeaderAndTheFallenRidersNextGates) {
   c.gates_passed = 3;  // fell before the lap's first gate, gate 1
   c.gate_times = {350, 550, 750};
   c.crashed = true;
-  rebuild_rider_order(g_world);
+  rebuild_standings(g_world);
   ASSERT_EQ(g_world.order.front().slot, 1);
   FlaggerRace race = flagger_race(g_world);
   EXPECT_EQ(race.leader_gates_passed, 5);
@@ -410,7 +411,7 @@ TEST_F(SessionTest, WarpStartsTheNextRaceWithTheLineupMovedRound) {
   EXPECT_FALSE(warp_restart(g_world));  // nobody has done a lap
   // First lap 3 gates, normal lap 3: 3 positions end lap 1.
   g_world.slots[0].timing.gates_passed = 3;
-  rebuild_rider_order(g_world);
+  rebuild_standings(g_world);
   EXPECT_TRUE(warp_restart(g_world));
   EXPECT_EQ(g_world.lineup[0], kLineupRobotNumber + 50);
   EXPECT_EQ(g_world.lineup[1], kLineupRobot);

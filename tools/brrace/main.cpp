@@ -1,0 +1,92 @@
+// brrace: the headless race runner. Runs a race on a track with the game's own race
+// controller, world tick and timing, as fast as the processor allows, with no window and no
+// sound; prints every lap, the standings and how fast it ran.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "headless.h"
+#include "race_options.h"
+#include "race_report.h"
+#include "race_run.h"
+
+namespace {
+
+constexpr int kExitBadOptions = 1;
+constexpr int kExitUnfinished = 2;
+// Time allowed before a race counts as one that will not finish: the start, then five
+// minutes for every lap, after the time limit of a timed race.
+constexpr double kStartAllowance = 60.0;  // seconds
+constexpr double kLapAllowance = 300.0;   // seconds
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "brrace: %s\n", message.c_str());
+  return kExitBadOptions;
+}
+
+brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
+  brrace::RaceSetup setup;
+  if (o.pilot) {
+    setup.lineup[0] = br::kLineupHuman;
+    setup.pilot_slot = 0;
+  }
+  setup.seed = o.seed;
+  setup.start.duration_frames = static_cast<int32_t>(o.minutes * 60 / w.step);
+  setup.start.laps = o.laps;
+  double seconds = o.limit_seconds > 0
+                       ? o.limit_seconds
+                       : o.minutes * 60 + kStartAllowance + kLapAllowance * (o.laps + 1);
+  setup.step_limit = static_cast<int64_t>(seconds / w.step);
+  return setup;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  brrace::RaceOptions options;
+  std::string error;
+  switch (
+      brrace::parse_race_options(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    case brrace::ParseResult::kHelp:
+      std::fputs(brrace::race_usage().c_str(), stdout);
+      return 0;
+    case brrace::ParseResult::kBad:
+      return fail(error + " (brrace --help lists the options)");
+    case brrace::ParseResult::kRun:
+      break;
+  }
+
+  br::World& w = br::g_world;
+  if (!brrace::headless_start(w, error)) return fail(error);
+  if (!brrace::choose_track(w, options.track)) {
+    brrace::headless_stop(w);
+    return fail("no track '" + options.track + "' in the game data");
+  }
+
+  brrace::RaceHooks hooks;
+  if (!options.quiet) {
+    hooks.lap_done = [](const br::World& world, int slot, int lap) {
+      std::fputs(brrace::lap_line(world, slot, lap).c_str(), stdout);
+    };
+  }
+  brrace::RaceSetup setup = race_setup(options, w);
+  auto began = std::chrono::steady_clock::now();
+  brrace::RaceRun run = brrace::run_race(w, setup, hooks);
+  std::chrono::duration<double> wall = std::chrono::steady_clock::now() - began;
+
+  int status = 0;
+  if (run.end == brrace::RaceEnd::kNoSession) {
+    status = fail("can't set up a race on '" + options.track + "'");
+  } else {
+    std::fputs(brrace::standings_table(w).c_str(), stdout);
+    std::fputs(brrace::timing_line(run.steps * w.step, wall.count()).c_str(), stdout);
+    if (run.end == brrace::RaceEnd::kStepLimit) {
+      std::fprintf(stderr, "brrace: the race did not finish within %.0f s\n",
+                   setup.step_limit * w.step);
+      status = kExitUnfinished;
+    }
+  }
+  brrace::headless_stop(w);
+  return status;
+}

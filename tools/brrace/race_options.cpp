@@ -1,0 +1,136 @@
+#include "race_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace brrace {
+namespace {
+
+using Store = bool (*)(RaceOptions& o, const std::string& value, std::string& error);
+
+struct OptionRow {
+  const char* name;
+  const char* value_name;  // nullptr for a flag
+  const char* help;
+  Store store;
+};
+
+bool whole_number(const std::string& text, long long low, long long high, long long& out) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+bool number(const std::string& text, double low, double high, double& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  double v = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !std::isfinite(v) || v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+// Longer races than these are for no one: a day of simulated time at most.
+constexpr long long kMostLaps = 10000;
+constexpr double kMostMinutes = 24 * 60;
+
+const OptionRow kOptions[] = {
+    {"--track", "NAME", "the track directory to race on (default rabbithill)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (v.empty() || v.find('/') != std::string::npos) {
+         error = "--track needs a track directory name";
+         return false;
+       }
+       o.track = v;
+       return true;
+     }},
+    {"--laps", "N", "laps of a race, or laps after the time limit with --minutes (default 5)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, kMostLaps, n)) {
+         error = "--laps needs a whole number from 0 to 10000";
+         return false;
+       }
+       o.laps = static_cast<int>(n);
+       return true;
+     }},
+    {"--minutes", "M", "race to a time limit of M minutes, then --laps more laps",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (!number(v, 0, kMostMinutes, o.minutes)) {
+         error = "--minutes needs a number of minutes from 0 to 1440";
+         return false;
+       }
+       return true;
+     }},
+    {"--seed", "N", "the frame count the race is set up at, which picks the start (default 0)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, 0x7fffffff, n)) {
+         error = "--seed needs a whole number from 0 to 2147483647";
+         return false;
+       }
+       o.seed = static_cast<uint32_t>(n);
+       return true;
+     }},
+    {"--pilot", nullptr, "add a rider ridden by the scripted pilot",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.pilot = true; }},
+    {"--quiet", nullptr, "print only the standings and the timing line",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.quiet = true; }},
+    {"--limit", "SECONDS", "give up after this much simulated time (default: from the race)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (!number(v, 1, kMostMinutes * 60, o.limit_seconds)) {
+         error = "--limit needs a number of seconds from 1 to 86400";
+         return false;
+       }
+       return true;
+     }},
+};
+
+}  // namespace
+
+ParseResult parse_race_options(const std::vector<std::string>& args, RaceOptions& options,
+                               std::string& error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") return ParseResult::kHelp;
+    const OptionRow* row = nullptr;
+    for (const OptionRow& r : kOptions) {
+      if (arg == r.name) row = &r;
+    }
+    if (!row) {
+      error = "unknown option '" + arg + "'";
+      return ParseResult::kBad;
+    }
+    std::string value;
+    if (row->value_name) {
+      if (i + 1 >= args.size()) {
+        error = std::string(row->name) + " needs " + row->value_name;
+        return ParseResult::kBad;
+      }
+      value = args[++i];
+    }
+    if (!row->store(options, value, error)) return ParseResult::kBad;
+  }
+  return ParseResult::kRun;
+}
+
+std::string race_usage() {
+  std::string out = "usage: brrace [OPTION]...\nRuns a race with no window and no sound.\n";
+  for (const OptionRow& r : kOptions) {
+    std::string left = std::string("  ") + r.name;
+    if (r.value_name) left += std::string(" ") + r.value_name;
+    left.resize(std::max<size_t>(left.size() + 2, 20), ' ');
+    out += left + r.help + "\n";
+  }
+  out +=
+      "Exit status: 0 when the race reached its final results, 1 on bad options or a track\n"
+      "that cannot be raced, 2 when it did not finish within the limit.\n";
+  return out;
+}
+
+}  // namespace brrace

@@ -1,0 +1,29 @@
+// brrace's command line: one table row per option, each with the function that stores it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brrace {
+
+struct RaceOptions {
+  std::string track = "rabbithill";
+  int laps = 5;
+  double minutes = 0;        // a race run to a time limit when above 0; laps then run after it
+  uint32_t seed = 0;         // the frame counter the session is set up at, which seeds the shuffle
+  bool pilot = false;        // one more rider, ridden by the scripted pilot
+  bool quiet = false;        // no lap lines; the standings and the timing line only
+  double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
+};
+
+enum class ParseResult { kRun, kHelp, kBad };
+
+// Reads `args` (without the program name) into `options`; `error` says what was wrong.
+ParseResult parse_race_options(const std::vector<std::string>& args, RaceOptions& options,
+                               std::string& error);
+
+// The usage text, one line per option of the table.
+std::string race_usage();
+
+}  // namespace brrace
