@@ -19,6 +19,8 @@ RaceRun run_race(br::World& w, const RaceSetup& setup, const RaceHooks& hooks) {
 
   br::Pilot pilot;
   if (setup.pilot_slot >= 0) pilot = br::pilot_take(w, setup.pilot_slot);
+  pilot.pace = setup.pilot_pace;
+  pilot.swing = setup.pilot_swing;
   br::LapShape shape = br::lap_shape(w.track.timing);
   std::array<int, br::kRiderSlots> laps{};
 
