@@ -1,7 +1,10 @@
-// Frames per second of the scene at 1280 x 720 with 20 riders on the grid of the default
-// track (the player and 19 robots), seen from the chase camera behind the player, drawn with
-// the fixed-function pipeline and then with the shader programs. A picture name gets a second
-// picture, "-shaders" before its extension, of the shader run.
+// Frames per second of the scene at 1280 x 720 on the default track, seen from the chase
+// camera: 20 riders standing on the grid (the player and 19 robots), then 20 robots racing
+// with the world ticking as the game would at 60 frames per second; each drawn with the
+// fixed-function pipeline and with the shader programs. Every case prints its frame rate and
+// the share of a frame spent in the simulation, in building the frame on the processor and in
+// the driver finishing it. A picture name gets one picture per case, its label before the
+// extension.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
 #include <epoxy/gl.h>
@@ -27,6 +30,7 @@
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "render/view_cameras.h"
+#include "shell/world_tick.h"
 #include "track/scenery.h"
 #include "track/track_loader.h"
 #include "world/world.h"
@@ -34,9 +38,20 @@
 namespace {
 
 constexpr int kWidth = 1280, kHeight = 720, kRiders = 20;
+// Racing cases start measuring this many steps after the session starts: gate down, field
+// strung out.
+constexpr int kRaceLeadSteps = 128 * 12;
+constexpr int kStepsPerSecond = 128, kGameFrameRate = 60;
+
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point t) {
+  return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
 void write_ppm(const std::string& path) {
   std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return;
@@ -48,31 +63,44 @@ void write_ppm(const std::string& path) {
 
 BenchWindow* g_window = nullptr;
 
+struct Case {
+  const char* label;
+  bool shaders;
+  int method;
+  bool racing;
+};
+
+std::string picture_for(const std::string& picture, const char* label) {
+  if (picture.empty()) return picture;
+  size_t dot = picture.rfind('.');
+  if (dot == std::string::npos) dot = picture.size();
+  std::string tag = label;
+  for (char& c : tag) c = c == ' ' ? '-' : c;
+  return picture.substr(0, dot) + "-" + tag + picture.substr(dot);
+}
+
 // One measured run: the graphics settled, a session started with its textures loaded for that
 // way of drawing, frames drawn for `seconds`, everything freed again.
-bool run_case(const char* label, bool shaders, int method, double seconds,
-              const std::string& picture, const std::string& view, const std::string& data) {
+bool run_case(const Case& c, double seconds, const std::string& picture, const std::string& view,
+              const std::string& data) {
   br::GraphicsChoices choices;
-  choices.use_shader = shaders;
-  choices.render_texture = method;
-  br::render_settings().ground_method = method;
+  choices.use_shader = c.shaders;
+  choices.render_texture = c.method;
+  br::render_settings().ground_method = c.method;
   br::settle_graphics(choices);
-  if (shaders && !br::render_settings().shaders_in_use) {
-    std::printf("%s: shader programs not available\n", label);
+  if (c.shaders && !br::render_settings().shaders_in_use) {
+    std::printf("%s: shader programs not available\n", c.label);
     return true;
   }
   br::world_reset();
-  br::render_gl_install();
-  br::install_rider_skinning();
-  br::install_scenery_steps();
   br::World& w = br::g_world;
-  w.settings.render_texture.index = method;
+  w.settings.render_texture.index = c.method;
   br::physics_world_open(w);
-  // A race session puts them on the grid behind the starting gates.
   w.settings.track.value = "rabbithill";
   br::Lineup lineup{};
-  // The player on the first gate, seen as a player sees himself: from the chase camera.
-  lineup[0] = br::kLineupHuman;
+  // Standing: the player on the first gate, seen as a player sees himself. Racing: robots on
+  // every gate, the first one followed.
+  lineup[0] = c.racing ? br::kLineupRobot : br::kLineupHuman;
   for (int i = 1; i < kRiders; ++i) lineup[static_cast<size_t>(i)] = br::kLineupRobot;
   br::SessionStart race;
   race.lineup = &lineup;
@@ -80,9 +108,9 @@ bool run_case(const char* label, bool shaders, int method, double seconds,
     std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
     return false;
   }
-  int riders = 0;
-  for (const br::RiderSlot& slot : w.slots) riders += slot.bike ? 1 : 0;
-  std::printf("%s: riders on the grid: %d\n", label, riders);
+  if (c.racing) {
+    for (int i = 0; i < kRaceLeadSteps; ++i) br::world_tick(w);
+  }
   w.view_mode = view == "rider"  ? br::kViewRider
                 : view == "tour" ? br::kViewCameraTour
                                  : br::kViewChase;
@@ -90,19 +118,35 @@ bool run_case(const char* label, bool shaders, int method, double seconds,
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
 
   int frames = 0;
-  auto start = std::chrono::steady_clock::now();
+  long steps = 0;
+  double simulation = 0, building = 0, driver = 0;
+  const Clock::time_point start = Clock::now();
   double elapsed = 0;
   while (elapsed < seconds) {
+    if (c.racing) {
+      // The steps a game drawing 60 frames a second would run before this frame.
+      long due = static_cast<long>(frames + 1) * kStepsPerSecond / kGameFrameRate;
+      Clock::time_point t = Clock::now();
+      for (; steps < due; ++steps) br::world_tick(w);
+      simulation += since(t);
+    }
+    Clock::time_point t = Clock::now();
     std::optional<br::ViewCamera> camera = br::view_camera(w);
     br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
-    if (frames == 0 && !picture.empty()) write_ppm(picture);
+    building += since(t);
+    t = Clock::now();
+    if (frames == 0 && !picture.empty()) write_ppm(picture_for(picture, c.label));
+    glFinish();
     g_window->present();
+    driver += since(t);
     ++frames;
-    elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    elapsed = since(start);
   }
-  glFinish();
-  std::printf("%s: %d frames in %.2f s: %.2f frames per second at %dx%d\n", label, frames, elapsed,
-              frames / elapsed, kWidth, kHeight);
+  std::printf(
+      "%s: %d frames in %.2f s: %.2f frames per second at %dx%d; of a frame %.0f%% simulation, "
+      "%.0f%% building, %.0f%% driver\n",
+      c.label, frames, elapsed, frames / elapsed, kWidth, kHeight, 100 * simulation / elapsed,
+      100 * building / elapsed, 100 * driver / elapsed);
   br::free_all_bikes(w);
   br::physics_world_close(w);
   br::free_track();
@@ -135,20 +179,21 @@ int main(int argc, char** argv) {
 
   const BenchHome home(data);
   if (!home.ok()) return 1;
+  br::render_gl_install();
+  br::install_rider_skinning();
+  br::install_scenery_steps();
   br::graphics_probe();
-  // Both ways in one run, so the two figures share the machine's load.
-  struct Case {
-    const char* label;
-    bool shaders;
-    int method;
+  // Every case in one run, so the figures share the machine's load.
+  const Case cases[] = {
+      {"standing shaders off", false, br::kGroundMethodSoftware, false},
+      {"standing shaders on", true, br::kGroundMethodShadersDirect, false},
+      {"racing shaders off", false, br::kGroundMethodSoftware, true},
+      {"racing shaders on", true, br::kGroundMethodShadersDirect, true},
   };
-  const Case cases[] = {{"shaders off", false, br::kGroundMethodSoftware},
-                        {"shaders on", true, br::kGroundMethodShadersDirect}};
+  const char* only = std::getenv("BR_BENCH_CASE");  // one case by its label, for profiling
   for (const Case& c : cases) {
-    std::string shot = picture;
-    if (!shot.empty() && c.shaders)
-      shot.insert(shot.rfind('.') == std::string::npos ? shot.size() : shot.rfind('.'), "-shaders");
-    if (!run_case(c.label, c.shaders, c.method, seconds, shot, view, data)) return 1;
+    if (only && std::string(only) != c.label) continue;
+    if (!run_case(c, seconds, picture, view, data)) return 1;
   }
   return 0;
 }

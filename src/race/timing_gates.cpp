@@ -163,6 +163,11 @@ void load_timing_gates(const std::string& track_path) {
   timing.gates = std::move(f.gates);
   timing.first_lap = std::move(f.first_lap);
   timing.normal_lap = std::move(f.normal_lap);
+  if (text && !timing.active) {
+    // A track that races without laps looks broken to the rider; the log says why.
+    kota::log_printf("Warning: '%.400s' has no usable gates and lap lists: laps are not timed\n",
+                     path.c_str());
+  }
   if (timing.active) {
     track.first_lap_entries = static_cast<int>(timing.first_lap.size());
     track.normal_lap_entries = static_cast<int>(timing.normal_lap.size());

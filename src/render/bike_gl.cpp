@@ -42,11 +42,18 @@ void apply_rider_bones(Model& mesh) {
 }
 
 GLuint g_bound = 0;
+bool g_opaque = true;  // the opaque pass: alpha testing only for pictures with cut-outs
 void bind(TextureId id) {
   if (id == g_bound) return;
   glBindTexture(GL_TEXTURE_2D, id);
   g_bound = id;
   render_stats().texture_changes.value += 1;
+  if (!g_opaque) return;
+  if (texture_has_alpha(id)) {
+    glEnable(GL_ALPHA_TEST);
+  } else {
+    glDisable(GL_ALPHA_TEST);
+  }
 }
 
 void push_pose(const BodyPose& p) {
@@ -89,6 +96,7 @@ void install_rider_skinning() {
 
 void draw_bike(World& w, Bike& bike, const float eye[3], float opacity, bool first_person) {
   g_bound = static_cast<GLuint>(-1);
+  g_opaque = opacity >= 1.0f;
   const float colour[4] = {1, 1, 1, opacity};
   model_set_material(colour);
   const BikeParts& parts = bike.parts;
@@ -130,6 +138,7 @@ void draw_bike(World& w, Bike& bike, const float eye[3], float opacity, bool fir
   model_set_material(white);
   model_set_maps(0, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
+  glEnable(GL_ALPHA_TEST);
   g_bound = 0;
 }
 

@@ -189,6 +189,8 @@ void draw_reflective(Model& mesh) {
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
   glBindTexture(GL_TEXTURE_2D, s.environment);
   glDisable(GL_LIGHTING);
+  // A coat is see-through by its colour's alpha: nothing of it may be cut out.
+  glDisable(GL_ALPHA_TEST);
   glColor4fv(colour);
   if (colour[3] < 1.0f) {
     glEnable(GL_BLEND);

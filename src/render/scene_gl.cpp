@@ -18,6 +18,7 @@
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "render/view_cameras.h"
+#include "render/view_frustum.h"
 
 namespace br {
 namespace {
@@ -54,8 +55,12 @@ void draw_sky(const Lighting& l, const ViewCamera& camera) {
       {kSkyLow, kSkyLow}, {kSkyHigh, kSkyLow}, {kSkyHigh, kSkyHigh}, {kSkyLow, kSkyHigh}};
   load(GL_MODELVIEW, view_rotation_matrix(camera));
   glScalef(kSkyScale, kSkyScale, kSkyScale);
+  // At the far end of the depth range, behind everything already drawn: it fills only the
+  // pixels nothing else has.
   glDepthMask(GL_FALSE);
-  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glDepthRange(1, 1);
   glDisable(GL_LIGHTING);
   glDisable(GL_FOG);
   glDisable(GL_CULL_FACE);
@@ -70,6 +75,7 @@ void draw_sky(const Lighting& l, const ViewCamera& camera) {
     }
     glEnd();
   }
+  glDepthRange(0, 1);
   glDepthMask(GL_TRUE);
   glEnable(GL_CULL_FACE);
 }
@@ -104,14 +110,29 @@ void set_fog_and_light(const LightingFile& l) {
   if (length > 0) s.sun_direction = {sun[0] / length, sun[1] / length, sun[2] / length};
 }
 
-void draw_statues(Scenery& s, const float eye[3]) {
+// A bike with its rider fits in this sphere around the frame body.
+constexpr float kBikeReach = 8.0f;  // feet
+
+bool bike_in_view(const Bike& bike, const ViewFrustum& frustum) {
+  const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  return frustum_sees_sphere(frustum, static_cast<float>(p[0]), static_cast<float>(p[1]),
+                             static_cast<float>(p[2]), kBikeReach);
+}
+
+void draw_statues(Scenery& s, const float eye[3], const ViewFrustum& frustum) {
   GLuint bound = static_cast<GLuint>(-1);
   for (Statue& statue : s.statues) {
     if (!statue.model) continue;
+    if (!frustum_sees_sphere(frustum, statue.x, statue.y, statue.z, statue.radius)) continue;
     if (statue.texture != bound) {
       glBindTexture(GL_TEXTURE_2D, statue.texture);
       bound = statue.texture;
       render_stats().texture_changes.value += 1;
+      if (texture_has_alpha(statue.texture)) {
+        glEnable(GL_ALPHA_TEST);
+      } else {
+        glDisable(GL_ALPHA_TEST);
+      }
     }
     const auto& r = statue.orientation;
     const float m[16] = {r[0], r[3], r[6], 0, r[1],     r[4],     r[7],     0,
@@ -123,6 +144,7 @@ void draw_statues(Scenery& s, const float eye[3]) {
     model_draw(*statue.model, eye, at);
     glPopMatrix();
   }
+  glEnable(GL_ALPHA_TEST);
 }
 
 // The corners of one billboard's quad: bottom left, bottom right, top right, top left.
@@ -319,19 +341,19 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
 
   // Projection and view.
   float aspect = height > 0 ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
-  load(GL_PROJECTION, perspective_matrix(static_cast<float>(w.settings.fov.value), aspect,
-                                         light.near_plane, light.far_plane));
+  const Matrix4 projection = perspective_matrix(static_cast<float>(w.settings.fov.value), aspect,
+                                                light.near_plane, light.far_plane);
+  load(GL_PROJECTION, projection);
+  const ViewFrustum frustum = view_frustum(projection, view_matrix(camera));
   // Reflections turn with the camera: eye space back to the world is the camera's rotation.
   shader_set_envmat(camera.rotation.data());
   model_set_environment(scenery.lighting.environment, w.settings.reflections.text() == "Yes");
 
   // Background.
-  if (has_sky(scenery.lighting)) {
-    glClear(GL_DEPTH_BUFFER_BIT);
-    draw_sky(scenery.lighting, camera);
-  } else {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  }
+  // The sky is drawn once the opaque world stands, behind everything, so only the pixels it
+  // shows are textured; without sky pictures the clear colour.
+  const bool sky = has_sky(scenery.lighting);
+  glClear(sky ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
   // Fog, the view translated by minus the eye, the sun.
   load(GL_MODELVIEW, view_matrix(camera));
@@ -342,7 +364,7 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
 
   // Terrain.
   const float eye[3] = {camera.eye[0], camera.eye[1], camera.eye[2]};
-  if (!w.track.terrain.heights.empty()) terrain_draw(eye, w.track.lod);
+  if (!w.track.terrain.heights.empty()) terrain_draw(eye, w.track.lod, &frustum);
 
   // Opaque pass.
   glEnable(GL_LIGHTING);
@@ -353,12 +375,20 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   update_rider_opacity(w);
   for (size_t i = 0; i < w.slots.size(); ++i) {
     RiderSlot& slot = w.slots[i];
-    if (!slot.bike || w.rider_opacity[i] < 1.0f) continue;
+    if (!slot.bike || w.rider_opacity[i] < 1.0f || !bike_in_view(*slot.bike, frustum)) continue;
     bool own_eyes = view_mode == kViewRider && static_cast<int>(i) == viewed_slot;
     draw_bike(w, *slot.bike, eye, 1.0f, own_eyes);
   }
-  draw_statues(scenery, eye);
+  draw_statues(scenery, eye, frustum);
   model_draw_done();
+
+  if (sky) {
+    draw_sky(scenery.lighting, camera);
+    load(GL_MODELVIEW, view_matrix(camera));
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    if (light.fog_density > 0) glEnable(GL_FOG);
+  }
 
   // Billboards, far to near.
   draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);

@@ -22,7 +22,45 @@ struct GroundArrays {
   std::vector<uint8_t> colours;              // r, g, b, a
   std::vector<GLuint> textures;              // per fan
   std::vector<const GroundTexture*> ground;  // per fan, null for a repeated tile
+  std::vector<GLuint> indices;               // one run of fans as triangles
 };
+
+// Keeps only the leaves that can show: a leaf's box spans the terrain's whole height range,
+// so only the horizontal extent really decides.
+void cull_fans(const Terrain& t, const ViewFrustum& frustum, TerrainFans& fans) {
+  size_t kept = 0;
+  size_t triangles = 0;
+  for (const TerrainFan& fan : fans.fans) {
+    const float side =
+        static_cast<float>(t.side - 1) / static_cast<float>(1 << fan.level) * t.spacing;
+    const float low[3] = {static_cast<float>(fan.x) * side, t.min_height,
+                          static_cast<float>(fan.z) * side};
+    const float high[3] = {low[0] + side, t.max_height, low[2] + side};
+    if (!frustum_sees_box(frustum, low, high)) continue;
+    fans.fans[kept++] = fan;
+    triangles += fan.count - 2;
+  }
+  fans.fans.resize(kept);
+  fans.triangles = triangles;
+}
+
+// The fans [first, last) as one list of triangles: a single call draws a run of leaves that
+// share a texture.
+void draw_fan_run(GroundArrays& a, size_t first, size_t last) {
+  a.indices.clear();
+  for (size_t f = first; f < last; ++f) {
+    const TerrainFan& fan = a.fans.fans[f];
+    for (uint32_t k = fan.first + 1; k + 1 < fan.first + fan.count; ++k) {
+      a.indices.push_back(fan.first);
+      a.indices.push_back(k);
+      a.indices.push_back(k + 1);
+    }
+  }
+  if (!a.indices.empty()) {
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(a.indices.size()), GL_UNSIGNED_INT,
+                   a.indices.data());
+  }
+}
 
 GroundArrays& ground_arrays() {
   static GroundArrays arrays;
@@ -184,12 +222,13 @@ void bind_maps(const GroundTexture& g) {
 
 }  // namespace
 
-void terrain_draw(const float eye[3], TerrainLod& lod) {
+void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustum) {
   if (!lod.terrain) return;
   const Terrain& t = *lod.terrain;
   GroundArrays& a = ground_arrays();
   terrain_lod_mark(lod, eye[0], eye[2]);
   terrain_lod_fans(lod, eye[0], eye[2], a.fans);
+  if (frustum) cull_fans(t, *frustum, a.fans);
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
   fill_arrays(t, a);  // may upload tile pictures
 
@@ -218,9 +257,13 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
   }
   const bool lit_by_shader = render_settings().terrain_shaders;
   GLuint bound = ~0u;
+  size_t run = 0;  // first fan not yet drawn, with vertex arrays
   for (size_t f = 0; f < a.fans.fans.size(); ++f) {
     const TerrainFan& fan = a.fans.fans[f];
     const GroundTexture* g = a.ground[f];
+    if (arrays && a.textures[f] == bound) continue;  // same run
+    if (arrays) draw_fan_run(a, run, f);
+    run = f;
     if (lit_by_shader) {
       // The terrain program lights only composed ground with its normal and specular maps.
       bool maps = g && g->normal && g->specular;
@@ -228,10 +271,7 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
       shader_use(maps ? kShaderTerrain : kShaderFixed);
     }
     bind_ground(a.textures[f], bound);
-    if (arrays) {
-      glDrawArrays(GL_TRIANGLE_FAN, static_cast<GLint>(fan.first), static_cast<GLsizei>(fan.count));
-      continue;
-    }
+    if (arrays) continue;
     glBegin(GL_TRIANGLE_FAN);
     for (uint32_t i = fan.first; i < fan.first + fan.count; ++i) {
       glColor4ubv(&a.colours[4 * i]);
@@ -240,6 +280,7 @@ void terrain_draw(const float eye[3], TerrainLod& lod) {
     }
     glEnd();
   }
+  if (arrays) draw_fan_run(a, run, a.fans.fans.size());
   render_stats().ground_polygons.value += static_cast<int>(a.fans.triangles);
   if (lit_by_shader) shader_use(kShaderFixed);
   glPopClientAttrib();

@@ -32,7 +32,17 @@ struct CacheEntry {
   bool for_the_run = false;
   // Loaded with no detail reduction: it serves "!" requests as well as plain ones.
   bool full_detail = true;
+  bool alpha = true;  // some texel is not fully opaque
 };
+
+bool any_translucent(const Image& image) {
+  if (image.components != 4) return false;
+  const size_t base = static_cast<size_t>(image.width) * image.height * 4;
+  for (size_t i = 3; i < base && i < image.pixels.size(); i += 4) {
+    if (image.pixels[i] != 255) return true;
+  }
+  return false;
+}
 
 struct Alias {
   std::string requested;
@@ -129,11 +139,12 @@ TextureId find_cached(const std::string& name, bool full_detail) {
 }
 
 void add_entry(TextureId id, const std::string& name, size_t bytes, std::string metadata,
-               bool full_detail) {
+               bool full_detail, bool alpha) {
   TextureCache& c = cache();
   c.memory_used += bytes;
   CacheEntry e{id, name, ++c.load_counter, bytes, std::move(metadata)};
   e.full_detail = full_detail;
+  e.alpha = alpha;
   e.generation = c.generation;
   e.for_the_run = c.generation == kRunGeneration;
   c.entries.push_back(std::move(e));
@@ -200,7 +211,10 @@ TextureId load(const std::string& requested, int flags, int depth) {
   if (!is_power_of_two(decoded->source_width) || !is_power_of_two(decoded->source_height)) {
     render_message(message("Warning: Non power of 2 texture '%.950s'", name));
   }
-  add_entry(id, name, bytes, decoded->metadata, full_detail || decoded->levels_skipped == 0);
+  bool alpha = false;
+  for (const Image& frame : decoded->images) alpha = alpha || any_translucent(frame);
+  add_entry(id, name, bytes, decoded->metadata, full_detail || decoded->levels_skipped == 0,
+            alpha);
   TextureCache& c = cache();
   if (animated) {
     Animation anim;
@@ -264,7 +278,7 @@ TextureId texture_create(const std::string& label, const Image& image) {
   size_t bytes = 0;
   TextureId id = backend().create(upload, &bytes);
   if (id == 0) return 0;
-  add_entry(id, label, bytes, "", true);
+  add_entry(id, label, bytes, "", true, any_translucent(image));
   return id;
 }
 
@@ -372,6 +386,13 @@ std::string texture_companion_name(const std::string& name, const char* suffix) 
   size_t dot = name.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
   return name.substr(0, dot) + suffix;
+}
+
+bool texture_has_alpha(TextureId id) {
+  for (const CacheEntry& e : cache().entries) {
+    if (e.id == id) return e.alpha;
+  }
+  return true;
 }
 
 std::string texture_metadata(TextureId id) {

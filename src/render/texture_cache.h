@@ -69,6 +69,10 @@ const Image* texture_load_grey(const std::string& name);
 // "dirt_tnorm.png"): where a picture's normal and specular maps live.
 std::string texture_companion_name(const std::string& name, const char* suffix);
 
+// Whether a loaded texture has any texel that is not fully opaque (false when unknown): opaque
+// ones are drawn without alpha testing, which lets the driver test depth early.
+bool texture_has_alpha(TextureId id);
+
 // The metadata text of a loaded texture ("" when unknown).
 std::string texture_metadata(TextureId id);
 

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/message_box.h"
 #include "platform/options.h"
+#include "render/overlay_draw.h"
 #include "render/scene_draw.h"
 #include "render/title_screen.h"
 #include "render/view_cameras.h"
@@ -62,6 +64,9 @@ ViewCamera overview_camera(const World& w) {
   return look_at({half, ground + half * 0.4f, t.extent}, {half, ground, half});
 }
 
+// Frames drawn over the latest second of wall time, for the frame-rate line.
+FrameRate g_frame_rate;
+
 void draw_world(World& w, int width, int height) {
   std::optional<ViewCamera> camera = view_camera(w);
   if (!camera) camera = overview_camera(w);
@@ -74,6 +79,10 @@ void draw_world(World& w, int width, int height) {
       viewed.control == kControlPlayedBack && !viewed.identity.name.empty()) {
     draw_top_line(width, height, viewed.identity.name);
   }
+  OverlayReadings readings;
+  readings.frames_per_second =
+      count_frame(g_frame_rate, kota::clock_seconds(kota::clock_now()));
+  overlay_draw(w, w.viewed_slot, width, height, readings);
 }
 
 }  // namespace

@@ -66,6 +66,30 @@ TEST(TimingGates, BadLinesAreSkippedAndYawsWrapped) {
   EXPECT_EQ(f.normal_lap, std::vector<int>{0});  // the rest of a bad line is lost with it
 }
 
+TEST(TimingGates, CoordinatesThatAreNoNumbersNeverReachTheGateTest) {
+  br_test::LogCapture log;
+  TimingGatesFile f = parse_timing_gates(
+      "startinggate:\n"
+      "[inf 0 2] 0\n"
+      "[1 0 2] nan\n"
+      "[1 0 1e39] 0\n"  // beyond a float: read as infinite
+      "[1 0 2] 0\n"
+      "checkpoints:\n"
+      "10 [ 1 2 3 ] [ 0 0 1 ]\n"
+      "inf [ 1 2 3 ] [ 0 0 1 ]\n"
+      "10 [ -inf 2 3 ] [ 0 0 1 ]\n"
+      "10 [ 1 2 3 ] [ nan 0 1 ]\n"
+      "10 [ 1 2 3 ] [ 0 0 -1e40 ]\n"
+      "firstlap: 0\nnormallap: 0 99999999999\n",
+      "t");
+  EXPECT_EQ(log.count("Warning: skipping bad line"), 8);
+  ASSERT_EQ(f.starts.size(), 1u);
+  EXPECT_FLOAT_EQ(f.starts[0].z, 2.0f);
+  ASSERT_EQ(f.gates.size(), 1u);
+  EXPECT_FLOAT_EQ(f.gates[0].radius, 10.0f);
+  EXPECT_EQ(f.normal_lap, std::vector<int>{0});  // a reference too large for the game is refused
+}
+
 TEST(TimingGates, LapsAreTimedOnlyWithGatesAndBothLists) {
   EXPECT_EQ(clean_lap_reference(-4, 3), 0);
   EXPECT_EQ(clean_lap_reference(7, 3), 2);
@@ -121,11 +145,13 @@ TEST_F(TimingLoad, StartGatesStandAheadOfTheirPositions) {
 }
 
 TEST_F(TimingLoad, WithoutANormalLapTheTrackHasNoTiming) {
+  br_test::LogCapture log;
   br_test::DataDirs::put(dirs.game("small/timing_gates"),
                          "startinggate:\n[10 0 20] 0\ncheckpoints:\n8 [ 16 0 16 ] [ 0 0 -1 ]\n"
                          "firstlap:\n0\n");
   ASSERT_TRUE(load_track("small"));
   EXPECT_FALSE(g_world.track.timing.active);
+  EXPECT_EQ(log.count("laps are not timed"), 1);
   EXPECT_EQ(g_world.track.first_lap_entries, 0);
   EXPECT_EQ(g_world.track.start_positions, 1);  // start positions count all the same
 }
