@@ -65,10 +65,10 @@ TEST(LineLearning, TheSameRideIsLearntOnceAndAFullSectionEvictsOnlyForAFasterLin
 
 TEST(LineCosts, StrategiesWeighFailuresAndTestsDifferently) {
   LineRecord l = tested(straight(0, 0, 3, 20), 4, 1000, 1);  // f = 1/5
-  EXPECT_EQ(line_cost(l, kStrategySteady), kUnusableCost);  // fewer than 5 tests
+  EXPECT_EQ(line_cost(l, kStrategySteady), kUnusableCost);   // fewer than 5 tests
   EXPECT_EQ(line_cost(l, kStrategyPush), kUnusableCost);
   EXPECT_DOUBLE_EQ(line_cost(l, kStrategyRisk), 1000 + 0.8 * 640);  // min(1, 4f)
-  l = tested(straight(0, 0, 3, 20), 8, 1000, 2);  // f = 1/5
+  l = tested(straight(0, 0, 3, 20), 8, 1000, 2);                    // f = 1/5
   EXPECT_DOUBLE_EQ(line_cost(l, kStrategySteady), 1000 + 0.2 * 640);
   EXPECT_DOUBLE_EQ(line_cost(l, kStrategyPush), 1000 + 0.2 * 8 / 7 * 640);
   // Testing prefers the least-tried: bit length of tests + 4 failures, plus 4, in thousands.

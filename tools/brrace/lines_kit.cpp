@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
   for (const char* track : kTracks) {
     std::string error;
     if (!brrace::headless_start(w, error) || !brrace::choose_track(w, track)) {
-      std::fprintf(stderr, "lines_kit: %s: %s\n", track, error.empty() ? "no track" : error.c_str());
+      std::fprintf(stderr, "lines_kit: %s: %s\n", track,
+                   error.empty() ? "no track" : error.c_str());
       status = 1;
       brrace::headless_stop(w);
       continue;
@@ -95,9 +96,11 @@ int main(int argc, char** argv) {
     for (int skill = 0; skill < 3; ++skill) {
       brrace::RaceHooks none;
       w.options.practice = false;
-      for (int run = 0; run < kPilotRuns; ++run) brrace::run_race(w, pilot_race(skill, run, w.step), none);
+      for (int run = 0; run < kPilotRuns; ++run)
+        brrace::run_race(w, pilot_race(skill, run, w.step), none);
       w.options.practice = true;
-      for (int run = 0; run < kTesterRuns; ++run) brrace::run_race(w, tester_race(skill, run, w.step), none);
+      for (int run = 0; run < kTesterRuns; ++run)
+        brrace::run_race(w, tester_race(skill, run, w.step), none);
       br::save_lines(w);
       std::printf("lines_kit: %s %s: %d lines\n", track, br::line_file_name(skill),
                   br::count_lines(w.lines));

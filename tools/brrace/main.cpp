@@ -36,7 +36,8 @@ brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
     setup.pilot_swing = o.pilot_swing;
     at = 1;
   }
-  for (int i = 0; i < o.robots && at < br::kLineupSize; ++i) setup.lineup[size_t(at++)] = br::kLineupRobot;
+  for (int i = 0; i < o.robots && at < br::kLineupSize; ++i)
+    setup.lineup[size_t(at++)] = br::kLineupRobot;
   setup.start.skill = o.skill;
   setup.seed = o.seed;
   setup.start.duration_frames = static_cast<int32_t>(o.minutes * 60 / w.step);
