@@ -32,9 +32,15 @@ V3 sphere_centre(dBodyID body, const ShapeSphere& s) {
   return to_v3(out);
 }
 
+enum class Touch {
+  kReportOnly,   // a ghost: nothing pushes
+  kJoined,       // two bodies of one bike: a joint between them
+  kSeparately,   // bodies of two bikes: each pushed alone, so the bikes stay apart for the solver
+};
+
 // The spheres of one body of `a` against one body of `b`.
 int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_b,
-          const CollisionShape& shape_b, bool solid) {
+          const CollisionShape& shape_b, Touch how) {
   V3 pa = to_v3(dBodyGetPosition(body_a));
   V3 pb = to_v3(dBodyGetPosition(body_b));
   V3 apart = {pa[0] - pb[0], pa[1] - pb[1], pa[2] - pb[2]};
@@ -46,8 +52,14 @@ int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_
     V3 ca = sphere_centre(body_a, sa);
     for (const ShapeSphere& sb : shape_b.spheres) {
       V3 cb = sphere_centre(body_b, sb);
-      const bool touched = solid ? touch_spheres(w, body_a, sa, ca, body_b, sb, cb)
-                                 : spheres_overlap(sa, ca, sb, cb);
+      bool touched = false;
+      switch (how) {
+        case Touch::kReportOnly: touched = spheres_overlap(sa, ca, sb, cb); break;
+        case Touch::kJoined: touched = touch_spheres(w, body_a, sa, ca, body_b, sb, cb); break;
+        case Touch::kSeparately:
+          touched = push_spheres_apart(w, body_a, sa, ca, body_b, sb, cb);
+          break;
+      }
       made += touched ? 1 : 0;
     }
   }
@@ -91,7 +103,8 @@ BikeHits bike_contacts(World& w, Bike& a, Bike& b, bool solid) {
     for (int j = 0; j < kBodyCount; ++j) {
       const CollisionShape* shape_b = b.parts.shapes[kBodyShapeFiles[j]];
       if (!shape_b) continue;
-      int made = touch(w, a.bodies[i], *shape_a, b.bodies[j], *shape_b, solid);
+      int made = touch(w, a.bodies[i], *shape_a, b.bodies[j], *shape_b,
+                       solid ? Touch::kSeparately : Touch::kReportOnly);
       if (made == 0) continue;
       hits.contacts += made;
       hits.parts_a |= 1u << i;
@@ -110,7 +123,9 @@ int rider_against_own_bike(World& w, Bike& bike) {
   int made = 0;
   for (int part : {kBodyFrame, kBodyForkUpper}) {
     const CollisionShape* shape = bike.parts.shapes[kBodyShapeFiles[part]];
-    if (shape) made += touch(w, bike.bodies[kBodyRider], *rider, bike.bodies[part], *shape, true);
+    if (shape) {
+      made += touch(w, bike.bodies[kBodyRider], *rider, bike.bodies[part], *shape, Touch::kJoined);
+    }
   }
   return made;
 }

@@ -1,5 +1,6 @@
 // Contacts between two bikes: every sphere of one bike's shapes against every sphere of the
-// other's, touching pairs becoming soft contacts between the two bodies; then the rules that
+// other's, touching pairs pushing the two bodies apart (each bike on its own, so that bikes in a
+// pack stay separate groups for the solver); then the rules that
 // decide who may be thrown off by the touch.
 #pragma once
 

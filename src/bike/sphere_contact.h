@@ -26,6 +26,14 @@ constexpr double kHardHitSpeed2 = 20 * 20;
 bool touch_spheres(World& w, dBodyID body_a, const ShapeSphere& sa, const std::array<double, 3>& ca,
                    dBodyID body_b, const ShapeSphere& sb, const std::array<double, 3>& cb);
 
+// The same overlap between bodies of two different bikes, made as two one-sided contacts: each
+// body is pushed away from the other as from an obstacle moving with the other's present
+// velocity. A contact joint between the two would put both bikes in one group for the solver,
+// and a pack of bikes pressed together on the grid would then cost the cube of its size.
+bool push_spheres_apart(World& w, dBodyID body_a, const ShapeSphere& sa,
+                        const std::array<double, 3>& ca, dBodyID body_b, const ShapeSphere& sb,
+                        const std::array<double, 3>& cb);
+
 // Whether two spheres overlap, without touching anything.
 bool spheres_overlap(const ShapeSphere& sa, const std::array<double, 3>& ca, const ShapeSphere& sb,
                      const std::array<double, 3>& cb);

@@ -5,6 +5,7 @@
 
 #include "bike/bike.h"
 #include "bike/controls.h"
+#include "platform/log.h"
 #include "render/overlay_draw.h"
 #include "render/pixel_projection.h"
 #include "render/text_draw.h"
@@ -46,7 +47,7 @@ constexpr float kTitleLine = 20;
 constexpr float kRowLine = 13;
 constexpr float kHeadLine = kTitleLine / 2;  // the heads at half the title's size
 // Where each column starts, from the table's left.
-constexpr float kColumns[] = {6, 34, 74, 104, 170, 250};
+constexpr float kColumns[] = {6, 34, 70, 114, 180, 258};
 
 constexpr float kTickerLine = 14;
 constexpr float kTickerBand = 20;
@@ -263,6 +264,10 @@ void overlay_draw(const World& w, int viewed_slot, int width, int height,
   }
   if (std::optional<ResultsTable> table = results_table(w)) draw_results(*table, width, height, u);
   draw_information(information_lines(w, readings, render_stats()), height, u);
+  // With --super-debug the log says what every frame showed, for whoever checks it by script.
+  if (w.options.debug_level >= 2) {
+    for (const DrawnText& t : g_drawn) kota::log_printf("Overlay text: %s\n", t.text.c_str());
+  }
 }
 
 void camera_tour_ticker(const World& w, int width, int height) {
