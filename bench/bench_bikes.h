@@ -13,8 +13,7 @@
 // False, with a message, when the bike cannot be built.
 inline bool build_bench_bike(br::World& w, int slot_index) {
   br::RiderSlot& slot = w.slots[static_cast<size_t>(slot_index)];
-  slot.bike =
-      br::build_bike(w, "crf450(2013)", 0, std::to_string(slot_index), "", "", "", "");
+  slot.bike = br::build_bike(w, "crf450(2013)", 0, std::to_string(slot_index), "", "", "", "");
   if (!slot.bike) {
     std::fprintf(stderr, "the bike cannot be built\n");
     return false;

@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
   std::printf(
       "erosion bikes=%d erode=%.0f us_per_tick_off=%.1f us_per_tick_on=%.1f extra=%.1f%% "
       "changed_samples=%d deepest_cut_ft=%.3f roost_in_flight=%d\n",
-      bikes, erode, off_us, on_us, (on_us / off_us - 1) * 100, change.samples,
-      change.deepest_cut, w.track.roost.active);
+      bikes, erode, off_us, on_us, (on_us / off_us - 1) * 100, change.samples, change.deepest_cut,
+      w.track.roost.active);
   br::physics_world_close(w);
   br::free_track();
   return 0;

@@ -10,6 +10,7 @@
 #include "bike/controls.h"
 #include "bike/drivetrain.h"
 #include "render/view_cameras.h"
+#include "replay/history_pose.h"
 
 namespace br {
 namespace {
@@ -69,8 +70,12 @@ float sound_master_factor(const World& w) {
 float rider_volume(const World& w, int slot, float master) {
   double v = master * w.settings.volume.value * kSettingScale;
   if (slot != w.viewed_slot) v *= w.settings.comp_volume.value * kSettingScale;
-  // Played-back riders with no recorded state near the current frame, and network riders
-  // left out of the contacts, fall silent here once histories and the client exist.
+  // A played-back rider is heard only around the states it has; network riders left out of
+  // the contacts fall silent here too once the client exists.
+  if (w.slots[static_cast<size_t>(slot)].control == kControlPlayedBack &&
+      history_rider_hidden(w, slot)) {
+    return 0;
+  }
   return static_cast<float>(v);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/log.h"
+#include "world/world.h"
 
 namespace br {
 namespace {
@@ -117,7 +118,8 @@ bool apply_bike_setup(Bike& bike, const BikeSetup& in, double now) {
   s.auto_shift = is(in.auto_shift, "Yes");
   s.auto_dab = is(in.auto_dab, "Yes");
   s.auto_align = is(in.auto_align, "Yes");
-  s.arcade_physics = is(in.arcade, "Yes");
+  // A server that does not allow arcade physics has the last word until the connection ends.
+  s.arcade_physics = is(in.arcade, "Yes") && !g_world.net.no_arcade;
   s.out_of_range = far;
 
   set_masses(bike, share);

@@ -53,7 +53,8 @@ struct WheelContact {
 };
 
 constexpr int32_t kLongAgo = -1000000;  // ticks
-// A bike whose presence is at or below this has its bodies switched off: it meets nothing.
+// A bike whose presence is at or below this has its bodies switched off: it meets nothing,
+// and is posed from recorded or received states only.
 constexpr float kBarelyPresent = 0.25f;
 
 // What the physics step keeps from one step to the next.
@@ -71,6 +72,9 @@ struct BikeWorkingState {
   std::array<std::array<double, 3>, 2> grip_positions{}, grip_velocities{};
   std::array<std::array<double, 3>, 2> crash_grips{};  // where the hands let go
   double engine_speed = 0;                             // rad/s at the crankshaft
+  // 0..1: rises while the rider is down or stopped and falls once he rides on; snapshots
+  // carry whether it is above 0.
+  float rider_down = 0;
   double drive_angle = 0;  // engine side of the drivetrain at the rear wheel, rad in [-pi, pi]
   double landing_multiplier = 1;  // roll damping boost after the front wheel lands
   double lock_factor = 0;         // 0..1, how far the bars are turned into the lean

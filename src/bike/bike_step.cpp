@@ -17,6 +17,8 @@
 namespace br {
 namespace {
 
+constexpr double kRiderDownRate = 8;  // per second, up and down
+
 double frame_speed_squared(const Bike& bike) {
   const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
   return v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
@@ -114,6 +116,10 @@ void step_bike(World& w, Bike& bike) {
       frame_speed_squared(bike) < kStoppedSpeed * kStoppedSpeed) {
     s.stopped_after_start = true;
   }
+  bool down = s.crash_timer > 0 || bike.controls.dab > 0 ||
+              frame_speed_squared(bike) < kStoppedSpeed * kStoppedSpeed;
+  float ramp = static_cast<float>(kRiderDownRate * w.step);
+  s.rider_down = std::clamp(s.rider_down + (down ? ramp : -ramp), 0.0f, 1.0f);
   if (s.collision_cooldown > 0) s.collision_cooldown -= 1;
   if (s.collision_cooldown < 0) s.collision_cooldown += 1;
 

@@ -80,6 +80,20 @@ void timing_step(World& w, int slot) {
   rider.crashed = false;
 }
 
+void take_gate_record(World& w, int slot, int index, int32_t step) {
+  RiderTiming& rider = w.slots[static_cast<size_t>(slot)].timing;
+  if (index < 0) return;
+  if (index + 1 < rider.gates_passed) rider.finished = false;
+  rider.gate_times.resize(static_cast<size_t>(index) + 1, -1);
+  rider.gate_times[static_cast<size_t>(index)] = step;
+  rider.gates_passed = index + 1;
+  LapShape shape = lap_shape(w.track.timing);
+  if (!rider.finished && ends_lap(shape, index) && finishes(w, shape, rider.gates_passed)) {
+    rider.finished = true;
+  }
+  update_standings(w);
+}
+
 void reset_rider_gates(RiderTiming& t, int gates_passed) {
   gates_passed = std::max(gates_passed, 0);
   if (gates_passed < t.gates_passed) t.finished = false;

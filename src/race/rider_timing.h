@@ -28,6 +28,12 @@ void record_gate(RiderTiming& rider, int offset, int32_t step);
 // update after every gate passed.
 void timing_step(World& w, int slot);
 
+// A gate time from elsewhere: a rider timed by his own game, whose record of sequence
+// position `index` at `step` reaches us over the network. Later times are forgotten (the
+// rider was set back), then the finishing rule and the standings update follow as for a gate
+// passed here.
+void take_gate_record(World& w, int slot, int index, int32_t step);
+
 // Puts the rider at sequence position `gates_passed`: later crossings are forgotten, the
 // crashed mark goes, and a rider moved back is no longer finished.
 void reset_rider_gates(RiderTiming& timing, int gates_passed);

@@ -17,10 +17,15 @@
 #include "race/laps.h"
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "race/series.h"
 #include "race/standings.h"
 #include "race/start_gates.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
+#include "replay/demo_player.h"
+#include "replay/demo_recorder.h"
+#include "replay/history.h"
+#include "replay/history_pose.h"
 #include "robot/learn.h"
 #include "robot/line_file.h"
 #include "robot/personality.h"
@@ -62,7 +67,7 @@ void empty_contact_group(World& w) {
 }
 
 // Only one rider may be ridden from this computer; the first "Human" wins.
-void settle_lineup(Lineup& lineup, int& viewed) {
+void settle_lineup(Lineup& lineup, int& viewed, bool demo_riders) {
   viewed = 0;
   bool all_empty = true;
   for (int i = 0; i < kLineupSize; ++i) {
@@ -72,9 +77,9 @@ void settle_lineup(Lineup& lineup, int& viewed) {
       break;
     }
   }
-  // Demo riders would take the empty positions in playback; until demos play, an empty grid
-  // gets one robot so there is something to watch.
-  if (all_empty) lineup[0] = kLineupRobot;
+  // Demo riders take the empty positions in playback; otherwise an empty grid gets one robot
+  // so there is something to watch.
+  if (all_empty && !demo_riders) lineup[0] = kLineupRobot;
   bool human_seen = false;
   for (int i = 0; i < kLineupSize; ++i) {
     int& code = lineup[static_cast<size_t>(i)];
@@ -94,6 +99,7 @@ struct Rider {
   ControlKind control = kControlPlayedBack;
   RiderIdentity identity;
   int roster_row = -1;
+  int demo_ordinal = -1;  // the demo header's rider this slot plays back
 };
 
 Rider robot_rider(int row) {
@@ -113,12 +119,23 @@ Rider robot_rider(int row) {
   return r;
 }
 
-Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& received) {
+// The next demo rider not yet given a position, or nobody.
+Rider demo_rider(World& w, int& next_ordinal) {
+  Rider r;
+  const DemoPlayer& p = w.replay.player;
+  if (!p.file || next_ordinal >= p.header.riders) return r;
+  r.present = true;
+  r.identity = demo_rider_identity(p.header.rider_list[static_cast<size_t>(next_ordinal)]);
+  r.demo_ordinal = next_ordinal++;
+  return r;
+}
+
+Rider choose_rider(World& w, int code, RosterDeal& deal, const RiderIdentity& received,
+                   int& next_ordinal) {
   Rider r;
   switch (code) {
     case kLineupEmpty:
-      // In playback the next demo rider takes the position once demos play.
-      return r;
+      return demo_rider(w, next_ordinal);
     case kLineupHuman: {
       const BikeSetup& s = w.settings.setup;
       r.present = true;
@@ -178,6 +195,9 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
   if (rider.control == kControlPlayedBack) {
     bike.opacity = 0.0f;
     bike.playback = kGhostTuning;
+    // Posed from its history until something knocks it loose.
+    hold(bike);
+    if (rider.demo_ordinal >= 0) bind_demo_rider(w, rider.demo_ordinal, slot_index);
   } else {
     bike.opacity = 1.0f;
     bike.playback = PlaybackTuning{};
@@ -204,7 +224,8 @@ bool start_session(World& w, const SessionStart& start) {
 
   // Every set-up line reaches the disk at once.
   kota::log_printf(kFlushOn);
-  // The points series records the event that ends here once series are built.
+  // A series event left before its results were final still counts, once.
+  record_series_event(w);
 
   show_progress_text("Resetting...");
   RosterDeal deal = shuffle_roster(static_cast<uint32_t>(w.frame));
@@ -214,9 +235,11 @@ bool start_session(World& w, const SessionStart& start) {
   if (w.track.loaded) {
     save_lines(w);
     clear_lines(w.lines);
-    // The playback demo is closed here once demos play.
   }
-  // Demo recording finishes here once demos are recorded.
+  close_playback(w);
+  // The race that ends keeps its last steps too.
+  record_step(w, true);
+  close_recording(w);
 
   show_progress_text("Cleaning up...");
   kota::log_printf("Deallocating bikes\n");
@@ -245,13 +268,22 @@ bool start_session(World& w, const SessionStart& start) {
     }
     session.race_position = kNoRacePosition;
     w.last_server_frame = 0;
-    // Each slot's state history is emptied here once histories are kept.
+    reset_histories(w);
   }
   for (RiderSlot& slot : w.slots) slot.timing = RiderTiming{};
 
-  // The track: the demo's or the server's once those exist; otherwise the chosen one.
-  std::string track = w.settings.track_choice.texts.empty() ? w.settings.track.value
-                                                            : w.settings.track_choice.text();
+  // The track: the server's in a networked session, the demo's when one plays, otherwise the
+  // chosen one.
+  std::string chosen = w.settings.track_choice.texts.empty() ? w.settings.track.value
+                                                             : w.settings.track_choice.text();
+  std::string track = chosen;
+  if (session.network && !start.track.empty()) {
+    track = start.track;
+  } else if (start.playback && open_playback(w, w.replay.chosen_demo)) {
+    track = w.replay.player.header.track;
+    // The ghosts left the gate when it dropped for them.
+    w.race_start_frame = w.replay.player.header.start_step;
+  }
   // Every client of a server must ride the same ground: dug-up ground is loaded afresh, and
   // stays as loaded for the whole session.
   bool dug_up = session.network && w.track.terrain.modified;
@@ -262,7 +294,15 @@ bool start_session(World& w, const SessionStart& start) {
     // What this track and its bikes load or ask for again is theirs; the rest goes below.
     texture_begin_generation();
     model_begin_generation();
-    if (!load_track(track)) {
+    bool loaded = load_track(track);
+    if (!loaded && playing(w)) {
+      // A demo of a track this game does not have: say so and ride the chosen one instead.
+      show_message("Can't play the demo: its track \"%s\" is not installed", track.c_str());
+      close_playback(w);
+      track = chosen;
+      loaded = load_track(track);
+    }
+    if (!loaded) {
       kota::log_printf("Can't load track '%s'\n", track.c_str());
       return false;
     }
@@ -280,7 +320,7 @@ bool start_session(World& w, const SessionStart& start) {
     lineup = *start.lineup;
   }
 
-  settle_lineup(lineup, w.viewed_slot);
+  settle_lineup(lineup, w.viewed_slot, playing(w) && w.replay.player.header.riders > 0);
 
   // The robots' lines for the skill.
   load_lines(w, track, start.skill);
@@ -299,17 +339,19 @@ bool start_session(World& w, const SessionStart& start) {
     }
     grid_at = network_grid(server, local, session.race_position, static_cast<int>(starts.size()));
   }
+  int next_demo_rider = 0;
   for (int i = 0; i < kLineupSize; ++i) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     RiderIdentity received = session.network ? slot.identity : RiderIdentity{};
     slot.control = kControlPlayedBack;
-    Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received);
+    Rider rider = choose_rider(w, lineup[static_cast<size_t>(i)], deal, received, next_demo_rider);
     if (!rider.present) continue;
     int at = std::max(grid_at[static_cast<size_t>(i)], 0);
     build_rider(w, i, rider, grid_spot(at, starts, w.track.terrain.extent));
   }
 
-  // Histories are emptied again, and recording starts, once those exist.
+  reset_histories(w);
+  if (start.record) open_recording(w);
   reset_roost_pool();
   for (LineSection& section : w.lines.sections) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
@@ -344,7 +386,9 @@ bool start_session(World& w, const SessionStart& start) {
 
   if (session.time_trial) restart_attempt(w);
 
-  // Demo read-ahead and the results file join here; the standings stand now.
+  playback_step(w);
+  record_step(w, true);
+  // The results file joins here; the standings stand now.
   update_standings(w);
 
   if (!w.slots[static_cast<size_t>(w.viewed_slot)].bike && !w.order.empty()) {
@@ -369,19 +413,68 @@ bool start_session(World& w, const SessionStart& start) {
   return true;
 }
 
-void restart_attempt(World& w) {
-  // The playback demo closes and the recording finishes here once demos exist.
-  for (int i = 1; i < kRiderSlots; ++i) {
-    RiderSlot& slot = w.slots[static_cast<size_t>(i)];
-    release_slot(slot);
-    slot.control = kControlPlayedBack;
+void release_riders_after(World& w, int slot) {
+  for (int i = slot + 1; i < kRiderSlots; ++i) {
+    RiderSlot& s = w.slots[static_cast<size_t>(i)];
+    release_slot(s);
+    s.control = kControlPlayedBack;
+    s.timing = RiderTiming{};
   }
+}
+
+void add_demo_ghosts(World& w, int first_slot) {
+  const DemoPlayer& p = w.replay.player;
+  if (!p.file) return;
+  // They stand where the player is until their first states pose them.
+  GridSpot spot;
+  spot.x = spot.z = w.track.terrain.extent * 0.5;
+  if (const RiderSlot& local = w.slots[0]; local.bike) {
+    const dReal* at = dBodyGetPosition(local.bike->bodies[kBodyFrame]);
+    spot.x = at[0];
+    spot.z = at[2];
+  }
+  int ordinal = 0;
+  for (int i = first_slot; i < kRiderSlots && ordinal < p.header.riders; ++i) {
+    Rider rider = demo_rider(w, ordinal);
+    if (!rider.present) break;
+    release_slot(w.slots[static_cast<size_t>(i)]);
+    build_rider(w, i, rider, spot);
+  }
+}
+
+void restart_attempt(World& w) {
+  close_playback(w);
+  record_step(w, true);
+  close_recording(w);
+  release_riders_after(w, 0);
   if (!place_before_lap_line(w, 0)) {
     empty_contact_group(w);
     update_standings(w);
   }
   w.session.last_lap_frames = 0;
   // The results file is written here once results are kept.
+}
+
+bool start_demo(World& w, const std::string& demo, bool against) {
+  // A file that is no demo leaves the race that runs alone.
+  if (!open_playback(w, demo)) return false;
+  close_playback(w);
+  // Leaving a server's race for the demo belongs here once networking exists.
+  w.replay.chosen_demo = demo;
+  bool record = against && w.settings.record.index == 1;
+  if (record && demo_file_name(demo) == kDefaultDemo) {
+    show_message("Can't record and play from same file - recording disabled");
+    record = false;
+  }
+  Lineup lineup{};
+  if (against) lineup[0] = kLineupHuman;
+  SessionStart start;
+  start.lineup = &lineup;
+  start.playback = true;
+  start.record = record;
+  start.laps = kPlaybackLaps;
+  start.skill = w.settings.skill.index;
+  return start_session(w, start);
 }
 
 bool warp_restart(World& w) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "world/world.h"
 
@@ -34,10 +35,25 @@ struct SessionStart {
   int32_t duration_frames = 0;  // 0 = no time limit
   int laps = kStartupLaps;
   int skill = 0;  // 0 Novice, 1 Amateur, 2 Expert
+  std::string track;  // a server's track; empty = the chosen one
 };
 
 // False only when the track cannot be loaded; the world then has no track and no bikes.
 bool start_session(World& w, const SessionStart& start);
+
+constexpr int kPlaybackLaps = 10;
+
+// The playback menu's choice of a demo (a demo list name or a path): its riders are played
+// back alone, or raced against as ghosts by the player. False, with nothing changed, when the
+// demo cannot be played; the message area says why.
+bool start_demo(World& w, const std::string& demo, bool race_against);
+
+// Every rider in a slot after `slot` goes: bike and voice; the slots wait to be played back.
+void release_riders_after(World& w, int slot);
+
+// The riders of the demo being played, built as held ghosts into the slots from `first_slot`
+// on (as many as there are demo riders and slots) and bound to them.
+void add_demo_ghosts(World& w, int first_slot);
 
 // Time trial: the rider back two gates before the lap line, everyone else gone.
 void restart_attempt(World& w);

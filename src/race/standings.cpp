@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "race/cutting_penalty.h"
+#include "race/results_file.h"
+#include "race/series.h"
 
 namespace br {
 namespace {
@@ -36,23 +38,6 @@ void learn_race_length(World& w, LapShape shape) {
   }
 }
 
-void settle_final_results(World& w, LapShape shape) {
-  rebuild_standings(w);
-  std::vector<const RiderTiming*> riders = standings_timings(w);
-  for (RiderOrderEntry& e : w.order) {
-    const RiderTiming& t = w.slots[static_cast<size_t>(e.slot)].timing;
-    CuttingPenalty p = cutting_penalty(shape, riders, t, w.race_start_frame);
-    e.progress -= p.laps_lost * shape.normal;
-    e.laps_lost = p.laps_lost;
-    e.penalty_steps = p.steps;
-    e.last_step += p.steps;
-  }
-  sort_standings(w.order);
-  // The results file and the points series are written here, when the winner has finished,
-  // once they are kept.
-  w.session.results_final = true;
-}
-
 }  // namespace
 
 std::vector<const RiderTiming*> standings_timings(const World& w) {
@@ -67,7 +52,7 @@ void rebuild_standings(World& w) {
   w.order.clear();
   for (int i = 0; i < kRiderSlots; ++i) {
     const RiderSlot& s = w.slots[static_cast<size_t>(i)];
-    if (!s.bike) continue;
+    if (!s.bike && !s.timing.entered) continue;
     RiderOrderEntry e;
     e.slot = i;
     e.progress = s.timing.gates_passed;
@@ -113,6 +98,27 @@ bool holds_back_results(const World& w, int slot) {
   return true;
 }
 
+void settle_final_results(World& w) {
+  LapShape shape = lap_shape(w.track.timing);
+  rebuild_standings(w);
+  std::vector<const RiderTiming*> riders = standings_timings(w);
+  for (RiderOrderEntry& e : w.order) {
+    const RiderTiming& t = w.slots[static_cast<size_t>(e.slot)].timing;
+    CuttingPenalty p = cutting_penalty(shape, riders, t, w.race_start_frame);
+    e.progress -= p.laps_lost * shape.normal;
+    e.laps_lost = p.laps_lost;
+    e.penalty_steps = p.steps;
+    e.last_step += p.steps;
+  }
+  sort_standings(w.order);
+  // No winner, no results worth keeping: the previous file stays.
+  if (!w.order.empty() && w.slots[static_cast<size_t>(w.order.front().slot)].timing.finished) {
+    write_results(w);
+  }
+  w.session.results_final = true;
+  record_series_event(w);
+}
+
 void update_standings(World& w) {
   if (w.session.results_final) return;
   rebuild_standings(w);
@@ -121,7 +127,7 @@ void update_standings(World& w) {
   for (const RiderOrderEntry& e : w.order) {
     if (holds_back_results(w, e.slot)) return;
   }
-  settle_final_results(w, shape);
+  settle_final_results(w);
 }
 
 }  // namespace br

@@ -20,6 +20,10 @@ constexpr int32_t kSilentRiderSteps = 128;  // 1 s
 // race's halfway and total laps, and settles the final results once nobody holds them back.
 void update_standings(World& w);
 
+// The final results as the standings stand, penalties settled, whoever still rides: the end
+// of every race, and a game server ending one early.
+void settle_final_results(World& w);
+
 // The standings as they stand, sorted; no penalties.
 void rebuild_standings(World& w);
 

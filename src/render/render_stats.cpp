@@ -5,9 +5,9 @@
 namespace br {
 namespace {
 
-std::array<RenderCounter*, 7> all_counters(RenderStats& s) {
-  return {&s.ground_polygons, &s.model_polygons,  &s.model_vertices, &s.billboards,
-          &s.decals,          &s.texture_changes, &s.shader_changes};
+std::array<RenderCounter*, 8> all_counters(RenderStats& s) {
+  return {&s.ground_polygons, &s.ground_samples_sent, &s.model_polygons,  &s.model_vertices,
+          &s.billboards,      &s.decals,              &s.texture_changes, &s.shader_changes};
 }
 
 }  // namespace

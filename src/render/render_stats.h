@@ -10,6 +10,7 @@ struct RenderCounter {
 
 struct RenderStats {
   RenderCounter ground_polygons;
+  RenderCounter ground_samples_sent;  // ground vertices sent to the card again (dug ground)
   RenderCounter model_polygons;
   RenderCounter model_vertices;
   RenderCounter billboards;

@@ -24,7 +24,8 @@ float light(const std::vector<float>& h, const Terrain& t, int c, int r,
   const float nx = at(h, t, c - 1, r) - at(h, t, c + 1, r);
   const float ny = 2 * t.spacing;
   const float nz = at(h, t, c, r - 1) - at(h, t, c, r + 1);
-  const float facing = (nx * sun[0] + ny * sun[1] + nz * sun[2]) / std::sqrt(nx * nx + ny * ny + nz * nz);
+  const float facing =
+      (nx * sun[0] + ny * sun[1] + nz * sun[2]) / std::sqrt(nx * nx + ny * ny + nz * nz);
   return kAmbientShare + std::max(facing, 0.0f);
 }
 
@@ -36,9 +37,11 @@ float rut_light(const Terrain& t, int c, int r, const std::array<float, 3>& sun)
   // Most of the ground is untouched: its slope is the one the shading was baked for.
   static constexpr int kAround[5][2] = {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
   bool dug = false;
-  for (const auto& d : kAround) dug = dug || at(t.heights, t, c + d[0], r + d[1]) != at(was, t, c + d[0], r + d[1]);
+  for (const auto& d : kAround)
+    dug = dug || at(t.heights, t, c + d[0], r + d[1]) != at(was, t, c + d[0], r + d[1]);
   if (!dug) return 1.0f;
-  return std::clamp(light(t.heights, t, c, r, sun) / light(was, t, c, r, sun), kDarkest, kBrightest);
+  return std::clamp(light(t.heights, t, c, r, sun) / light(was, t, c, r, sun), kDarkest,
+                    kBrightest);
 }
 
 }  // namespace br

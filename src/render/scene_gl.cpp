@@ -192,7 +192,8 @@ void draw_blended_quads(const Scenery& s, const std::vector<int>& board,
 }
 
 // Upright quads turned to the camera about the vertical, standing on their positions.
-void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) {
+void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead,
+                     const ViewFrustum& frustum) {
   std::vector<BillboardPlace> places;
   std::vector<unsigned> pictures;
   std::vector<int> board;  // by place
@@ -202,6 +203,9 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
   for (size_t i = 0; i < s.billboards.size(); ++i) {
     const Billboard& b = s.billboards[i];
     if (b.particle || b.texture == 0) continue;  // roost has a pass of its own
+    // Turned to the camera about the vertical, a board stays inside the sphere round its middle.
+    const float reach = std::sqrt(b.width * b.width + b.height * b.height) / 2;
+    if (!frustum_sees_sphere(frustum, b.x, b.y + b.height / 2, b.z, reach)) continue;
     places.push_back({b.x, b.y, b.z});
     pictures.push_back(b.texture);
     board.push_back(static_cast<int>(i));
@@ -221,7 +225,8 @@ void draw_billboards(const Scenery& s, const ViewCamera& camera, int lookahead) 
 
 // Flying dirt: quads square to the camera, centred on each particle, far to near so that
 // they blend over one another.
-void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& camera) {
+void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& camera,
+                    const ViewFrustum& frustum) {
   if (pool.active == 0) return;
   std::vector<BillboardPlace> places;
   std::vector<int> board;  // by place
@@ -232,6 +237,7 @@ void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& c
     if (index < 0 || index >= static_cast<int>(s.billboards.size())) continue;
     const Billboard& b = s.billboards[static_cast<size_t>(index)];
     if (b.texture == 0) continue;
+    if (!frustum_sees_sphere(frustum, b.x, b.y, b.z, b.width * 0.71f)) continue;  // half diagonal
     places.push_back({b.x, b.y, b.z});
     board.push_back(index);
   }
@@ -391,10 +397,10 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   }
 
   // Billboards, far to near.
-  draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value);
+  draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value, frustum);
 
   // Particles.
-  draw_particles(w.track.roost, scenery, camera);
+  draw_particles(w.track.roost, scenery, camera, frustum);
 
   // Faded riders.
   glEnable(GL_BLEND);

@@ -1,6 +1,7 @@
 #include "render/terrain_lod.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -362,6 +363,8 @@ bool terrain_lod_build(TerrainLod& lod, const Terrain& t, double error_scale) {
                      t.side);
     return false;
   }
+  static std::atomic<uint64_t> builds{0};
+  lod.serial = ++builds;
   lod.terrain = &t;
   lod.levels = levels;
   lod.first_computed = std::max(0, levels - kTerrainLodComputedLevels);
@@ -392,11 +395,13 @@ void terrain_lod_mark_changed(TerrainLod& lod, float x0, float z0, float x1, flo
   LodRect samples{static_cast<int>(std::max(c0, 0.0f)), static_cast<int>(std::max(r0, 0.0f)),
                   static_cast<int>(std::min(c1, last)), static_cast<int>(std::min(r1, last))};
   lod.pending = rect_union(lod.pending, samples);
+  lod.redraw = rect_union(lod.redraw, samples);
 }
 
 void terrain_mark_dirty(TerrainLod& lod) {
   if (!usable(lod)) return;
   lod.pending = {0, 0, lod.terrain->side - 1, lod.terrain->side - 1};
+  lod.redraw = lod.pending;
 }
 
 int64_t terrain_lod_update(TerrainLod& lod, int64_t budget) {
@@ -421,6 +426,12 @@ int64_t terrain_lod_update(TerrainLod& lod, int64_t budget) {
 
 bool terrain_lod_busy(const TerrainLod& lod) {
   return lod.pass.active || !lod.pending.empty();
+}
+
+LodRect terrain_lod_take_redraw(TerrainLod& lod) {
+  LodRect taken = lod.redraw;
+  lod.redraw = LodRect{};
+  return taken;
 }
 
 float terrain_lod_radius2(const TerrainLod& lod, int level, int x, int z) {

@@ -56,6 +56,12 @@ struct TerrainLod {
   std::vector<uint8_t> subdivided;  // rebuilt by terrain_lod_mark every frame
   LodPass pass;
   LodRect pending;  // changed samples waiting for the next pass
+  // Changed samples whose vertices the drawing side has not yet sent again; it takes them
+  // with terrain_lod_take_redraw.
+  LodRect redraw;
+  // Different for every build, so the drawing side knows when its copy of the vertices
+  // belongs to another ground.
+  uint64_t serial = 0;
 };
 
 // A leaf drawn as a fan: samples[first] is the hub, then the rim, closed by repeating its
@@ -87,6 +93,8 @@ void terrain_mark_dirty(TerrainLod& lod);
 int64_t terrain_lod_update(TerrainLod& lod, int64_t budget);
 // Changed heights whose radii are not yet in use.
 bool terrain_lod_busy(const TerrainLod& lod);
+// The samples changed since the last call (empty when none), forgotten by the tree.
+LodRect terrain_lod_take_redraw(TerrainLod& lod);
 
 // Squared refinement radius in use for a node (feet^2); infinite on the always-subdivided
 // levels, 0 on the finest.

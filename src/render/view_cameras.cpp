@@ -8,6 +8,7 @@
 #include "bike/bike.h"
 #include "platform/event_queue.h"
 #include "race/laps.h"
+#include "replay/history_pose.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -198,6 +199,10 @@ float ghost_opacity(float distance, float fade) {
 
 void update_rider_opacity(World& w) {
   w.rider_opacity.fill(1.0f);
+  // A recorded rider is not drawn long before or after the states it has.
+  for (int i = 0; i < kRiderSlots; ++i) {
+    if (history_rider_hidden(w, i)) w.rider_opacity[static_cast<size_t>(i)] = 0.0f;
+  }
   if (w.connected) return;
   const Bike* local = nullptr;
   for (const RiderSlot& slot : w.slots) {
@@ -211,7 +216,7 @@ void update_rider_opacity(World& w) {
   float fade = static_cast<float>(w.settings.ghost_fade_distance.value);
   for (size_t i = 0; i < w.slots.size(); ++i) {
     const RiderSlot& slot = w.slots[i];
-    if (!slot.bike || slot.control != kControlPlayedBack) continue;
+    if (!slot.bike || slot.control != kControlPlayedBack || w.rider_opacity[i] == 0.0f) continue;
     const dReal* p = dBodyGetPosition(slot.bike->bodies[kBodyFrame]);
     double dx = p[0] - me[0], dy = p[1] - me[1], dz = p[2] - me[2];
     w.rider_opacity[i] =

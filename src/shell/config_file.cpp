@@ -69,7 +69,7 @@ bool is_history_key(const std::string& key) {
   return key.starts_with("server_name_hist");
 }
 
-void read_line(World& w, std::string line) {
+void read_line(World& w, const std::vector<SettingRef>& items, std::string line) {
   line.resize(std::strlen(line.c_str()));  // a stray NUL ends the line, as it would in C text
   size_t eq = line.find('=');
   if (eq == std::string::npos) return;
@@ -87,7 +87,7 @@ void read_line(World& w, std::string line) {
     return;
   }
   if (is_history_key(key) && value.size() > kServerHistoryEntryMax) return;
-  for (const SettingRef& item : config_items(w)) {
+  for (const SettingRef& item : items) {
     if (key == setting_key(item)) {
       setting_store(item, value.c_str());
       return;
@@ -106,19 +106,21 @@ const std::string& current_track_name(const Settings& s) {
 void config_read(World& w, std::istream& in) {
   std::streambuf* buf = in.rdbuf();
   if (!buf) return;
+  // The settings stay where they are while the file is read, so one list serves every line.
+  const std::vector<SettingRef> items = config_items(w);
   std::string line;
   for (;;) {
     int c = buf->sbumpc();
     if (c == std::char_traits<char>::eof()) break;
     if (c == '\n') {
-      read_line(w, line);
+      read_line(w, items, line);
       line.clear();
     } else if (line.size() < kConfigLineMax) {
       line += static_cast<char>(c);
     }
     // Characters past the limit are dropped so they cannot start a line of their own.
   }
-  if (!line.empty()) read_line(w, line);
+  if (!line.empty()) read_line(w, items, line);
 }
 
 void config_read_text(World& w, std::string_view text) {

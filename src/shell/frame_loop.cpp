@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "race/session.h"
 #include "render/view_cameras.h"
+#include "replay/demo_player.h"
 #include "shell/controls.h"
 #include "shell/world_tick.h"
 #include "ui/binding_capture.h"
@@ -20,6 +21,7 @@ namespace {
 
 // The Tab key's event code.
 constexpr int32_t kTabCode = kota::kEventKeyBase + 0x0F;
+constexpr double kSeekSeconds = 1;  // per press of Rewind or Skip
 
 bool offline(const World& w) {
   return !w.online;
@@ -238,6 +240,11 @@ void handle_event(World& w, const kota::Event& event) {
       default:
         break;
     }
+    return;
+  }
+  // 11. Rewind and skip a second of the demo being played.
+  if (is(kBindRewind) || is(kBindSkip)) {
+    seek_demo(w, is(kBindSkip) ? kSeekSeconds : -kSeekSeconds, world_tick);
     return;
   }
   // 12. Previous and next bike in the running order.

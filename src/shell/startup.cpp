@@ -25,7 +25,7 @@
 #include "platform/message_box.h"
 #include "platform/options.h"
 #include "platform/window.h"
-#include "robot/robot_lines.h"
+#include "race/series.h"
 #include "race/session.h"
 #include "render/font.h"
 #include "render/graphics_setup.h"
@@ -37,6 +37,9 @@
 #include "render/shaders.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
+#include "replay/demo_player.h"
+#include "replay/demo_recorder.h"
+#include "robot/robot_lines.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
@@ -115,8 +118,14 @@ void close_sound_output(World& w) {
 }
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  // A series event still running when the game quits counts as far as it got.
+  record_series_event(w);
   // Lines learnt in the last session go back to their file before the track goes.
   save_lines(w);
+  // The demo being recorded takes the riders' last steps while they still exist.
+  close_playback(w);
+  record_step(w, true);
+  close_recording(w);
   // Bikes own a texture each, so they go while the renderer still stands; their bodies
   // die before the physics world. Their voices go first, while the sound output stands.
   release_all_voices(w);
@@ -220,6 +229,9 @@ int run_game(int argc, char** argv) {
     return 1;
   }
 
+  // The points series name their tracks, so they come after the track list.
+  load_series(w);
+
   // The demos the playback menu offers.
   w.demos = build_demo_list(data_file_list(), w.options.debug_level);
   std::string startup_track = select_startup_track(w);
@@ -254,25 +266,35 @@ int run_game(int argc, char** argv) {
     resolve_menu_keys(w);
     physics_world_open(w);
 
-    // A demo named on the command line is opened here for its track once demos play.
+    // A demo named on the command line starts the game on its track, played back.
+    bool demo_named = false;
+    if (w.options.demo_file && open_playback(w, *w.options.demo_file)) {
+      demo_named = true;
+      w.replay.chosen_demo = *w.options.demo_file;
+      w.options.track = w.replay.player.header.track;
+      close_playback(w);
+    } else if (w.options.demo_file) {
+      std::fprintf(stderr, "Can't play the demo \"%s\"\n", w.options.demo_file->c_str());
+    }
 
     // The first session's line-up: everyone played back, no bikes; without a demo file one
     // robot rides the start-up track.
-    prepare_first_lineup(w, w.options.demo_file.has_value());
+    prepare_first_lineup(w, demo_named);
     if (w.options.track) {
       // A race on the named track at once, with the player where the race menu's gates put
       // him, riding: no menu in the way.
-      if (!w.options.demo_file) w.lineup = menu_lineup(w.settings);
+      if (!demo_named) w.lineup = menu_lineup(w.settings);
       SessionStart first;
       first.lineup = &w.lineup;
-      first.playback = w.options.demo_file.has_value();
+      first.playback = demo_named;
       first.laps = kStartupLaps;
       first.skill = w.settings.skill.index;
       start_session(w, first);
     }
 
     // A new player reads the disclaimer once, before the main menu.
-    if (!w.options.connect && !w.options.track) menu_open(w, first_run ? kMenuDisclaimer : kMenuMain);
+    if (!w.options.connect && !w.options.track)
+      menu_open(w, first_run ? kMenuDisclaimer : kMenuMain);
 
     std::signal(SIGINT, on_stop_signal);
     std::signal(SIGTERM, on_stop_signal);

@@ -3,9 +3,14 @@
 #include "bike/bike.h"
 #include "bike/bike_step.h"
 #include "bike/physics_world.h"
+#include "platform/log.h"
 #include "race/rider_timing.h"
 #include "race/standings.h"
 #include "race/start_gates.h"
+#include "race/time_trial.h"
+#include "replay/demo_player.h"
+#include "replay/demo_recorder.h"
+#include "replay/history_pose.h"
 #include "robot/auto_pilot.h"
 #include "robot/learn.h"
 #include "track/roost.h"
@@ -14,14 +19,38 @@
 namespace br {
 namespace {
 
+// A spectator of a server's race watches it this many steps late, so that the states of
+// every rider have arrived.
+constexpr int32_t kSpectatorDelay = 127;
+
 // A server's race refreshes its standings every 512 steps, on this step of the 512.
 constexpr int32_t kServerStandingsPeriod = 512;
 constexpr int32_t kServerStandingsPhase = 510;
 
+// With --super-debug the played-back riders' poses are logged once a second, to be checked
+// against where the recorded race had them.
+constexpr int32_t kPoseLogEvery = 128;
+
+void log_posed_riders(const World& w, int32_t step) {
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const RiderSlot& slot = w.slots[static_cast<size_t>(i)];
+    if (!slot.bike || slot.control != kControlPlayedBack) continue;
+    const dReal* p = dBodyGetPosition(slot.bike->bodies[kBodyFrame]);
+    kota::log_printf("Posed %d at %d: %.3f %.3f %.3f\n", i, step, p[0], p[1], p[2]);
+  }
+}
+
 }  // namespace
 
 void world_tick(World& w) {
-  // The history playback, network and demo work joins here as those parts of the game arrive.
+  // Riders driven from recorded or received states take them first.
+  int32_t posed_at = w.frame;
+  if (w.connected && w.session.race_position == kNoRacePosition) posed_at -= kSpectatorDelay;
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const RiderSlot& slot = w.slots[static_cast<size_t>(i)];
+    if (slot.bike && slot.control == kControlPlayedBack) pose_from_history(w, i, posed_at);
+  }
+  if (w.options.debug_level >= 2 && posed_at % kPoseLogEvery == 0) log_posed_riders(w, posed_at);
   make_bike_contacts(w);
   throw_roost(w);
   step_physics(w);
@@ -35,6 +64,8 @@ void world_tick(World& w) {
   }
   update_particles(w);
   start_gate_step(w);
+  TimeTrialLaps laps_before;
+  if (w.session.time_trial) laps_before = time_trial_laps(w);
   // Offline every rider is timed here; in a server's race only our own, the server times the
   // others. What the gates saw feeds the robots' line database.
   for (int i = 0; i < kRiderSlots; ++i) {
@@ -47,6 +78,9 @@ void world_tick(World& w) {
     update_standings(w);
   }
   w.frame += 1;
+  record_step(w, false);
+  playback_step(w);
+  if (w.session.time_trial) time_trial_step(w, laps_before);
 }
 
 }  // namespace br

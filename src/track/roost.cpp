@@ -224,12 +224,12 @@ void throw_roost(World& w) {
   int riders = 0;
   for (const RiderSlot& slot : w.slots) riders += slot.bike ? 1 : 0;
   if (riders == 0) return;
-  const int first = static_cast<int>(static_cast<uint32_t>(w.frame) % static_cast<uint32_t>(riders));
+  const int first =
+      static_cast<int>(static_cast<uint32_t>(w.frame) % static_cast<uint32_t>(riders));
   auto visit = [&](RiderSlot& slot) {
     Bike& bike = *slot.bike;
     // Only a bike simulated here had its contacts made in this step.
-    bool from_physics =
-        slot.control != kControlPlayedBack && bike.state.presence > kBarelyPresent;
+    bool from_physics = slot.control != kControlPlayedBack && bike.state.presence > kBarelyPresent;
     emit_roost(w, bike, from_physics);
   };
   int position = 0;
@@ -274,7 +274,8 @@ void update_particles(const Terrain& t, RoostPool& pool, std::vector<Billboard>&
         b->height = b->width;
         uint8_t* colour[4] = {&b->r, &b->g, &b->b, &b->a};
         for (int k = 0; k < 4; ++k) {
-          *colour[k] = static_cast<uint8_t>(std::clamp(*colour[k] + r->fade[static_cast<size_t>(k)], 0, 255));
+          *colour[k] = static_cast<uint8_t>(
+              std::clamp(*colour[k] + r->fade[static_cast<size_t>(k)], 0, 255));
         }
       }
       // A clod with a broken flight would hang in the air for ever and hold its particle.

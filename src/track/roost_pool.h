@@ -17,9 +17,9 @@ struct RoostParticle {
   float x = 0, y = 0, z = 0;
   float vx = 0, vy = 0, vz = 0;  // ft/s
   int billboard = -1;
-  int tile = -1;    // the tile and its roost record the particle came from
+  int tile = -1;  // the tile and its roost record the particle came from
   int record = -1;
-  int next = -1;    // link in the free or the active list
+  int next = -1;  // link in the free or the active list
 };
 
 // Roost is only seen, never felt: it draws its numbers from a generator of its own, so that a

@@ -1,5 +1,6 @@
 #include "ui/modes.h"
 
+#include "race/series.h"
 #include "race/session.h"
 
 namespace br {
@@ -43,24 +44,47 @@ ModeOutcome start_time_trial(World& w) {
   return session_outcome(w, start_session(w, start));
 }
 
-ModeOutcome start_demo_playback(World&, const std::string&, bool) {
-  return not_available("Demo playback");
+ModeOutcome start_demo_playback(World& w, const std::string& demo_name, bool race_against) {
+  if (!start_demo(w, demo_name, race_against)) return {false, "Can't play " + demo_name};
+  return {true, ""};
 }
 
 std::vector<std::string> points_series_names(const World&) {
-  return {};
+  std::vector<std::string> names;
+  for (const Series& s : series_state().list) names.push_back(s.name);
+  return names;
 }
 
-StandingsView points_series_standings(const World&, int) {
-  return {};
+StandingsView points_series_standings(const World& w, int series) {
+  const std::vector<Series>& list = series_state().list;
+  if (series < 0 || series >= static_cast<int>(list.size())) return {};
+  const Series& s = list[static_cast<size_t>(series)];
+  StandingsView view;
+  view.title = standings_title(s);
+  view.table.headings = standings_header(s);
+  const std::string& number = w.settings.setup.number.value;
+  for (StandingsRow& row : standings_rows(s, number.empty() ? "999" : number)) {
+    view.table.rows.push_back(std::move(row.cells));
+  }
+  return view;
 }
 
-ModeOutcome play_series_event(World&, int, bool) {
-  return not_available("Points series");
+ModeOutcome play_series_event(World& w, int series, bool practice) {
+  const std::vector<Series>& list = series_state().list;
+  if (series < 0 || series >= static_cast<int>(list.size())) return {false, "No such series"};
+  const Series& s = list[static_cast<size_t>(series)];
+  if (s.completed >= static_cast<int>(s.events.size())) {
+    return {false, "The series is over: reset the points to ride it again"};
+  }
+  if (start_series_event(w, series, practice)) return {true, ""};
+  return {false, "Can't load track '" + s.events[static_cast<size_t>(s.completed)].track_dir + "'"};
 }
 
-ModeOutcome reset_series_points(World&, int) {
-  return not_available("Points series");
+ModeOutcome reset_series_points(World&, int series) {
+  std::vector<Series>& list = series_state().list;
+  if (series < 0 || series >= static_cast<int>(list.size())) return {false, "No such series"};
+  reset_series(list[static_cast<size_t>(series)]);
+  return {true, ""};
 }
 
 ModeOutcome connect_to_server(World&) {

@@ -17,7 +17,9 @@
 #include "world/command_line_options.h"
 #include "world/demo_list.h"
 #include "world/menu_state.h"
+#include "world/net_state.h"
 #include "world/render_detail.h"
+#include "world/replay_state.h"
 #include "world/settings.h"
 
 // The physics engine's handles, declared as the engine declares them.
@@ -28,6 +30,7 @@ struct dxJointGroup;
 namespace br {
 
 constexpr int kRiderSlots = 160;
+static_assert(kHistorySlots == kRiderSlots);
 constexpr int kLineupSize = 160;
 constexpr double kSimStep = 1.0 / 128;      // seconds per world tick
 constexpr double kMaxFrameAdvance = 0.125;  // seconds; a slow frame never simulates more
@@ -87,6 +90,8 @@ struct RiderTiming {
   std::vector<int32_t> gate_times;
   bool finished = false;
   bool crashed = false;  // fell since the last gate passed
+  // Ranked although no bike rides here: a game server's riders, timed by their own games.
+  bool entered = false;
 };
 
 struct RiderSlot {
@@ -197,6 +202,7 @@ struct World {
   bool online = false;
   bool connected = false;
   int local_slot = -1;  // the slot the game server gave this client; -1 = none
+  NetState net;         // the connection to the game server
 
   // Main-loop state.
   bool paused = false;
@@ -238,6 +244,9 @@ struct World {
   Channels channels{};
   bool sit_dab_latched = false;  // sticky sit/dab state
   float previous_sit_dab = 0.0f;
+
+  // Rider histories and the demos being recorded and played.
+  ReplayState replay;
 
   CommandLine options;  // what this run's command line asked for
   DemoList demos;       // the playback menu's choices

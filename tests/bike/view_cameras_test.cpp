@@ -11,6 +11,7 @@
 #include "bike/shape_cache.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
+#include "replay/history.h"
 #include "shell/frame_loop.h"
 #include "shell/main_loop.h"
 #include "support/bike_world.h"
@@ -193,6 +194,10 @@ TEST_F(ViewCameras, GhostsFadeOutNearTheLocalRider) {
   bike_at(0, kControlLocal, 100, 100, 0);
   bike_at(1, kControlPlayedBack, 107.5f, 100, 0);
   bike_at(2, kControlRobot, 101, 100, 0);
+  // A ghost is drawn only around the states it has.
+  update_rider_opacity(w);
+  EXPECT_FLOAT_EQ(w.rider_opacity[1], 0);
+  add_state_to_history(w, 1, Snapshot{}, w.frame);
   update_rider_opacity(w);
   EXPECT_NEAR(w.rider_opacity[1], 0.5f, 1e-4);
   EXPECT_FLOAT_EQ(w.rider_opacity[0], 1);

@@ -14,7 +14,8 @@ TEST(RaceOptions, ReadsEveryOption) {
   RaceOptions o;
   std::string error;
   ASSERT_EQ(parse({"--track", "foundry", "--laps", "2", "--minutes", "1.5", "--seed", "77",
-                   "--pilot", "--quiet", "--limit", "600"},
+                   "--pilot", "--quiet", "--limit", "600", "--record", "race.brdemo", "--positions",
+                   "--erode", "12.5", "--roostfrequency", "250"},
                   o, error),
             ParseResult::kRun)
       << error;
@@ -25,10 +26,15 @@ TEST(RaceOptions, ReadsEveryOption) {
   EXPECT_TRUE(o.pilot);
   EXPECT_TRUE(o.quiet);
   EXPECT_DOUBLE_EQ(o.limit_seconds, 600);
+  EXPECT_EQ(o.record_file, "race.brdemo");
+  EXPECT_TRUE(o.positions);
+  EXPECT_EQ(o.erode, 12.5f);
+  EXPECT_EQ(o.roost_frequency, 250);
   RaceOptions defaults;
   EXPECT_EQ(parse({}, defaults, error), ParseResult::kRun);
   EXPECT_EQ(defaults.track, "rabbithill");
   EXPECT_FALSE(defaults.pilot);
+  EXPECT_FALSE(defaults.erode || defaults.roost_frequency);
   EXPECT_EQ(parse({"--pilot", "--help"}, defaults, error), ParseResult::kHelp);
   EXPECT_NE(race_usage().find("--minutes M"), std::string::npos);
 }
@@ -50,6 +56,12 @@ TEST(RaceOptions, RefusesWhatItCannotUse) {
       {"--track", ""},
       {"--track", "../x"},
       {"--limit", "0"},
+      {"--record"},
+      {"--record", ""},
+      {"--erode", "101"},
+      {"--erode", "nan"},
+      {"--roostfrequency", "1001"},
+      {"--roostfrequency", "2.5"},
       {"rabbithill"},
       {"--laps", "99999999999999999999"},
   };

@@ -45,7 +45,10 @@ cat "$tmp/pitch"
 # second is the engine idling on the grid; the throttle went down two seconds in.
 read -r _ rate _ seconds < <(head -n 1 "$tmp/pitch")
 [ "$rate" -eq 88320 ] || fail "recorded at $rate Hz"
-awk -v s="$seconds" 'BEGIN {exit !(s >= 5)}' || fail "only $seconds s recorded"
+# The recording follows game time, which falls behind the wall clock when frames are slow
+# (software rendering on a busy machine, a sanitizer build): what matters is that it runs well
+# past the throttle's opening, which the pitch checks below look for.
+awk -v s="$seconds" 'BEGIN {exit !(s >= 3)}' || fail "only $seconds s recorded"
 tail -n +2 "$tmp/pitch" | awk '
   $1 < 1 && $3 > idle {idle = $3}
   $2 > loudest {loudest = $2}

@@ -12,6 +12,7 @@
 #include "files/messages.h"
 #include "files_fixture.h"
 #include "platform/log.h"
+#include "support/sanitizers.h"
 #include "world/world.h"
 
 namespace {
@@ -111,9 +112,9 @@ TEST(OutOfMemoryDeathTest, AllocatorAndOperatorNewEndTheProgramWithTheMessage) {
         br::xmalloc(impossible);
       },
       testing::ExitedWithCode(1), "hook ran\n(.|\n)*Error: Out of virtual memory");
-#ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "the address sanitizer's operator new never calls the new handler";
-#endif
+  if (br_test::kUnderAddressSanitizer) {
+    GTEST_SKIP() << "the address sanitizer's operator new never calls the new handler";
+  }
   EXPECT_EXIT(
       {
         br::install_new_handler();

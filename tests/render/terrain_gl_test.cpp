@@ -11,6 +11,7 @@
 #include "render/render_stats.h"
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
+#include "track/terrain_deform.h"
 #include "support/data_dirs.h"
 #include "support/gl_window.h"
 #include "support/temp_dir.h"
@@ -64,6 +65,29 @@ Terrain orange_ground(TextureId texture) {
   return t;
 }
 
+// Standing just beyond the south edge, 12 ft up, looking north (negative z) level.
+constexpr float kEye[3] = {256.0f, 12.0f, 520.0f};
+
+std::vector<uint8_t> draw_frame(TerrainLod& lod) {
+  glViewport(0, 0, kSize, kSize);
+  glClearColor(0, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 1000.0);  // 90 degrees each way
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(-kEye[0], -kEye[1], -kEye[2]);
+  render_stats_begin_frame();
+  terrain_draw(kEye, lod);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  glFinish();
+  std::vector<uint8_t> pixels(kSize * kSize * 4);
+  glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  return pixels;
+}
+
 TEST_F(TerrainGlTest, GroundFillsTheLowerHalfSeenFromItsEdge) {
   std::vector<uint8_t> rgb(8 * 8 * 3);
   for (size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 220, rgb[i + 1] = 130, rgb[i + 2] = 30;
@@ -84,26 +108,8 @@ TEST_F(TerrainGlTest, GroundFillsTheLowerHalfSeenFromItsEdge) {
       t.tiles[0].texture = 0;
       t.tiles[0].image = &picture;
     }
-    glViewport(0, 0, kSize, kSize);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 1000.0);  // 90 degrees each way
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    // Standing just beyond the south edge, 12 ft up, looking north (negative z) level.
-    const float eye[3] = {256.0f, 12.0f, 520.0f};
-    glTranslatef(-eye[0], -eye[1], -eye[2]);
-    render_stats_begin_frame();
-    terrain_draw(eye, lod);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    const std::vector<uint8_t> pixels = draw_frame(lod);
     EXPECT_GT(render_stats().ground_polygons.value, 100);
-    glFinish();
-
-    std::vector<uint8_t> pixels(kSize * kSize * 4);
-    glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     int ground_below = 0, sky_above = 0, lit_orange = 0;
     for (int y = 0; y < kSize; ++y) {
       for (int x = 0; x < kSize; ++x) {
@@ -123,6 +129,49 @@ TEST_F(TerrainGlTest, GroundFillsTheLowerHalfSeenFromItsEdge) {
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(mode, GL_MODULATE);
+  }
+}
+
+// The card keeps the ground's vertices: a frame sends only what the wheels changed, and the
+// change shows at once.
+TEST_F(TerrainGlTest, DugGroundIsSentAgainOnlyWhereItChangedAndShowsAtOnce) {
+  std::vector<uint8_t> rgb(8 * 8 * 3, 200);
+  br_test::write_file(dir.file("ground-grey.png"), br_test::encode_png_pixels(8, 8, 3, rgb));
+  Terrain t = orange_ground(texture_load("@ground-grey.png"));
+  std::fill(t.heights.begin(), t.heights.end(), 0.0f);
+  TerrainLod lod;
+  ASSERT_TRUE(terrain_lod_build(lod, t, 0.125 / 70));
+  for (bool arrays : {true, false}) {
+    render_settings().vertex_arrays = arrays;
+    SCOPED_TRACE(arrays ? "vertex arrays" : "vertex by vertex");
+    const std::vector<uint8_t> before = draw_frame(lod);
+    if (arrays) {
+      EXPECT_EQ(render_stats().ground_samples_sent.value, t.side * t.side);
+    }
+    draw_frame(lod);
+    EXPECT_EQ(render_stats().ground_samples_sent.value, 0);
+    // A heap 30 ft high rises 80 ft in front of the camera, above its eye line; the second
+    // pass levels it again.
+    deform_terrain(t, lod, 256, 440, 24, arrays ? 30.0f : -30.0f);
+    const std::vector<uint8_t> after = draw_frame(lod);
+    if (arrays) {
+      EXPECT_GT(render_stats().ground_samples_sent.value, 0);
+      EXPECT_LE(render_stats().ground_samples_sent.value, 10 * 10);
+    }
+    int differ = 0, above_horizon = 0;
+    for (int y = 0; y < kSize; ++y) {
+      for (int x = 0; x < kSize; ++x) {
+        const size_t i = 4 * (x + kSize * y);
+        if (before[i] != after[i] || before[i + 2] != after[i + 2]) ++differ;
+        if (y > kSize / 2 + 2 && after[i + 2] != 255) ++above_horizon;
+      }
+    }
+    EXPECT_GT(differ, 20);
+    if (arrays) {
+      EXPECT_GT(above_horizon, 5);
+    } else {
+      EXPECT_EQ(above_horizon, 0);
+    }
   }
 }
 

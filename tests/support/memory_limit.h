@@ -11,21 +11,13 @@
 #include <functional>
 #include <string>
 
+#include "support/sanitizers.h"
+
 namespace br_test {
 
 // AddressSanitizer reserves terabytes of address space up front, so an address-space limit
 // cannot be set under it; the sanitizer's own allocation limit catches these cases there.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressLimitWorks = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressLimitWorks = false;
-#else
-constexpr bool kAddressLimitWorks = true;
-#endif
-#else
-constexpr bool kAddressLimitWorks = true;
-#endif
+constexpr bool kAddressLimitWorks = !kUnderAddressSanitizer;
 
 inline size_t address_space_in_use() {
   std::ifstream status("/proc/self/status");

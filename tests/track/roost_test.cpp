@@ -1,5 +1,7 @@
 // Roost: how many particles a rider may throw, how a wheel throws them, how they fly and land,
 // and that the pool is shared without ever running over.
+#include "track/roost.h"
+
 #include <gtest/gtest.h>
 #include <ode/ode.h>
 
@@ -9,7 +11,6 @@
 #include "bike/controls.h"
 #include "shell/world_tick.h"
 #include "support/bike_world.h"
-#include "track/roost.h"
 #include "track/terrain_queries.h"
 
 namespace br {
@@ -97,7 +98,8 @@ TEST(ThrowRoost, ACountWithAFractionThrowsOneMoreByChanceButNeverPastTheBudget) 
     ASSERT_TRUE(n == 2 || n == 3);
     threes += n == 3;
     Pool q;
-    ASSERT_EQ(throw_wheel_roost(t, q.pool, q.boards, spinning_wheel(-60), kRearRoostAngle, 2, 0), 2);
+    ASSERT_EQ(throw_wheel_roost(t, q.pool, q.boards, spinning_wheel(-60), kRearRoostAngle, 2, 0),
+              2);
   }
   EXPECT_NEAR(threes / 2000.0, 0.5, 0.05);
 }
@@ -112,7 +114,8 @@ TEST(ThrowRoost, AGrippingTyreOrAWheelInTheAirThrowsNothing) {
   EXPECT_EQ(throw_wheel_roost(t, p.pool, p.boards, flying, kRearRoostAngle, 10, 0), 0);
   // Records after the first unused one are never read.
   Terrain gap = ground_throwing({RoostRecord{}, clods(10)});
-  EXPECT_EQ(throw_wheel_roost(gap, p.pool, p.boards, spinning_wheel(-60), kRearRoostAngle, 10, 0), 0);
+  EXPECT_EQ(throw_wheel_roost(gap, p.pool, p.boards, spinning_wheel(-60), kRearRoostAngle, 10, 0),
+            0);
   EXPECT_EQ(p.pool.active, 0);
 }
 
@@ -178,9 +181,8 @@ TEST(ThrowRoost, SplashGoesUpAtFortyFiveDegreesToEitherSideAtTheGroundSpeed) {
   EXPECT_EQ(right, 2);
   // A wheel with no speed along the ground has no direction to splash in.
   Pool still;
-  EXPECT_EQ(throw_wheel_roost(t, still.pool, still.boards, spinning_wheel(0), kRearRoostAngle,
-                              10, 0),
-            0);
+  EXPECT_EQ(
+      throw_wheel_roost(t, still.pool, still.boards, spinning_wheel(0), kRearRoostAngle, 10, 0), 0);
 }
 
 TEST(ThrowRoost, AFullPoolDropsNewParticlesUntilSomeLand) {

@@ -20,8 +20,8 @@ namespace br {
 namespace {
 
 // Rabbit Hill's loam: depth, lower, upper, displacement, radius, max slope, off and on speed.
-constexpr std::array<float, kErodeValueCount> kLoam = {1.2f,  45.0f, 140.0f, 2.0f,
-                                                       4.0f,  0.25f, 10.0f,  15.0f};
+constexpr std::array<float, kErodeValueCount> kLoam = {1.2f, 45.0f, 140.0f, 2.0f,
+                                                       4.0f, 0.25f, 10.0f,  15.0f};
 constexpr float kErosion = 50;
 constexpr float kMoved = kErosion / 2048 * 1.2f;  // feet of dirt one loam mark moves
 
@@ -89,11 +89,11 @@ TEST(DeformTerrain, LockedGroundBadValuesAndTheGridEdgeAreSafe) {
   EXPECT_FALSE(t.modified);
   EXPECT_EQ(t.changes, 0u);
   t.locked = false;
-  deform_terrain(t, lod, 16, 16, 4, 0);                 // nothing to move
-  deform_terrain(t, lod, NAN, 16, 4, -1);               // a broken position
-  deform_terrain(t, lod, 16, 16, 0, -1);                // no radius
-  deform_terrain(t, lod, 16, 16, 1e30f, -1);            // wider than the grid: the whole grid
-  deform_terrain(t, lod, -1e9f, 1e9f, 4, -1);           // far outside: nothing
+  deform_terrain(t, lod, 16, 16, 4, 0);        // nothing to move
+  deform_terrain(t, lod, NAN, 16, 4, -1);      // a broken position
+  deform_terrain(t, lod, 16, 16, 0, -1);       // no radius
+  deform_terrain(t, lod, 16, 16, 1e30f, -1);   // wider than the grid: the whole grid
+  deform_terrain(t, lod, -1e9f, 1e9f, 4, -1);  // far outside: nothing
   EXPECT_EQ(t.changes, 1u);
   EXPECT_FLOAT_EQ(at(t, 8, 8), -1.0f);
   // A bump at the corner touches only the samples inside the grid.
@@ -153,9 +153,9 @@ TEST(WheelMarks, OnlyAFastStrongPushLeavesAMarkWeightedByTheSpeed) {
   ASSERT_EQ(ring.size(), 1);
   EXPECT_FLOAT_EQ(ring.oldest().x, 10);
   EXPECT_FLOAT_EQ(ring.oldest().fz, -100);
-  EXPECT_FALSE(record_wheel_mark(t, {10, 12, 0.0f, 20, 0, -200}, ring));  // in the air
-  EXPECT_FALSE(record_wheel_mark(t, {10, 12, 0.1f, 9, 0, -200}, ring));   // too slow
-  EXPECT_FALSE(record_wheel_mark(t, {10, 12, 0.1f, 12.5f, 80, 0}, ring)); // 40 lb: too weak
+  EXPECT_FALSE(record_wheel_mark(t, {10, 12, 0.0f, 20, 0, -200}, ring));   // in the air
+  EXPECT_FALSE(record_wheel_mark(t, {10, 12, 0.1f, 9, 0, -200}, ring));    // too slow
+  EXPECT_FALSE(record_wheel_mark(t, {10, 12, 0.1f, 12.5f, 80, 0}, ring));  // 40 lb: too weak
   EXPECT_EQ(ring.size(), 1);
   while (record_wheel_mark(t, {10, 12, 0.1f, 20, 0, -200}, ring)) {
   }
@@ -201,8 +201,8 @@ class BikeOnLoam : public ::testing::Test {
     for (int i = 0; i < 3 * 128; ++i) {
       dVector3 ahead;
       dBodyVectorToWorld(bike.bodies[kBodyFrame], 0, 0, -1, ahead);
-      set_steering(bike, static_cast<float>(std::clamp(-2 * std::atan2(-ahead[0], -ahead[2]),
-                                                       -0.3, 0.3)));
+      set_steering(
+          bike, static_cast<float>(std::clamp(-2 * std::atan2(-ahead[0], -ahead[2]), -0.3, 0.3)));
       set_throttle(bike, 1);
       world_tick(g_world);
     }

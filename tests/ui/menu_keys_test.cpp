@@ -150,7 +150,8 @@ TEST_F(MenuTest, ModesNotBuiltYetSaySoAndLeaveTheMenuOpen) {
   g_world.demos.short_names = {"a"};
   choose("a");
   choose("Start");
-  EXPECT_EQ(g_world.menu_state.notice, "Demo playback is not available yet");
+  // A demo that is not there starts nothing.
+  EXPECT_EQ(g_world.menu_state.notice, "Can't play demos/a.brdemo");
   press("esc");
   choose("Points Series");
   EXPECT_EQ(screen().notes.at(0), "No points series found");

@@ -11,6 +11,8 @@
 #include "files/digest.h"
 #include "files/scramble.h"
 #include "render/data_check.h"
+#include "replay/demo_format.h"
+#include "replay/demo_player.h"
 #include "track/scenery.h"
 #include "track/track_check.h"
 
@@ -26,6 +28,7 @@ constexpr char kUsage[] =
     "       brdata check NAME...                 (load through the game's own readers;\n"
     "                                             @DIR checks a whole track)\n"
     "       brdata check --all                   (every texture, model and shadow map)\n"
+    "       brdata demo FILE                     (a demo's header, riders and length)\n"
     "       brdata --help\n";
 
 int usage() {
@@ -145,6 +148,19 @@ int check(int argc, char** argv) {
   return all_ok ? 0 : 1;
 }
 
+// Prints what a demo holds; 1 with the reason when it is not a demo the game can play.
+int demo(const char* name) {
+  std::string file = br::demo_file_name(name);
+  br::DemoSummary summary;
+  std::string error;
+  if (!br::summarise_demo(file.c_str(), summary, error)) {
+    std::fprintf(stderr, "brdata: %s is not a valid demo: %s\n", name, error.c_str());
+    return 1;
+  }
+  std::fputs(br::demo_summary_text(summary).c_str(), stdout);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,5 +174,6 @@ int main(int argc, char** argv) {
   if (command == "digest" && argc == 3) return digest(argv[2]);
   if (command == "scramble" && argc == 4) return scramble(argv[2], argv[3]);
   if (command == "check") return check(argc - 2, argv + 2);
+  if (command == "demo" && argc == 3) return demo(argv[2]);
   return usage();
 }

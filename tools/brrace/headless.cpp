@@ -5,8 +5,11 @@
 #include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
+#include "race/series.h"
 #include "render/model_cache.h"
 #include "render/texture_cache.h"
+#include "replay/demo_player.h"
+#include "replay/demo_recorder.h"
 #include "shell/startup_settings.h"
 #include "track/scenery.h"
 #include "track/track_list.h"
@@ -25,6 +28,7 @@ bool headless_start(br::World& w, std::string& error) {
     error = "no tracks found in the game data";
     return false;
   }
+  br::load_series(w);
   br::physics_world_open(w);
   return true;
 }
@@ -38,6 +42,10 @@ bool choose_track(br::World& w, const std::string& track) {
 }
 
 void headless_stop(br::World& w) {
+  // The demo takes the riders' last states while they still exist.
+  br::record_step(w, true);
+  br::close_recording(w);
+  br::close_playback(w);
   br::free_all_bikes(w);
   br::physics_world_close(w);
   br::shape_cache_clear();

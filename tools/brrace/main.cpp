@@ -1,16 +1,19 @@
 // brrace: the headless race runner. Runs a race on a track with the game's own race
 // controller, world tick and timing, as fast as the processor allows, with no window and no
 // sound; prints every lap, the standings and how fast it ran.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "headless.h"
+#include "race/series.h"
 #include "race_options.h"
 #include "race_report.h"
 #include "race_run.h"
 #include "robot/robot_lines.h"
+#include "world/render_detail.h"
 
 namespace {
 
@@ -40,12 +43,31 @@ brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
     setup.lineup[size_t(at++)] = br::kLineupRobot;
   setup.start.skill = o.skill;
   setup.seed = o.seed;
+  setup.start.record = !o.record_file.empty();
   setup.start.duration_frames = static_cast<int32_t>(o.minutes * 60 / w.step);
   setup.start.laps = o.laps;
   double seconds = o.limit_seconds > 0
                        ? o.limit_seconds
                        : o.minutes * 60 + kStartAllowance + kLapAllowance * (o.laps + 1);
   setup.step_limit = static_cast<int64_t>(seconds / w.step);
+  return setup;
+}
+
+std::string player_number(const br::World& w) {
+  const std::string& n = w.settings.setup.number.value;
+  return n.empty() ? "999" : n;
+}
+
+// The series' next event: its laps and minutes, every bike ridden by the scripted pilot.
+brrace::RaceSetup series_setup(const brrace::RaceOptions& o, const br::World& w, int series) {
+  const br::Series& s = br::series_state().list[static_cast<size_t>(series)];
+  const br::SeriesEvent& ev = s.events[static_cast<size_t>(s.completed)];
+  brrace::RaceOptions event = o;
+  event.laps = std::max(ev.laps, 1);
+  event.minutes = std::max(ev.minutes, 0);
+  event.pilot = false;
+  brrace::RaceSetup setup = race_setup(event, w);
+  setup.series = series;
   return setup;
 }
 
@@ -74,6 +96,32 @@ int main(int argc, char** argv) {
 
   w.options.practice = options.practice;
   w.options.learn = options.learn;
+  // A series event names its own track.
+  int series = -1;
+  if (!options.series.empty()) {
+    const std::vector<br::Series>& list = br::series_state().list;
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (list[i].file == options.series) series = static_cast<int>(i);
+    }
+    if (series < 0) {
+      brrace::headless_stop(w);
+      return fail("no points series '" + options.series + "' in the game data");
+    }
+    br::Series& s = br::series_state().list[static_cast<size_t>(series)];
+    if (options.reset_series) br::reset_series(s);
+    if (s.completed >= static_cast<int>(s.events.size())) {
+      std::printf("every event of '%s' has been run (--reset-series starts it over)\n",
+                  s.name.c_str());
+      std::fputs(brrace::series_table(s, player_number(w)).c_str(), stdout);
+      brrace::headless_stop(w);
+      return 0;
+    }
+    options.track = s.events[static_cast<size_t>(s.completed)].track_dir;
+  }
+  w.options.erode = options.erode;
+  w.options.roost_frequency = options.roost_frequency;
+  w.detail = br::derive_render_detail(w.settings);
+  br::apply_detail_options(w.detail, w.options);
 
   brrace::RaceHooks hooks;
   if (!options.quiet) {
@@ -81,7 +129,16 @@ int main(int argc, char** argv) {
       std::fputs(brrace::lap_line(world, slot, lap).c_str(), stdout);
     };
   }
-  brrace::RaceSetup setup = race_setup(options, w);
+  if (options.positions) {
+    hooks.after_step = [](const br::World& world) {
+      if (world.frame % brrace::kPositionEvery == 0) {
+        std::fputs(brrace::position_lines(world).c_str(), stdout);
+      }
+    };
+  }
+  w.replay.recorder.fixed_path = options.record_file;
+  brrace::RaceSetup setup =
+      series >= 0 ? series_setup(options, w, series) : race_setup(options, w);
   auto began = std::chrono::steady_clock::now();
   brrace::RaceRun run = brrace::run_race(w, setup, hooks);
   std::chrono::duration<double> wall = std::chrono::steady_clock::now() - began;
@@ -91,7 +148,17 @@ int main(int argc, char** argv) {
     status = fail("can't set up a race on '" + options.track + "'");
   } else {
     std::fputs(brrace::standings_table(w).c_str(), stdout);
+    std::fputs(brrace::ground_line(w.track.terrain).c_str(), stdout);
     std::fputs(brrace::timing_line(run.steps * w.step, wall.count()).c_str(), stdout);
+    if (series >= 0) {
+      // As the game does when it quits: an event cut short counts as far as it got.
+      br::record_series_event(w);
+      std::fputs("\n", stdout);
+      std::fputs(brrace::series_table(br::series_state().list[static_cast<size_t>(series)],
+                                      player_number(w))
+                     .c_str(),
+                 stdout);
+    }
     if (run.end == brrace::RaceEnd::kStepLimit) {
       std::fprintf(stderr, "brrace: the race did not finish within %.0f s\n",
                    setup.step_limit * w.step);

@@ -119,14 +119,59 @@ const OptionRow kOptions[] = {
      [](RaceOptions& o, const std::string&, std::string&) { return o.practice = true; }},
     {"--learn", nullptr, "learn lines from the race and write the line file back",
      [](RaceOptions& o, const std::string&, std::string&) { return o.learn = true; }},
-    {"--quiet", nullptr, "print only the standings and the timing line",
+    {"--quiet", nullptr, "print only the standings, the ground and the timing lines",
      [](RaceOptions& o, const std::string&, std::string&) { return o.quiet = true; }},
+    {"--series", "FILE",
+     "run the next event of the points series FILE (e.g. novice.series), the player's bike "
+     "ridden by the scripted pilot, and print its standings",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       std::string name = v.starts_with("@") ? v.substr(1) : v;
+       if (!name.ends_with(".series") || name.size() <= 7) {
+         error = "--series needs the name of a .series file";
+         return false;
+       }
+       o.series = name;
+       return true;
+     }},
+    {"--reset-series", nullptr, "start the series of --series over before its next event",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.reset_series = true; }},
     {"--limit", "SECONDS", "give up after this much simulated time (default: from the race)",
      [](RaceOptions& o, const std::string& v, std::string& error) {
        if (!number(v, 1, kMostMinutes * 60, o.limit_seconds)) {
          error = "--limit needs a number of seconds from 1 to 86400";
          return false;
        }
+       return true;
+     }},
+    {"--record", "FILE", "record the race as a demo to FILE",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (v.empty()) {
+         error = "--record needs a file name";
+         return false;
+       }
+       o.record_file = v;
+       return true;
+     }},
+    {"--positions", nullptr, "print every rider's position once a second of the race",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.positions = true; }},
+    {"--erode", "X", "the wheels dig ruts at erosion rate X, 0 to 100 (default 0: none)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       double x = 0;
+       if (!number(v, 0, 100, x)) {
+         error = "--erode needs a number from 0 to 100";
+         return false;
+       }
+       o.erode = static_cast<float>(x);
+       return true;
+     }},
+    {"--roostfrequency", "N", "roost particles per 100 steps, 0 to 1000 (default 1000)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, 1000, n)) {
+         error = "--roostfrequency needs a whole number from 0 to 1000";
+         return false;
+       }
+       o.roost_frequency = static_cast<int>(n);
        return true;
      }},
 };
@@ -155,6 +200,10 @@ ParseResult parse_race_options(const std::vector<std::string>& args, RaceOptions
       value = args[++i];
     }
     if (!row->store(options, value, error)) return ParseResult::kBad;
+  }
+  if (options.reset_series && options.series.empty()) {
+    error = "--reset-series goes with --series";
+    return ParseResult::kBad;
   }
   return ParseResult::kRun;
 }

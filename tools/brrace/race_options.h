@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,13 @@ struct RaceOptions {
   bool practice = false;     // every robot a tester, riding the least-tried lines
   bool learn = false;        // the line database learns and is written back after the race
   bool quiet = false;        // no lap lines; the standings and the timing line only
+  std::string series;        // a ".series" data name: run its next event instead
+  bool reset_series = false;  // start the series over first
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
+  std::string record_file;   // the race recorded as a demo to this file; empty = none
+  bool positions = false;    // every rider's position printed once a second
+  std::optional<float> erode;           // 0..100; none: the ground stays as loaded
+  std::optional<int> roost_frequency;   // 0..1000; none: the roost density setting
 };
 
 enum class ParseResult { kRun, kHelp, kBad };

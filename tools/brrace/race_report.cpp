@@ -1,7 +1,16 @@
 #include "race_report.h"
 
+#include <ode/ode.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "bike/bike.h"
+
 #include "race/cutting_penalty.h"
 #include "race/laps.h"
+#include "race/series.h"
+#include "track/terrain_deform.h"
 #include "track/text_lines.h"
 
 namespace brrace {
@@ -42,11 +51,55 @@ std::string standings_table(const br::World& w) {
   return out + notes;
 }
 
+std::string position_lines(const br::World& w) {
+  std::string out;
+  for (int i = 0; i < br::kRiderSlots; ++i) {
+    const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
+    if (!s.bike) continue;
+    const dReal* p = dBodyGetPosition(s.bike->bodies[br::kBodyFrame]);
+    br::appendf(out, "position %d slot %d %.3f %.3f %.3f\n", w.frame, i, p[0], p[1], p[2]);
+  }
+  return out;
+}
+
+std::string ground_line(const br::Terrain& t) {
+  const br::TerrainChange change = br::terrain_change(t);
+  std::string out;
+  br::appendf(out, "ground %d height samples changed, deepest cut %.2f ft\n", change.samples,
+              change.deepest_cut);
+  return out;
+}
+
 std::string timing_line(double simulated_seconds, double wall_seconds) {
   std::string out;
   double factor = wall_seconds > 0 ? simulated_seconds / wall_seconds : 0;
   br::appendf(out, "time %.2f s simulated, %.2f s wall, %.1f x real time\n", simulated_seconds,
               wall_seconds, factor);
+  return out;
+}
+
+std::string series_table(const br::Series& series, const std::string& player_number) {
+  std::vector<std::vector<std::string>> table = {br::standings_header(series)};
+  for (br::StandingsRow& row : br::standings_rows(series, player_number)) {
+    table.push_back(std::move(row.cells));
+  }
+  std::vector<size_t> width(table.front().size(), 0);
+  for (const auto& row : table) {
+    for (size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], row[c].size());
+  }
+  std::string out = br::standings_title(series) + "\n";
+  for (const auto& row : table) {
+    std::string line;
+    for (size_t c = 0; c < row.size(); ++c) {
+      std::string cell = row[c];
+      // Numbers line up on the right, the round cells on the left.
+      if (c < 2) cell.insert(0, width[c] - cell.size(), ' ');
+      else cell.resize(width[c], ' ');
+      line += (c ? "  " : "") + cell;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line + "\n";
+  }
   return out;
 }
 

@@ -1,9 +1,11 @@
 #include "race_run.h"
 
 #include <array>
+#include <vector>
 
 #include "pilot/pilot.h"
 #include "race/laps.h"
+#include "race/series.h"
 #include "shell/world_tick.h"
 
 namespace brrace {
@@ -15,18 +17,31 @@ RaceRun run_race(br::World& w, const RaceSetup& setup, const RaceHooks& hooks) {
   start.lineup = &lineup;
   // The game seeds its shuffle and its start from the frame counter at set-up.
   w.frame = static_cast<int32_t>(setup.seed);
-  if (!br::start_session(w, start)) return run;
+  bool started = setup.series >= 0 ? br::start_series_event(w, setup.series)
+                                    : br::start_session(w, start);
+  if (!started) return run;
 
-  br::Pilot pilot;
-  if (setup.pilot_slot >= 0) pilot = br::pilot_take(w, setup.pilot_slot);
-  pilot.pace = setup.pilot_pace;
-  pilot.swing = setup.pilot_swing;
+  std::vector<br::Pilot> pilots;
+  if (setup.pilot_slot >= 0) {
+    br::Pilot pilot = br::pilot_take(w, setup.pilot_slot);
+    pilot.pace = setup.pilot_pace;
+    pilot.swing = setup.pilot_swing;
+    pilots.push_back(pilot);
+  }
+  if (setup.series >= 0) {
+    // A series event has no player at the keys: the pilot rides the player's bike, and the
+    // robots ride their own lines.
+    for (int i = 0; i < br::kRiderSlots; ++i) {
+      const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
+      if (s.bike && s.control == br::kControlLocal) pilots.push_back(br::pilot_take(w, i));
+    }
+  }
   br::LapShape shape = br::lap_shape(w.track.timing);
   std::array<int, br::kRiderSlots> laps{};
 
   run.end = RaceEnd::kStepLimit;
   while (run.steps < setup.step_limit) {
-    if (setup.pilot_slot >= 0) br::pilot_drive(pilot, w);
+    for (br::Pilot& pilot : pilots) br::pilot_drive(pilot, w);
     br::world_tick(w);
     ++run.steps;
     for (int i = 0; i < br::kRiderSlots; ++i) {

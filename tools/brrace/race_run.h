@@ -19,6 +19,9 @@ struct RaceSetup {
   double pilot_pace = 1.0;
   double pilot_swing = 0.0;
   int64_t step_limit = 0;  // world steps before giving up
+  // A points series (index into the series list): its next event is raced instead, with its
+  // own track, line-up and length, and the scripted pilot on the player's bike.
+  int series = -1;
 };
 
 struct RaceHooks {

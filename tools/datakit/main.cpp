@@ -10,6 +10,7 @@
 #include "engine_sounds.h"
 #include "icons.h"
 #include "pictures.h"
+#include "series.h"
 #include "shapes.h"
 #include "tracks.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   ok &= kit::write_engine_sounds(root);
   ok &= kit::build_rabbithill(root);
   ok &= kit::build_foundry(root);
+  ok &= kit::write_points_series(root);
   if (!ok) {
     std::fprintf(stderr, "datakit: the data set is incomplete\n");
     return 1;
