@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "race/line_file.h"
+#include "robot/line_file.h"
+#include "robot/robot_state.h"
 #include "render/hud_textures.h"
 #include "track/track.h"
 #include "world/bindings.h"
 #include "world/command_line_options.h"
+#include "world/console_state.h"
 #include "world/demo_list.h"
 #include "world/menu_state.h"
 #include "world/net_state.h"
@@ -100,6 +102,7 @@ struct RiderSlot {
   RiderIdentity identity;
   int32_t last_server_frame = 0;  // latest state received from the game server
   RiderTiming timing;
+  RobotState robot;  // the auto pilot's state; the line recording of every rider
 };
 
 // One rider of the standings. At the final results a rider who cut the track may lose laps
@@ -210,6 +213,7 @@ struct World {
   int menu_selection = 0;
   MenuKeys menu_keys;
   MenuState menu_state;
+  ConsoleState console;  // the chat line and the scripted camera
   int capturing_binding = -1;  // binding being captured, -1 = none
   std::vector<WatchedAxis> watched_axes;
   float free_camera_angle = 0.0f;                // radians
