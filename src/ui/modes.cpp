@@ -13,6 +13,11 @@ ModeOutcome session_outcome(const World& w, bool started) {
   return {false, "Can't load track '" + w.settings.track_choice.text() + "'"};
 }
 
+// A race of our own cannot share the world with a server's: the server hears goodbye first.
+void leave_server(World& w) {
+  if (w.connected) net_shutdown(w);
+}
+
 }  // namespace
 
 std::array<int, kLineupSize> menu_lineup(const Settings& s) {
@@ -25,6 +30,7 @@ std::array<int, kLineupSize> menu_lineup(const Settings& s) {
 }
 
 ModeOutcome start_new_race(World& w) {
+  leave_server(w);
   const Settings& s = w.settings;
   w.lineup = menu_lineup(s);
   SessionStart start;
@@ -37,12 +43,14 @@ ModeOutcome start_new_race(World& w) {
 }
 
 ModeOutcome start_time_trial(World& w) {
+  leave_server(w);
   SessionStart start;  // no line-up: the player alone against the clock
   start.skill = w.settings.skill.index;
   return session_outcome(w, start_session(w, start));
 }
 
 ModeOutcome start_demo_playback(World& w, const std::string& demo_name, bool race_against) {
+  leave_server(w);
   if (!start_demo(w, demo_name, race_against)) return {false, "Can't play " + demo_name};
   return {true, ""};
 }
@@ -74,6 +82,7 @@ ModeOutcome play_series_event(World& w, int series, bool practice) {
   if (s.completed >= static_cast<int>(s.events.size())) {
     return {false, "The series is over: reset the points to ride it again"};
   }
+  leave_server(w);
   if (start_series_event(w, series, practice)) return {true, ""};
   return {false, "Can't load track '" + s.events[static_cast<size_t>(s.completed)].track_dir + "'"};
 }

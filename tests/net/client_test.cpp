@@ -13,6 +13,7 @@
 #include "net/packets.h"
 #include "race/session_fixture.h"
 #include "track/track_list.h"
+#include "ui/modes.h"
 
 namespace br_test {
 namespace {
@@ -198,6 +199,21 @@ TEST_F(ClientTest, AServerOfAnotherVersionIsLeft) {
   service();
   EXPECT_FALSE(w.connected);
   EXPECT_EQ(w.net.id, br::kNoClientId);
+}
+
+TEST_F(ClientTest, ARaceOfOurOwnOrADemoLeavesTheServer) {
+  br::World& w = br::g_world;
+  for (int mode = 0; mode < 2; ++mode) {
+    ASSERT_TRUE(br::net_connect(w, "127.0.0.1:" + std::to_string(server_.port()), ""));
+    server_.received();
+    if (mode == 0) {
+      br::start_time_trial(w);
+    } else {
+      br::start_demo_playback(w, "none.dmo", false);
+    }
+    EXPECT_FALSE(w.connected) << mode;
+    EXPECT_TRUE(find(server_.received(), br::kPacketDisconnect)) << mode;
+  }
 }
 
 TEST_F(ClientTest, AnAddressWithoutAPortGoesTo19800) {

@@ -28,13 +28,15 @@ bool announced_race(const br::World& w) {
 // The own rider's last timing records may still be on their way when our results are
 // final; leaving at once would have the server rank us on what it heard before them.
 void deliver_outbox(br::World& w, std::chrono::steady_clock::time_point began) {
+  // The step that made the results final may have added the own finishing record, which
+  // only the next service queues: at least one service, then until everything is through.
   const double until = seconds_since(began) + kDeliverSeconds;
-  while (!w.net.outbox.queue.empty() && w.net.socket.is_open()) {
+  do {
     double now = seconds_since(began);
     if (now >= until) return;
     br::net_service(w, now);
     std::this_thread::sleep_for(std::chrono::duration<double>(w.step));
-  }
+  } while (!w.net.outbox.queue.empty() && w.net.socket.is_open());
 }
 
 }  // namespace
