@@ -14,25 +14,10 @@ make_scratch
 server_pid="" bert_pid=""
 trap 'for p in $game_pid $bert_pid $server_pid; do kill "$p" 2>/dev/null; done; rm -rf "$tmp"' EXIT
 
-cat >"$tmp/server.conf" <<CONF
-port=0
-address=127.0.0.1
-tracks=rabbithill
-laps=1
-max_riders=2
-warmup=120
-upload_max_kb=64
-CONF
-XDG_DATA_HOME="$tmp/server-home" "$server" --config "$tmp/server.conf" </dev/null \
-  >"$tmp/server.out" 2>"$tmp/server.err" &
-server_pid=$!
-port=""
-for _ in $(seq 100); do
-  port="$(sed -n 's/^Listening on UDP port \([0-9]*\)$/\1/p' "$tmp/server.out")"
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || fail "the server did not start"
+# The server keeps its uploads in a home of its own.
+export XDG_DATA_HOME="$tmp/server-home"
+source "$(dirname "$0")/../server/net_race_run.sh"
+start_server max_riders=2 warmup=120 upload_max_kb=64
 
 XDG_DATA_HOME="$tmp/bert-home" KOTA_LOGFILE="$tmp/bert.log" \
   "$brrace" --connect "127.0.0.1:$port" --name Bert --number 22 --limit 50 \
