@@ -1,94 +1,16 @@
 // The live timing API answered over HTTP on 127.0.0.1 while the server races scripted riders:
 // what it says agrees with the server's own standings, finished races show in the history,
 // and nothing a browser sends changes anything.
-#include <httplib.h>
-
 #include <nlohmann/json.hpp>
 
-#include "http_server.h"
-#include "race/laps.h"
+#include "live_timing_fixture.h"
 #include "results.h"
 #include "results_history.h"
-#include "server_fixture.h"
 
 namespace br_test {
 namespace {
 
 using nlohmann::json;
-
-class LiveTimingTest : public ServerTest {
- protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    s_.config.laps = 1;
-    s_.config.start_delay = 1;
-  }
-  void TearDown() override {
-    live_.stop();
-    ServerTest::TearDown();
-  }
-
-  void open_with_page() {
-    open();
-    brserver::LiveTimingSetup setup;
-    setup.results_dir = home_.path().string() + "/Bermrider/results/";
-    std::string error;
-    ASSERT_TRUE(live_.start(setup, error)) << error;
-    http_ = std::make_unique<httplib::Client>("127.0.0.1", live_.port());
-  }
-
-  json get(const std::string& path) {
-    httplib::Result r = http_->Get(path.c_str());
-    EXPECT_TRUE(r) << path;
-    if (!r) return json();
-    EXPECT_EQ(r->status, 200) << path;
-    return json::parse(r->body, nullptr, false);
-  }
-
-  // Two riders joined, through the warm-up, set up in the announced race.
-  void start_race(RawRider& a, const std::string& name_a, RawRider& b, const std::string& name_b) {
-    set_up(a, name_a);
-    set_up(b, name_b);
-    race_ = 0;
-    for (int i = 0; i < 800 && race_ == 0; ++i) {
-      pass();
-      if (auto next = find(a.received(), br::kPacketNewRace)) race_ = next->race;
-    }
-    ASSERT_NE(race_, 0u);
-    for (RawRider* r : {&a, &b}) {
-      r->race = race_;
-      r->send(r->packet(br::kPacketRestartAck));
-      pass();
-      ASSERT_TRUE(find(r->received(), br::kPacketRaceInfo));
-      std::vector<uint32_t> described;
-      take_riders(*r, described);
-    }
-  }
-
-  void record(RawRider& r, uint32_t& seq, int index, int32_t step) {
-    br::ClientPacket m = r.packet(br::kPacketReliable);
-    m.sequence = seq++;
-    m.message = br::kMessageTiming;
-    m.text = br::write_own_timing(race_, static_cast<uint32_t>(index), step);
-    r.send(m);
-  }
-
-  void ride(std::initializer_list<RawRider*> riders, int passes) {
-    for (int k = 0; k < passes; ++k) {
-      for (RawRider* r : riders) send_state(*r, static_cast<uint32_t>(s_.step));
-      pass(4.0 / 128);
-    }
-  }
-
-  int last_position() const {
-    br::LapShape shape = br::lap_shape(br::g_world.track.timing);
-    return static_cast<int>(br::lap_end_position(shape, 1));
-  }
-
-  brserver::LiveTiming live_{s_.board};
-  std::unique_ptr<httplib::Client> http_;
-  uint32_t race_ = 0;
-};
 
 // Between passes the race thread stands still: the API must then say exactly what the
 // server's own standings say, rider by rider.
@@ -113,7 +35,7 @@ void expect_agrees(const json& live, const brserver::Server& s) {
 TEST_F(LiveTimingTest, TheApiFollowsTheServersStandingsAndKeepsFinishedRaces) {
   open_with_page();
   RawRider a(port()), b(port());
-  start_race(a, "Anna", b, "Bert");
+  start_race({{&a, "Anna"}, {&b, "Bert"}});
   json live = get("/api/live");
   EXPECT_EQ(live["phase"], "racing");
   EXPECT_EQ(live["track"], "rabbithill");
@@ -166,7 +88,7 @@ TEST_F(LiveTimingTest, BrowsersChangeNothingAndRidersTextStaysText) {
   RawRider a(port()), b(port());
   // Control characters are cleaned by the server; other bytes, even broken UTF-8, pass.
   const std::string markup = "<script>alert(1)</script>";
-  start_race(a, markup, b, "Br\xc3\x28no\xff");
+  start_race({{&a, markup}, {&b, "Br\xc3\x28no\xff"}});
   uint64_t version = s_.board.read().version;
 
   for (const char* method : {"POST", "PUT", "DELETE", "PATCH"}) {
