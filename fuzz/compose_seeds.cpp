@@ -16,7 +16,7 @@
 #include "audio/sound_table_format.h"
 #include "files/archive_format.h"
 #include "files/scramble.h"
-#include "race/line_file.h"
+#include "robot/line_file.h"
 #include "shell/config_file.h"
 #include "track/scenery_format.h"
 #include "track/terrain_format.h"
