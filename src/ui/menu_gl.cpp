@@ -136,7 +136,8 @@ void menu_draw(World& w, int width, int height) {
   quad(kPanel, l.left, f.height - panel_bottom, l.right, f.height - panel_top);
   centred_at(f, {l.title_top, l.title_height}, 0, static_cast<float>(width),
              kTextShare * l.title_height, kTitle, s.title);
-  for (size_t i = 0; i < s.entries.size(); ++i) draw_entry(w, s.entries[i], static_cast<int>(i), l, f);
+  for (size_t i = 0; i < s.entries.size(); ++i)
+    draw_entry(w, s.entries[i], static_cast<int>(i), l, f);
   for (size_t i = 0; i < s.notes.size(); ++i) {
     text_at(f, l.notes[i], l.label_x, kTextShare * l.line, kNote, s.notes[i]);
   }
