@@ -1,6 +1,8 @@
 // The robots' line files. The first byte gives the section count the track would ask for; a
 // file that reads must write back to text that reads to the same records.
-#include "race/line_file.h"
+#include "robot/line_costs.h"
+#include "robot/line_file.h"
+#include "robot/line_learning.h"
 
 #include <cstdlib>
 
@@ -17,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (br::format_line_file(again) != text) std::abort();
   br::thin_sections(db, br::kThinnedLines);
   for (const br::LineSection& s : db.sections)
-    for (const br::LineRecord& line : s) br::steady_line_cost(line);
+    for (const br::LineRecord& line : s) {
+      br::eviction_cost(line);
+      for (int strategy = 0; strategy < 4; ++strategy) br::line_cost(line, strategy);
+    }
   return 0;
 }

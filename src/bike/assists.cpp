@@ -354,7 +354,8 @@ void damp_steering(Bike& bike) {
 
 void handle_fall(World& w, Bike& bike) {
   BikeWorkingState& st = bike.state;
-  if (st.crash_timer == 0) note_line_heading(bike);
+  // A robot keeps the heading of its line there itself.
+  if (st.crash_timer == 0 && bike.personality == 0) note_line_heading(bike);
   if (st.crash_timer <= 0 || st.crash_timer > kRealignTicks) return;
   const BikeEntry& e = bike.entry;
   dBodyID frame = bike.bodies[kBodyFrame];

@@ -71,8 +71,9 @@ void make_path(Pilot& pilot, const World& w, int gates_passed) {
 }
 
 // The fastest he would go at sample i, braking in time for every bend he can see.
-double planned_speed(const std::vector<PathSample>& path, size_t i) {
-  double target = kTopSpeed;
+double planned_speed(const std::vector<PathSample>& path, size_t i, double pace) {
+  const double top = kTopSpeed * pace, grip = kCornerGrip * pace * pace;
+  double target = top;
   double from = path[i].along;
   for (size_t j = i; j < path.size() && path[j].along - from < kPlanDistance; ++j) {
     size_t a = j >= kBendWindow ? j - kBendWindow : 0;
@@ -80,7 +81,7 @@ double planned_speed(const std::vector<PathSample>& path, size_t i) {
     double bend = 0;
     for (size_t k = a; k <= b; ++k) bend += path[k].bend;
     bend = std::fabs(bend) / static_cast<double>(b - a + 1);
-    double corner = bend > 1e-6 ? std::sqrt(kCornerGrip / bend) : kTopSpeed;
+    double corner = bend > 1e-6 ? std::sqrt(grip / bend) : top;
     if (path[j].crest > 1e-6) corner = std::min(corner, std::sqrt(kCrestPull / path[j].crest));
     double d = path[j].along - from;
     target = std::min(target, std::sqrt(corner * corner + 2 * kBraking * d));
@@ -146,8 +147,20 @@ void pilot_drive(Pilot& pilot, World& w) {
   Motion m = motion_of(bike);
   size_t i = nearest_sample(pilot.path, m.x, m.z, passed);
   double look = std::clamp(m.speed * 0.6, 12.0, 36.0);
-  const PathSample& aim = pilot.path[sample_ahead(pilot.path, i, look)];
-  double want = std::atan2(-(aim.x - m.x), -(aim.z - m.z));
+  const size_t aim_at = sample_ahead(pilot.path, i, look);
+  const PathSample& aim = pilot.path[aim_at];
+  // This lap's way of riding: a few feet to one side of the gate line, a little faster or
+  // slower, never the same two laps running.
+  int lap = laps_completed(lap_shape(w.track.timing), passed);
+  double side = pilot.swing * std::sin(lap * 2.3 + 0.7);
+  double pace = pilot.pace * (1.0 + 0.05 * std::min(pilot.swing, 1.0) * std::sin(lap * 1.7));
+  double ax = aim.x, az = aim.z;
+  if (side != 0 && aim_at + 1 < pilot.path.size()) {
+    const PathSample& on = pilot.path[aim_at + 1];
+    double dx = on.x - aim.x, dz = on.z - aim.z, len = std::hypot(dx, dz);
+    if (len > 1e-6) ax += -dz / len * side, az += dx / len * side;
+  }
+  double want = std::atan2(-(ax - m.x), -(az - m.z));
   double off = std::remainder(want - m.heading, 2 * M_PI);  // positive: the line is to his left
 
   if (pilot.backing_steps > 0) {
@@ -162,9 +175,9 @@ void pilot_drive(Pilot& pilot, World& w) {
   }
   set_back_up(bike, 0);
 
-  double target = planned_speed(pilot.path, i);
+  double target = planned_speed(pilot.path, i, pace);
   // Facing away from the line he slows right down to turn round.
-  target = std::min(target, 8.0 + (kTopSpeed - 8.0) * std::max(0.0, std::cos(off)));
+  target = std::min(target, 8.0 + (kTopSpeed * pace - 8.0) * std::max(0.0, std::cos(off)));
 
   // Full lock leans the bike right over; standing nearly still that only lays it down.
   double limit = std::clamp(std::min(0.5 + m.speed / 20.0, 1.0 - m.speed / 80.0), 0.4, 1.0);

@@ -19,6 +19,11 @@ struct Pilot {
   int path_position = -1;        // the rider's gates passed when `path` was made
   int slow_steps = 0;            // steps spent crawling with the throttle open
   int backing_steps = 0;         // steps of backing out still to go
+  // How he rides: `pace` scales his speeds (1 careful), and with `swing` feet he takes a
+  // slightly different line and pace each lap, so that laps ridden for the robots to learn
+  // from are not all one line.
+  double pace = 1.0;
+  double swing = 0.0;
 };
 
 // Takes the bike in `slot` as it stands.

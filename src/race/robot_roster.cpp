@@ -61,9 +61,6 @@ std::array<RosterEntry, kRosterSize> make_roster() {
   return roster;
 }
 
-constexpr const char* kPersonalities[kPersonalityCount] = {"empty", "rider_alpha", "rider_bravo",
-                                                           "rider_charlie", "tester"};
-
 // The backward search shared by the model and number deals.
 template <typename Match>
 int deal_matching(RosterDeal& deal, Match match) {
@@ -111,18 +108,6 @@ int deal_number(RosterDeal& deal, int number) {
   char text[16];
   std::snprintf(text, sizeof text, "%d", number);
   return deal_matching(deal, [&](const RosterEntry& e) { return e.number == text; });
-}
-
-int personality_index(const std::string& name) {
-  for (int i = 1; i < kPersonalityCount; ++i) {
-    if (name == kPersonalities[i]) return i;
-  }
-  kota::log_printf("auto pilot personality '%s' not found\n", name.c_str());
-  return 1;
-}
-
-const char* personality_name(int index) {
-  return index >= 0 && index < kPersonalityCount ? kPersonalities[index] : kPersonalities[0];
 }
 
 }  // namespace br

@@ -39,9 +39,4 @@ int deal_any(RosterDeal& deal);
 int deal_model(RosterDeal& deal, const std::string& model_part);  // bike model containing it
 int deal_number(RosterDeal& deal, int number);                    // plate number n
 
-// Riding styles of robots: 0 is a person; an unknown name logs and rides as rider_alpha (1).
-constexpr int kPersonalityCount = 5;
-int personality_index(const std::string& name);
-const char* personality_name(int index);
-
 }  // namespace br

@@ -15,7 +15,7 @@
 #include "platform/log.h"
 #include "race/grid.h"
 #include "race/laps.h"
-#include "race/line_file.h"
+#include "race/rider_timing.h"
 #include "race/robot_roster.h"
 #include "race/series.h"
 #include "race/standings.h"
@@ -26,6 +26,10 @@
 #include "replay/demo_recorder.h"
 #include "replay/history.h"
 #include "replay/history_pose.h"
+#include "robot/learn.h"
+#include "robot/line_file.h"
+#include "robot/personality.h"
+#include "robot/robot_lines.h"
 #include "track/roost_pool.h"
 #include "track/track_loader.h"
 #include "world/bike_models.h"
@@ -217,7 +221,6 @@ void prepare_first_lineup(World& w, bool demo_named) {
 
 bool start_session(World& w, const SessionStart& start) {
   SessionState& session = w.session;
-  bool debug = w.options.debug_level >= 1;
 
   // Every set-up line reaches the disk at once.
   kota::log_printf(kFlushOn);
@@ -230,7 +233,7 @@ bool start_session(World& w, const SessionStart& start) {
   // The lines learnt in the session that ends go back to their file.
   show_progress_text("Remembering lines...");
   if (w.track.loaded) {
-    if (session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
+    save_lines(w);
     clear_lines(w.lines);
   }
   close_playback(w);
@@ -320,11 +323,7 @@ bool start_session(World& w, const SessionStart& start) {
   settle_lineup(lineup, w.viewed_slot, playing(w) && w.replay.player.header.riders > 0);
 
   // The robots' lines for the skill.
-  load_line_file(track, start.skill, line_section_count(w.track.timing), w.lines, debug);
-  session.loaded_line_set = std::clamp(start.skill, 0, 2);
-  show_progress_text("Analyzing lines...");
-  thin_sections(w.lines, kThinnedLines);
-  // The robots prepare their line data here once they ride lines.
+  load_lines(w, track, start.skill);
 
   show_progress_text("Loading bikes...");
   const std::vector<StartGate>& starts = w.track.timing.starts;
@@ -356,6 +355,9 @@ bool start_session(World& w, const SessionStart& start) {
   reset_roost_pool();
   for (LineSection& section : w.lines.sections) {
     for (LineRecord& line : section) line.last_picked = kLongAgoPicked;
+  }
+  for (int i = 0; i < kRiderSlots; ++i) {
+    if (w.slots[size_t(i)].bike) learn_begin(w, i);
   }
 
   size_t used = texture_memory_used(), base = w.track.texture_memory_base;

@@ -25,7 +25,6 @@
 #include "platform/message_box.h"
 #include "platform/options.h"
 #include "platform/window.h"
-#include "race/line_file.h"
 #include "race/series.h"
 #include "race/session.h"
 #include "render/font.h"
@@ -40,6 +39,7 @@
 #include "render/texture_cache.h"
 #include "replay/demo_player.h"
 #include "replay/demo_recorder.h"
+#include "robot/robot_lines.h"
 #include "shell/bike_setup.h"
 #include "shell/command_line.h"
 #include "shell/config_file.h"
@@ -121,7 +121,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   // A series event still running when the game quits counts as far as it got.
   record_series_event(w);
   // Lines learnt in the last session go back to their file before the track goes.
-  if (w.session.loaded_line_set >= 0 && w.options.learn) save_line_file(w.lines);
+  save_lines(w);
   // The demo being recorded takes the riders' last steps while they still exist.
   close_playback(w);
   record_step(w, true);

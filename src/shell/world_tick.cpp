@@ -11,6 +11,8 @@
 #include "replay/demo_player.h"
 #include "replay/demo_recorder.h"
 #include "replay/history_pose.h"
+#include "robot/auto_pilot.h"
+#include "robot/learn.h"
 #include "track/roost.h"
 #include "track/ruts.h"
 
@@ -49,7 +51,6 @@ void world_tick(World& w) {
     if (slot.bike && slot.control == kControlPlayedBack) pose_from_history(w, i, posed_at);
   }
   if (w.options.debug_level >= 2 && posed_at % kPoseLogEvery == 0) log_posed_riders(w, posed_at);
-  // The network and robots join here as those parts of the game arrive.
   make_bike_contacts(w);
   throw_roost(w);
   step_physics(w);
@@ -58,6 +59,7 @@ void world_tick(World& w) {
     RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     if (!slot.bike) continue;
     if (w.connected && slot.control == kControlLocal) false_start_step(w, i);
+    if (slot.control == kControlRobot) auto_pilot_step(w, i);
     step_bike(w, *slot.bike);
   }
   update_particles(w);
@@ -65,10 +67,11 @@ void world_tick(World& w) {
   TimeTrialLaps laps_before;
   if (w.session.time_trial) laps_before = time_trial_laps(w);
   // Offline every rider is timed here; in a server's race only our own, the server times the
-  // others.
+  // others. What the gates saw feeds the robots' line database.
   for (int i = 0; i < kRiderSlots; ++i) {
     if (!w.connected || w.slots[static_cast<size_t>(i)].control == kControlLocal) {
       timing_step(w, i);
+      learn_step(w, i);
     }
   }
   if (w.connected && w.frame % kServerStandingsPeriod == kServerStandingsPhase) {

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "race/line_file.h"
+#include "robot/line_file.h"
+#include "robot/robot_state.h"
 #include "render/hud_textures.h"
 #include "track/track.h"
 #include "world/bindings.h"
@@ -100,6 +101,7 @@ struct RiderSlot {
   RiderIdentity identity;
   int32_t last_server_frame = 0;  // latest state received from the game server
   RiderTiming timing;
+  RobotState robot;  // the auto pilot's state; the line recording of every rider
 };
 
 // One rider of the standings. At the final results a rider who cut the track may lose laps

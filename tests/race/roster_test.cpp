@@ -5,6 +5,7 @@
 #include <set>
 
 #include "race/robot_roster.h"
+#include "robot/personality.h"
 #include "world/world.h"
 
 namespace br {

@@ -14,6 +14,7 @@
 #include "race/grid.h"
 #include "race/rider_timing.h"
 #include "race/robot_roster.h"
+#include "robot/personality.h"
 #include "race/session_fixture.h"
 #include "race/standings.h"
 #include "shell/world_tick.h"

@@ -12,6 +12,7 @@
 #include "race_options.h"
 #include "race_report.h"
 #include "race_run.h"
+#include "robot/robot_lines.h"
 #include "world/render_detail.h"
 
 namespace {
@@ -30,10 +31,17 @@ int fail(const std::string& message) {
 
 brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
   brrace::RaceSetup setup;
+  int at = 0;
   if (o.pilot) {
     setup.lineup[0] = br::kLineupHuman;
     setup.pilot_slot = 0;
+    setup.pilot_pace = o.pilot_pace;
+    setup.pilot_swing = o.pilot_swing;
+    at = 1;
   }
+  for (int i = 0; i < o.robots && at < br::kLineupSize; ++i)
+    setup.lineup[size_t(at++)] = br::kLineupRobot;
+  setup.start.skill = o.skill;
   setup.seed = o.seed;
   setup.start.record = !o.record_file.empty();
   setup.start.duration_frames = static_cast<int32_t>(o.minutes * 60 / w.step);
@@ -86,6 +94,8 @@ int main(int argc, char** argv) {
     return fail("no track '" + options.track + "' in the game data");
   }
 
+  w.options.practice = options.practice;
+  w.options.learn = options.learn;
   // A series event names its own track.
   int series = -1;
   if (!options.series.empty()) {
@@ -155,6 +165,9 @@ int main(int argc, char** argv) {
       status = kExitUnfinished;
     }
   }
+  // What the race taught the robots goes back to the track's line file, as the game does when
+  // a session ends.
+  if (options.learn) br::save_lines(w);
   brrace::headless_stop(w);
   return status;
 }

@@ -38,6 +38,7 @@ bool number(const std::string& text, double low, double high, double& out) {
 // Longer races than these are for no one: a day of simulated time at most.
 constexpr long long kMostLaps = 10000;
 constexpr double kMostMinutes = 24 * 60;
+constexpr long long kMostRobots = 80;  // the roster
 
 const OptionRow kOptions[] = {
     {"--track", "NAME", "the track directory to race on (default rabbithill)",
@@ -79,6 +80,45 @@ const OptionRow kOptions[] = {
      }},
     {"--pilot", nullptr, "add a rider ridden by the scripted pilot",
      [](RaceOptions& o, const std::string&, std::string&) { return o.pilot = true; }},
+    {"--pilot-pace", "F", "the pilot's speeds scaled by F, from 0.5 to 1.5 (default 1)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (!number(v, 0.5, 1.5, o.pilot_pace)) {
+         error = "--pilot-pace needs a number from 0.5 to 1.5";
+         return false;
+       }
+       return true;
+     }},
+    {"--pilot-swing", "FEET", "the pilot rides up to FEET to the side, differently each lap",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (!number(v, 0, 8, o.pilot_swing)) {
+         error = "--pilot-swing needs a number of feet from 0 to 8";
+         return false;
+       }
+       return true;
+     }},
+    {"--robots", "N", "robots from the roster on the grid behind the pilot (default 0)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, kMostRobots, n)) {
+         error = "--robots needs a whole number from 0 to 80";
+         return false;
+       }
+       o.robots = static_cast<int>(n);
+       return true;
+     }},
+    {"--skill", "LEVEL", "the robots' lines: novice, amateur or expert (default novice)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       const char* names[] = {"novice", "amateur", "expert"};
+       for (int i = 0; i < 3; ++i) {
+         if (v == names[i]) return o.skill = i, true;
+       }
+       error = "--skill needs novice, amateur or expert";
+       return false;
+     }},
+    {"--practice", nullptr, "every robot a tester, trying the least-tried lines",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.practice = true; }},
+    {"--learn", nullptr, "learn lines from the race and write the line file back",
+     [](RaceOptions& o, const std::string&, std::string&) { return o.learn = true; }},
     {"--quiet", nullptr, "print only the standings, the ground and the timing lines",
      [](RaceOptions& o, const std::string&, std::string&) { return o.quiet = true; }},
     {"--series", "FILE",

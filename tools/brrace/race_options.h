@@ -14,6 +14,12 @@ struct RaceOptions {
   double minutes = 0;        // a race run to a time limit when above 0; laps then run after it
   uint32_t seed = 0;         // the frame counter the session is set up at, which seeds the shuffle
   bool pilot = false;        // one more rider, ridden by the scripted pilot
+  double pilot_pace = 1.0;   // the pilot's speeds scaled
+  double pilot_swing = 0.0;  // feet the pilot's line moves to the side, lap by lap
+  int robots = 0;            // robots from the roster, dealt as the race controller deals them
+  int skill = 0;             // robot skill: 0 novice, 1 amateur, 2 expert
+  bool practice = false;     // every robot a tester, riding the least-tried lines
+  bool learn = false;        // the line database learns and is written back after the race
   bool quiet = false;        // no lap lines; the standings and the timing line only
   std::string series;        // a ".series" data name: run its next event instead
   bool reset_series = false;  // start the series over first

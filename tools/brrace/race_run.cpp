@@ -22,15 +22,18 @@ RaceRun run_race(br::World& w, const RaceSetup& setup, const RaceHooks& hooks) {
   if (!started) return run;
 
   std::vector<br::Pilot> pilots;
-  if (setup.pilot_slot >= 0) pilots.push_back(br::pilot_take(w, setup.pilot_slot));
+  if (setup.pilot_slot >= 0) {
+    br::Pilot pilot = br::pilot_take(w, setup.pilot_slot);
+    pilot.pace = setup.pilot_pace;
+    pilot.swing = setup.pilot_swing;
+    pilots.push_back(pilot);
+  }
   if (setup.series >= 0) {
-    // The player's bike, and the robots' until robots ride by themselves; once they do, their
-    // own controls are set after the pilot's and win.
+    // A series event has no player at the keys: the pilot rides the player's bike, and the
+    // robots ride their own lines.
     for (int i = 0; i < br::kRiderSlots; ++i) {
       const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
-      if (s.bike && (s.control == br::kControlLocal || s.control == br::kControlRobot)) {
-        pilots.push_back(br::pilot_take(w, i));
-      }
+      if (s.bike && s.control == br::kControlLocal) pilots.push_back(br::pilot_take(w, i));
     }
   }
   br::LapShape shape = br::lap_shape(w.track.timing);

@@ -16,9 +16,11 @@ struct RaceSetup {
   br::SessionStart start;  // its line-up is `lineup`
   uint32_t seed = 0;       // the frame counter at set-up
   int pilot_slot = -1;     // the line-up position the scripted pilot rides, -1 for none
+  double pilot_pace = 1.0;
+  double pilot_swing = 0.0;
   int64_t step_limit = 0;  // world steps before giving up
   // A points series (index into the series list): its next event is raced instead, with its
-  // own track, line-up and length, and the scripted pilot on every bike of the field.
+  // own track, line-up and length, and the scripted pilot on the player's bike.
   int series = -1;
 };
 

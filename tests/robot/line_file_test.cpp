@@ -1,7 +1,10 @@
 // The robots' line files: what is read, what is refused and what goes back.
-#include "race/line_file.h"
+#include "robot/line_file.h"
 
 #include <gtest/gtest.h>
+
+#include "robot/line_costs.h"
+#include "robot/line_learning.h"
 
 namespace br {
 namespace {
@@ -73,7 +76,7 @@ TEST(LineFile, OverflowingStatisticsAreHalvedKeepingTheirMeans) {
   EXPECT_EQ(n.points.size(), 1u);
   EXPECT_EQ(n.tests, 0);
   EXPECT_EQ(n.sum_first, 0);
-  EXPECT_EQ(steady_line_cost(n), kNoLineTime);
+  EXPECT_EQ(line_cost(n, kStrategySteady), kNoLineTime);
 }
 
 TEST(LineFile, ThinningDropsTheCostliestLines) {
@@ -90,7 +93,7 @@ TEST(LineFile, ThinningDropsTheCostliestLines) {
   EXPECT_TRUE(db.sections[0][3].points.empty());
   EXPECT_TRUE(db.sections[0][44].points.empty());
   EXPECT_FALSE(db.sections[0][43].points.empty());
-  EXPECT_EQ(steady_line_cost(db.sections[0][0]), 1000);
+  EXPECT_EQ(line_cost(db.sections[0][0], kStrategySteady), 1000);
 }
 
 }  // namespace

@@ -10,11 +10,12 @@
 
 namespace br {
 
-struct TrackTiming;
-
 constexpr int kLinesPerSection = 45;
 constexpr int kThinnedLines = 43;  // sections are thinned to this many after loading
 constexpr int kNoLineTime = 1000000;
+constexpr int kLineSampleSteps = 32;  // a line point every 0.25 s
+// More points than this (an hour of riding) is no section of any track.
+constexpr int kMaxLinePoints = 4 * 3600;
 
 // One sample of a recorded trajectory, 32 steps apart.
 struct LinePoint {
@@ -39,24 +40,31 @@ struct LineRecord {
 
 using LineSection = std::array<LineRecord, kLinesPerSection>;
 
+// Racing strategies 0 to 2 each keep the fastest lap through the lines: per section the serial
+// of the chain's line, 0 where it has none.
+constexpr int kRacingStrategies = 3;
+
 struct LineDatabase {
   std::vector<LineSection> sections;
   std::string file;  // the data name it was read from; "" when none
+  std::array<std::vector<int>, kRacingStrategies> best_lap;
 };
+
+// A new id for a line, counting up through the process.
+int next_line_serial();
 
 // The file names by skill (0 Novice, 1 Amateur, 2 Expert).
 const char* line_file_name(int skill);
-
-// Sections of the track's lap lists: the references that are section boundaries.
-int line_section_count(const TrackTiming& timing);
 
 // Every record of every section back to an empty slot; the section count stays.
 void clear_lines(LineDatabase& db);
 
 // Reads a line file's text into `db`, sized to `sections` empty sections first. A header that
-// does not name `sections` leaves it empty (false). Reading stops at the first entry that does
-// not parse, keeping the sections read so far; extra lines of a section are read and dropped.
-// With `debug` each section's count is logged.
+// does not name `sections` leaves it empty (false). A line with a number that is not finite,
+// or with more points than a lap could hold, is dropped and the reading goes on; an entry that
+// does not parse ends the reading, keeping the lines read so far, since nothing after it can be
+// trusted. Extra lines of a section are read and dropped. Every line dropped is logged; with
+// `debug` each section's count is logged too.
 bool parse_line_file(std::string_view text, int sections, LineDatabase& db, bool debug);
 
 // The text that reads back into the same records (serials and pick times are not kept).
@@ -65,14 +73,13 @@ std::string format_line_file(const LineDatabase& db);
 // Reads "@<track>/<file of skill>"; a missing or mismatching file leaves the sections empty.
 void load_line_file(const std::string& track, int skill, int sections, LineDatabase& db,
                     bool debug);
-// Writes the database back to its file; false when it cannot be written.
+// Writes the database back to its file, keeping a numbered backup of the old one. A database
+// that holds fewer lines than the file its name finds now (the player's own or the shipped
+// one) is not written, so learning never leaves an emptier file in front of a fuller one;
+// false then, and when it cannot be written.
 bool save_line_file(const LineDatabase& db);
 
-// The cost of riding a line when racing steadily: its mean first time plus five seconds
-// weighted by its failure rate; unusable (1000000) with fewer than five tests.
-int steady_line_cost(const LineRecord& line);
-
-// Drops the costliest lines of each section until it holds at most `keep`.
-void thin_sections(LineDatabase& db, int keep);
+// The lines (slots with points) the database holds.
+int count_lines(const LineDatabase& db);
 
 }  // namespace br

@@ -1,13 +1,13 @@
-#include "race/line_file.h"
+#include "robot/line_file.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "files/data_file.h"
 #include "platform/log.h"
-#include "race/timing_gates.h"
 #include "track/text_lines.h"
 
 namespace br {
@@ -16,9 +16,7 @@ namespace {
 constexpr const char* kLineFiles[] = {"lines_novice", "lines_amateur", "lines_expert"};
 constexpr int kSumCap = 100000000;
 constexpr int kCountCap = 65535;
-constexpr int kSecondSteps = 128;
 
-int g_next_serial = 0;
 
 // A forward reader over the file's text; every read skips white space first, as the file's
 // own scanf-style formats do.
@@ -104,16 +102,13 @@ void scale_statistics(LineRecord& line) {
 
 }  // namespace
 
-const char* line_file_name(int skill) {
-  return kLineFiles[std::clamp(skill, 0, 2)];
+int next_line_serial() {
+  static int serial = 0;
+  return ++serial;
 }
 
-int line_section_count(const TrackTiming& timing) {
-  if (!timing.active) return 0;
-  int n = 0;
-  for (int r : timing.first_lap) n += r < kGateNotLearnedFlag;
-  for (int r : timing.normal_lap) n += r < kGateNotLearnedFlag;
-  return n;
+const char* line_file_name(int skill) {
+  return kLineFiles[std::clamp(skill, 0, 2)];
 }
 
 void clear_lines(LineDatabase& db) {
@@ -127,7 +122,10 @@ bool parse_line_file(std::string_view text, int sections, LineDatabase& db, bool
   if (!r.literal("ct03") || !r.integer(count) || count != sections) return false;
   for (int s = 0; s < sections; ++s) {
     int lines = 0;
-    if (!r.integer(lines)) return true;
+    if (!r.integer(lines)) {
+      kota::log_printf("auto pilot: lines end early, in section %d\n", s);
+      return true;
+    }
     if (debug) kota::log_printf("%d: %d\n", s, lines);
     int kept = 0;
     for (int i = 0; i < lines; ++i) {
@@ -136,16 +134,35 @@ bool parse_line_file(std::string_view text, int sections, LineDatabase& db, bool
       if (!r.integer(n) || !r.integer(line.first_time) || !r.integer(line.pair_time) ||
           !r.integer(line.tests) || !r.integer(line.best_first) || !r.integer(line.best_pair) ||
           !r.integer(line.sum_first) || !r.integer(line.sum_pair) || !r.integer(line.failures)) {
+        kota::log_printf("auto pilot: section %d line %d does not read; the rest is dropped\n", s,
+                         i);
         return true;
       }
-      // A negative count would be read as no points; the entry is still consumed whole.
-      line.points.resize(static_cast<size_t>(std::clamp(n, 0, 1 << 20)));
-      for (LinePoint& p : line.points) {
-        if (!read_point(r, p)) return true;  // the rest of the file cannot be trusted
+      // The points are read one by one, so a count far beyond the text costs nothing; those
+      // beyond the limit are read to stay in step and then dropped with their line.
+      bool sound = n > 0 && n <= kMaxLinePoints;
+      for (int k = 0; k < n; ++k) {
+        LinePoint p;
+        if (!read_point(r, p)) {
+          kota::log_printf("auto pilot: section %d line %d ends after %d of %d points; the rest is "
+                           "dropped\n",
+                           s, i, k, n);
+          return true;
+        }
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z) ||
+            !std::isfinite(p.speed) || !std::isfinite(p.lean)) {
+          sound = false;
+        }
+        if (sound) line.points.push_back(p);
       }
-      if (line.points.empty() || kept >= kLinesPerSection) continue;
+      if (!sound) {
+        kota::log_printf("auto pilot: section %d line %d dropped (%d points, or not finite)\n", s,
+                         i, n);
+        continue;
+      }
+      if (kept >= kLinesPerSection) continue;
       scale_statistics(line);
-      line.serial = ++g_next_serial;
+      line.serial = next_line_serial();
       db.sections[static_cast<size_t>(s)][static_cast<size_t>(kept++)] = std::move(line);
     }
   }
@@ -187,33 +204,30 @@ void load_line_file(const std::string& track, int skill, int sections, LineDatab
   }
 }
 
+int count_lines(const LineDatabase& db) {
+  int n = 0;
+  for (const LineSection& section : db.sections) {
+    for (const LineRecord& line : section) n += !line.points.empty();
+  }
+  return n;
+}
+
 bool save_line_file(const LineDatabase& db) {
   if (db.file.empty()) return false;
-  return data_replace_file(db.file.c_str(), format_line_file(db));
-}
-
-int steady_line_cost(const LineRecord& line) {
-  if (line.tests < 5) return kNoLineTime;
-  double f = std::clamp(double(line.failures) / (line.tests + line.failures), 0.0, 1.0);
-  return line.sum_first / line.tests + static_cast<int>(f * 5 * kSecondSteps);
-}
-
-void thin_sections(LineDatabase& db, int keep) {
-  for (LineSection& section : db.sections) {
-    int used = 0;
-    for (const LineRecord& line : section) used += !line.points.empty();
-    while (used > keep) {
-      int worst = -1, worst_cost = -1;
-      for (int i = 0; i < kLinesPerSection; ++i) {
-        const LineRecord& line = section[static_cast<size_t>(i)];
-        if (line.points.empty()) continue;
-        int cost = steady_line_cost(line);
-        if (cost >= worst_cost) worst = i, worst_cost = cost;  // the later one on ties
-      }
-      section[static_cast<size_t>(worst)] = LineRecord{};
-      --used;
+  int ours = count_lines(db);
+  int theirs = 0;
+  if (auto text = read_text_file(db.file)) {
+    LineDatabase there;
+    if (parse_line_file(*text, static_cast<int>(db.sections.size()), there, false)) {
+      theirs = count_lines(there);
     }
   }
+  if (ours == 0 || ours < theirs) {
+    kota::log_printf("Not writing '%s': %d lines would replace %d\n", db.file.c_str(), ours,
+                     theirs);
+    return false;
+  }
+  return data_replace_file(db.file.c_str(), format_line_file(db), DataBackup::kNumbered);
 }
 
 }  // namespace br

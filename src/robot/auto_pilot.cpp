@@ -1,0 +1,428 @@
+#include "robot/auto_pilot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "bike/assists.h"
+#include "bike/bike.h"
+#include "bike/controls.h"
+#include "race/grid.h"
+#include "robot/learn.h"
+#include "robot/line_graph.h"
+#include "robot/personality.h"
+#include "robot/sections.h"
+#include "robot/traffic.h"
+
+namespace br {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kStepSeconds = 1.0 / 128;
+constexpr int kPointsAhead = 20;         // 5 s of recording
+constexpr double kPlannedBraking = 9.0;  // ft/s^2 the robot brakes with to meet a slower point
+constexpr int32_t kStuckSteps = 3 * 128;
+constexpr int kBackOutSteps = 2 * 128;
+constexpr int kBackOutsBeforeReset = 3;
+constexpr double kClutchOutSeconds = 0.25;
+
+struct Pose {
+  double x = 0, y = 0, z = 0;
+  double heading = 0;  // radians; 0 faces -z, positive turns left
+  double speed = 0;    // ft/s along the bike's forward direction
+  double vx = 0, vz = 0;
+  double pitch = 0;  // nose up positive
+  bool front_down = false, rear_down = false;
+};
+
+Pose pose_of(const Bike& bike) {
+  Pose m;
+  const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
+  dVector3 f;
+  dBodyVectorToWorld(bike.bodies[kBodyFrame], 0, 0, -1, f);
+  m.x = p[0], m.y = p[1], m.z = p[2];
+  m.vx = v[0], m.vz = v[2];
+  m.heading = std::atan2(-f[0], -f[2]);
+  double flat = std::hypot(f[0], f[2]);
+  m.speed = flat > 1e-6 ? (v[0] * f[0] + v[2] * f[2]) / flat : 0;
+  m.pitch = std::asin(std::clamp(double(f[1]), -1.0, 1.0));
+  m.front_down = bike.wheels[kFrontWheel].depth > 0;
+  m.rear_down = bike.wheels[kRearWheel].depth > 0;
+  return m;
+}
+
+double wrap(double a) {
+  return std::remainder(a, 2 * kPi);
+}
+
+double uniform(double lo, double hi) {
+  return lo + (hi - lo) * random_uniform();
+}
+
+int32_t seconds_to_steps(double s) {
+  return static_cast<int32_t>(s / kStepSeconds);
+}
+
+LineRecord* current_line(World& w, const RobotState& r) {
+  if (r.line_section < 0 || r.line_slot < 0 || w.lines.sections.empty()) return nullptr;
+  SectionShape shape = section_shape(w.track.timing);
+  LineRecord& line =
+      w.lines.sections[size_t(fold_section(shape, r.line_section))][size_t(r.line_slot)];
+  if (line.serial != r.line_serial || line.points.size() < 2) return nullptr;
+  return &line;
+}
+
+// The fractional point index of (x, z) on the line, looking from `from` a little back and
+// some way on.
+double locate(const std::vector<LinePoint>& pts, double x, double z, double from, int span) {
+  int n = int(pts.size());
+  int lo = std::max(0, int(from) - 1), hi = std::min(n - 2, int(from) + span);
+  double best = from, best_d = 1e300;
+  for (int i = lo; i <= hi; ++i) {
+    const LinePoint& a = pts[size_t(i)];
+    const LinePoint& b = pts[size_t(i + 1)];
+    double dx = b.x - a.x, dz = b.z - a.z, len2 = dx * dx + dz * dz;
+    double t = len2 > 0 ? std::clamp(((x - a.x) * dx + (z - a.z) * dz) / len2, 0.0, 1.0) : 0;
+    double ex = a.x + t * dx - x, ez = a.z + t * dz - z;
+    double d = ex * ex + ez * ez;
+    if (d < best_d) best_d = d, best = i + t;
+  }
+  return best;
+}
+
+LinePoint point_at(const std::vector<LinePoint>& pts, double index) {
+  double i = std::clamp(index, 0.0, double(pts.size() - 1));
+  size_t a = size_t(i);
+  size_t b = std::min(a + 1, pts.size() - 1);
+  double t = i - double(a);
+  const LinePoint& p = pts[a];
+  const LinePoint& q = pts[b];
+  auto mix = [t](float u, float v) { return float(u + (v - u) * t); };
+  return {mix(p.x, q.x), mix(p.y, q.y), mix(p.z, q.z),
+          mix(std::fabs(p.speed), std::fabs(q.speed)), mix(p.lean, q.lean)};
+}
+
+// The point `distance` feet along the line (on the ground) from index `index`; past the end
+// the line runs straight on.
+LinePoint point_ahead(const std::vector<LinePoint>& pts, double index, double distance) {
+  LinePoint here = point_at(pts, index);
+  size_t next = size_t(std::floor(index)) + 1;
+  while (next < pts.size()) {
+    const LinePoint& p = pts[next];
+    double step = std::hypot(p.x - here.x, p.z - here.z);
+    if (step >= distance && step > 0) {
+      double t = distance / step;
+      return {float(here.x + (p.x - here.x) * t), float(here.y + (p.y - here.y) * t),
+              float(here.z + (p.z - here.z) * t), std::fabs(p.speed), p.lean};
+    }
+    distance -= step;
+    here = p;
+    here.speed = std::fabs(p.speed);
+    ++next;
+  }
+  const LinePoint& a = pts[pts.size() - 2];
+  const LinePoint& b = pts.back();
+  double dx = b.x - a.x, dz = b.z - a.z, len = std::hypot(dx, dz);
+  if (len < 1e-6) return here;
+  return {float(here.x + dx / len * distance), here.y, float(here.z + dz / len * distance),
+          here.speed, here.lean};
+}
+
+// Seconds until the line leaves the ground: the first two points in a row recorded in the
+// air within the next 20.
+double time_to_air(const std::vector<LinePoint>& pts, double index, double speed) {
+  size_t i = size_t(std::max(0.0, index));
+  for (size_t k = i + 1; k + 1 < pts.size() && k <= i + kPointsAhead; ++k) {
+    if (pts[k].speed < 0 && pts[k + 1].speed < 0) {
+      const LinePoint here = point_at(pts, index);
+      const LinePoint& next = pts[std::min(i + 1, pts.size() - 1)];
+      double d = std::hypot(next.x - here.x, next.z - here.z);
+      return d / std::max(speed, 1.0) + 0.25 * double(k - i - 1);
+    }
+  }
+  return 1000000;
+}
+
+// The strategy the robot races with now: its leading one only with a clear lead.
+int strategy_now(const World& w, int slot, const Personality& p) {
+  if (p.close_strategy == p.leading_strategy || w.order.size() < 2) return p.close_strategy;
+  if (w.order[0].slot != slot) return p.close_strategy;
+  const RiderTiming& second = w.slots[size_t(w.order[1].slot)].timing;
+  const RiderTiming& first = w.slots[size_t(slot)].timing;
+  int at = second.gates_passed - 1;
+  if (at < 0 || at >= int(first.gate_times.size()) || at >= int(second.gate_times.size())) {
+    return p.leading_strategy;
+  }
+  int32_t lead = second.gate_times[size_t(at)] - first.gate_times[size_t(at)];
+  if (second.gate_times[size_t(at)] < 0 || first.gate_times[size_t(at)] < 0) return p.close_strategy;
+  return lead * kStepSeconds > p.lead_seconds ? p.leading_strategy : p.close_strategy;
+}
+
+// A straight end through where the robot is, along where it is going, for picking a line
+// with none to carry on from.
+CurveEnd end_from_pose(const Pose& m) {
+  double dx = -std::sin(m.heading), dz = -std::cos(m.heading);
+  double speed = std::hypot(m.vx, m.vz);
+  if (speed > 2) dx = m.vx / speed, dz = m.vz / speed;
+  CurveEnd end = curve_through(m.x - 2 * dx, m.z - 2 * dz, m.x - dx, m.z - dz, m.x, m.z);
+  end.end_speed = speed;
+  return end;
+}
+
+void pick_next(World& w, int slot, const Pose& m, bool carry_on) {
+  RiderSlot& s = w.slots[size_t(slot)];
+  RobotState& r = s.robot;
+  SectionShape shape = section_shape(w.track.timing);
+  int by_gates = sections_passed(w.track.timing, s.timing.gates_passed);
+  LineRecord* line = current_line(w, r);
+  int section = std::max(by_gates, carry_on && r.line_section >= 0 ? r.line_section + 1 : by_gates);
+  CurveEnd end = carry_on && line && line->points.size() >= 3 ? curve_end(line->points)
+                                                              : end_from_pose(m);
+  int strategy = strategy_now(w, slot, personality(s.bike->personality));
+  int picked = pick_line(w.lines, shape, section, end, strategy, w.frame,
+                         w.options.debug_level >= 1);
+  r.line_section = picked < 0 ? -1 : section;
+  r.line_slot = picked;
+  r.line_serial = 0;
+  r.line_index = 0;
+  if (picked < 0) return;
+  const LineRecord& chosen = w.lines.sections[size_t(fold_section(shape, section))][size_t(picked)];
+  r.line_serial = chosen.serial;
+  r.ridden[size_t(section % 4)] = chosen.serial;
+  r.line_index = locate(chosen.points, m.x, m.z, 0, int(chosen.points.size()));
+  r.best_index = r.line_index;
+  r.progress_step = w.frame;
+  if (carry_on) r.stuck_count = 0;
+  if (r.finished) r.finish_points_left = double(chosen.points.size() - 1) - r.line_index;
+}
+
+void select_gear(Bike& bike, int want) {
+  int g = bike.controls.gear;
+  request_shift(bike, g < want ? 1 : g > want ? -1 : 0);
+}
+
+// Waiting at the gate: brakes and clutch held in second gear, blipping the throttle.
+void wait_at_gate(World& w, Bike& bike, RobotState& r) {
+  set_front_brake(bike, 1);
+  set_rear_brake(bike, 1);
+  set_clutch(bike, 0);
+  set_steering(bike, 0);
+  set_back_up(bike, 0);
+  select_gear(bike, shifted_gear(bike.entry, 0, 1));
+  if (r.blips_end < 0) {
+    r.blips_end = w.race_start_frame - seconds_to_steps(kFinalCountdownSeconds) +
+                  seconds_to_steps(uniform(0.125, 0.5));
+    r.blip_until = w.frame + seconds_to_steps(uniform(2.0, 2.5));
+  }
+  if (w.frame >= r.blips_end) {
+    set_throttle(bike, 0);
+    return;
+  }
+  if (w.frame >= r.blip_until) {
+    r.blipping = !r.blipping;
+    r.blip_until = w.frame + seconds_to_steps(r.blipping ? uniform(0.25, 0.75) : uniform(2.0, 2.5));
+  }
+  set_throttle(bike, r.blipping ? 1.0f : 0.0f);
+}
+
+// Puts a robot that cannot get itself going back on its line, facing along it.
+void put_back_on_line(World& w, int slot, const LineRecord& line, double index) {
+  Bike& bike = *w.slots[size_t(slot)].bike;
+  learn_reset(w, slot);
+  LinePoint here = point_at(line.points, index);
+  LinePoint on = point_ahead(line.points, index, 4);
+  double heading = std::atan2(-(on.x - here.x), -(on.z - here.z));
+  place_on_ground(bike, w.track.terrain, here.x, here.z, heading);
+}
+
+void ride_in_air(Bike& bike, const Pose& m, const std::vector<LinePoint>& pts, double index) {
+  // Bring the bike level with the ground the line lands on: the rear wheel's spin lifts the
+  // nose, its brake drops it.
+  double span = std::max(m.speed, 8.0);
+  LinePoint land = point_ahead(pts, index, span * 0.5);
+  LinePoint past = point_ahead(pts, index, span * 0.5 + 8);
+  double slope = std::atan2(past.y - land.y, 8.0);
+  double nose = m.pitch - slope;
+  set_front_brake(bike, 0);
+  set_rear_brake(bike, nose > 0.15 ? 1.0f : 0.0f);
+  set_throttle(bike, nose < -0.15 ? 1.0f : 0.1f);
+  set_lean(bike, static_cast<float>(-std::clamp(nose * 4, -1.0, 1.0)));
+}
+
+void follow_line(World& w, int slot, Bike& bike, RobotState& r, const Pose& m) {
+  LineRecord* line = current_line(w, r);
+  if (!line) return;
+  const std::vector<LinePoint>& pts = line->points;
+  r.line_index = locate(pts, m.x, m.z, r.line_index, 8);
+  if (r.line_index > r.best_index + 0.05) {
+    r.best_index = r.line_index;
+    r.progress_step = w.frame;
+  }
+
+  double look = std::clamp(m.speed * 0.6, 12.0, 36.0);
+  LinePoint aim = point_ahead(pts, r.line_index, look);
+  double want = std::atan2(-(aim.x - m.x), -(aim.z - m.z));
+  double off = wrap(want - m.heading);  // positive: the line is to the left
+  bike.state.line_heading = {-std::sin(want), -std::cos(want)};
+
+  // The recorded speed here, and no faster than braking in time for a slower point ahead.
+  double target = point_at(pts, r.line_index + 0.5).speed;
+  LinePoint here = point_at(pts, r.line_index);
+  double along = 0;
+  LinePoint prev = here;
+  for (size_t k = size_t(r.line_index) + 1; k < pts.size() && k <= size_t(r.line_index) + kPointsAhead; ++k) {
+    along += std::hypot(pts[k].x - prev.x, pts[k].z - prev.z);
+    prev = pts[k];
+    double v = std::fabs(pts[k].speed);
+    target = std::min(target, std::sqrt(v * v + 2 * kPlannedBraking * along));
+  }
+  if (r.finished) {
+    double left = double(pts.size() - 1) - r.line_index;
+    target *= 0.25 + 0.75 * std::clamp(left / std::max(r.finish_points_left, 1.0), 0.0, 1.0);
+  }
+  target = std::min(target, traffic_speed(w, slot, target));
+  // Facing away from the line: slow right down to turn round.
+  target = std::min(target, 8.0 + target * std::max(0.0, std::cos(off)));
+
+  double air_in = time_to_air(pts, r.line_index, m.speed);
+  double limit = std::clamp(std::min(0.5 + m.speed / 20.0, 1.0 - m.speed / 80.0), 0.4, 1.0);
+  // Going off a jump the bars stay nearly straight.
+  if (air_in < 0.5) limit = std::min(limit, 0.3);
+  set_steering(bike, static_cast<float>(std::clamp(-2.0 * off, -limit, limit)));
+  set_lean(bike, 0);
+
+  if (!m.front_down && !m.rear_down) {
+    ride_in_air(bike, m, pts, r.line_index);
+    return;
+  }
+  double gap = target - m.speed;
+  set_throttle(bike, static_cast<float>(std::clamp(0.25 + gap * 0.12, 0.0, 1.0)));
+  if (gap >= 0 || air_in < 0.5) {
+    set_front_brake(bike, 0);
+    set_rear_brake(bike, 0);
+  } else {
+    // Hard on the brakes only upright; leaned over they would run the bike wide.
+    double upright = std::clamp(1.0 - std::fabs(frame_roll(bike)) / 0.6, 0.25, 1.0);
+    double brake = std::clamp((-gap - 2.0) * 0.1, 0.0, 0.8) * upright;
+    set_front_brake(bike, static_cast<float>(brake));
+    set_rear_brake(bike, static_cast<float>(brake));
+  }
+  // On the back wheel alone: ease off before it loops.
+  if (!m.front_down && m.rear_down) {
+    LinePoint next = point_ahead(pts, r.line_index, 6);
+    double slope = std::atan2(next.y - here.y, 6.0);
+    if (m.pitch - slope > 0.2) set_throttle(bike, std::min(bike.controls.throttle, 0.2f));
+  }
+}
+
+}  // namespace
+
+void set_personality(World& w, int slot, const std::string& name) {
+  RiderSlot& s = w.slots[size_t(slot)];
+  if (s.bike) s.bike->personality = personality_index(name);
+}
+
+void auto_pilot_step(World& w, int slot) {
+  RiderSlot& s = w.slots[size_t(slot)];
+  if (!s.bike || s.bike->personality == 0) return;
+  Bike& bike = *s.bike;
+  RobotState& r = s.robot;
+  SetupBlock& setup = bike.setup;
+  setup.stop_wheelies = 1;
+  setup.front_brake_mode = true;
+  setup.rear_antilock = true;
+  setup.auto_shift = r.started;
+  set_dab(bike, 0);
+  set_lean(bike, 0);
+
+  if (w.frame < w.race_start_frame) {
+    wait_at_gate(w, bike, r);
+    return;
+  }
+  if (crashed(bike)) {
+    set_throttle(bike, 0);
+    set_front_brake(bike, 0);
+    set_rear_brake(bike, 0);
+    set_steering(bike, 0);
+    set_back_up(bike, 0);
+    r.progress_step = w.frame;
+    return;
+  }
+  if (s.timing.finished && !r.finished) {
+    r.finished = true;
+    if (LineRecord* line = current_line(w, r)) {
+      r.finish_points_left = double(line->points.size() - 1) - r.line_index;
+    }
+  }
+
+  Pose m = pose_of(bike);
+  LineRecord* line = current_line(w, r);
+  if (!line || r.line_index >= double(line->points.size()) - 1.05) {
+    pick_next(w, slot, m, line != nullptr);
+    line = current_line(w, r);
+  }
+
+  if (!r.started) {
+    // Off the gate: full throttle with the clutch held for the reaction time, then the
+    // clutch out over a quarter second; gears change by themselves once it is mostly out.
+    if (r.reaction_steps < 0) {
+      const Personality& p = personality(bike.personality);
+      r.reaction_steps = seconds_to_steps(uniform(p.reaction_min, p.reaction_max));
+    }
+    int32_t since = w.frame - w.race_start_frame - r.reaction_steps;
+    double out = std::clamp(since * kStepSeconds / kClutchOutSeconds, 0.0, 1.0);
+    set_throttle(bike, 1);
+    set_front_brake(bike, 0);
+    set_rear_brake(bike, 0);
+    set_steering(bike, 0);
+    set_clutch(bike, static_cast<float>(out));
+    setup.auto_shift = out >= 0.75;
+    r.progress_step = w.frame;
+    if (out >= 1) r.started = true;
+    return;
+  }
+  set_clutch(bike, 1);
+  request_shift(bike, 0);
+
+  if (r.backing_steps > 0) {
+    --r.backing_steps;
+    set_throttle(bike, 0);
+    set_front_brake(bike, 0);
+    set_rear_brake(bike, 0);
+    set_back_up(bike, 1);
+    double off = 0;
+    if (line) {
+      LinePoint aim = point_ahead(line->points, r.line_index, 20);
+      off = wrap(std::atan2(-(aim.x - m.x), -(aim.z - m.z)) - m.heading);
+    }
+    set_steering(bike, static_cast<float>(off > 0 ? -1 : 1));
+    if (r.backing_steps == 0) r.progress_step = w.frame;
+    return;
+  }
+  set_back_up(bike, 0);
+  if (!line) {
+    // No line to ride: roll to a stop where it is.
+    set_throttle(bike, 0);
+    set_front_brake(bike, 0.5f);
+    set_rear_brake(bike, 0.5f);
+    set_steering(bike, 0);
+    return;
+  }
+  follow_line(w, slot, bike, r, m);
+
+  if (w.frame - r.progress_step > kStuckSteps) {
+    // Stuck: choose again from where it is, and back out first when it is barely moving.
+    ++r.stuck_count;
+    if (r.stuck_count > kBackOutsBeforeReset) {
+      r.stuck_count = 0;
+      put_back_on_line(w, slot, *line, r.best_index);
+      r.progress_step = w.frame;
+      return;
+    }
+    pick_next(w, slot, m, false);
+    if (std::fabs(m.speed) < 3) r.backing_steps = kBackOutSteps;
+    r.progress_step = w.frame;
+  }
+}
+
+}  // namespace br
