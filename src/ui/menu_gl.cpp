@@ -104,7 +104,7 @@ void draw_chat_line(const World& w, int width, int height) {
   float line = std::max(12.0f, height / 24.0f);
   MenuRow row{0.7f * height, line};
   Frame f{static_cast<float>(height)};
-  quad(kPanel, 0, f.bottom(row), static_cast<float>(width), f.bottom(row) + row.height);
+  fill_pixel_rect(kPanel, 0, f.bottom(row), static_cast<float>(width), f.bottom(row) + row.height);
   text_at(f, row, 0.5f * line, kTextShare * line, kLabel, console_prompt_text(w));
 }
 
