@@ -22,8 +22,7 @@ TEST_F(MenuTest, ArrowsMoveOverTheEntriesAndRoundTheEnds) {
   choose("Playback Race");
   for (int i = 0; i < 8; ++i) {
     press("down");
-    EXPECT_NE(screen().entries[static_cast<size_t>(g_world.menu_selection)].kind,
-              EntryKind::kNote);
+    EXPECT_NE(screen().entries[static_cast<size_t>(g_world.menu_selection)].kind, EntryKind::kNote);
   }
 }
 
@@ -189,7 +188,8 @@ TEST_F(MenuTest, QuittingAsksFirst) {
 
 TEST_F(MenuTest, ANewPlayerReadsTheDisclaimerThenTheMainMenu) {
   menu_open(g_world, kMenuDisclaimer);
-  EXPECT_EQ(screen().notes.at(0), "Although this software depicts real objects and places, it is not");
+  EXPECT_EQ(screen().notes.at(0),
+            "Although this software depicts real objects and places, it is not");
   EXPECT_EQ(screen().notes.at(1), "endorsed by or affiliated with any of the subjects depicted.");
   press("enter");
   EXPECT_EQ(g_world.menu, kMenuMain);
