@@ -8,6 +8,7 @@
 #include "bike/bike.h"
 #include "platform/event_queue.h"
 #include "race/laps.h"
+#include "render/key_camera.h"
 #include "replay/history_pose.h"
 #include "track/terrain_queries.h"
 
@@ -112,10 +113,15 @@ void move_to_camera(World& w, int camera) {
 ViewCamera tour_camera(World& w, const Bike& bike) {
   const std::array<double, 3>& p = w.free_camera_position;
   Vec3 eye{static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
+  const ConsoleState& c = w.console;
+  if (c.free_camera_aimed) return aimed_camera(eye, c.free_camera_yaw, c.free_camera_pitch);
   return look_at(eye, chase_target(w, bike));
 }
 
 std::optional<ViewCamera> view_camera(World& w) {
+  if (w.console.key_camera && !w.console.key_frames.empty()) {
+    return key_frame_camera(w.console.key_frames, w.frame);
+  }
   RiderSlot& slot = w.slots[static_cast<size_t>(w.viewed_slot)];
   if (!slot.bike) return std::nullopt;
   switch (w.view_mode) {
@@ -180,6 +186,8 @@ void select_trackside_camera(World& w, int digit) {
   int count = static_cast<int>(s.cameras.size());
   s.current_camera = std::min(digit, count) - 1;
   move_to_camera(w, s.current_camera);
+  // A trackside camera looks at the riders again.
+  w.console.free_camera_aimed = false;
 }
 
 int digit_of_key(int32_t code) {

@@ -7,6 +7,7 @@
 #include "render/font.h"
 #include "render/pixel_projection.h"
 #include "render/text_draw.h"
+#include "ui/console_input.h"
 #include "ui/menu.h"
 #include "ui/menu_draw.h"
 #include "ui/menu_layout.h"
@@ -113,11 +114,25 @@ void draw_table(const MenuTable& t, const MenuLayout& l, const Frame& f) {
   }
 }
 
+// The chat line: one band across the lower part of the frame, clear of the messages at the
+// top and of the instruments at the bottom.
+void draw_chat_line(const World& w, int width, int height) {
+  float line = std::max(12.0f, height / 24.0f);
+  MenuRow row{0.7f * height, line};
+  Frame f{static_cast<float>(height)};
+  quad(kPanel, 0, f.bottom(row), static_cast<float>(width), f.bottom(row) + row.height);
+  text_at(f, row, 0.5f * line, kTextShare * line, kLabel, console_prompt_text(w));
+}
+
 }  // namespace
 
 void menu_draw(World& w, int width, int height) {
-  // The chat line draws itself.
-  if (w.menu == kNoMenu || w.menu == kChatMenu || width <= 0 || height <= 0) return;
+  if (w.menu == kNoMenu || width <= 0 || height <= 0) return;
+  if (w.menu == kChatMenu) {
+    PixelProjection projection(width, height);
+    draw_chat_line(w, width, height);
+    return;
+  }
   MenuScreen s = open_menu_screen(w);
   MenuLayout l = menu_layout(s, width, height);
   Frame f{static_cast<float>(height)};

@@ -5,6 +5,7 @@
 #include "ui/menu_actions.h"
 #include "ui/menu_layout.h"
 #include "ui/menu_screens.h"
+#include "ui/console_input.h"
 #include "ui/typed_text.h"
 
 namespace br {
@@ -123,8 +124,7 @@ void menu_key(World& w, int32_t code, bool pressed) {
     return;
   }
   if (w.menu == kMenuChat) {
-    // The chat line types for itself; here it only closes.
-    if (pressed && code == w.menu_keys.esc) menu_close(w);
+    console_key(w, code, pressed);
     return;
   }
   if (w.menu == kMenuDisclaimer) {

@@ -15,6 +15,7 @@
 #include "track/track.h"
 #include "world/bindings.h"
 #include "world/command_line_options.h"
+#include "world/console_state.h"
 #include "world/demo_list.h"
 #include "world/menu_state.h"
 #include "world/net_state.h"
@@ -212,6 +213,7 @@ struct World {
   int menu_selection = 0;
   MenuKeys menu_keys;
   MenuState menu_state;
+  ConsoleState console;  // the chat line and the scripted camera
   int capturing_binding = -1;  // binding being captured, -1 = none
   std::vector<WatchedAxis> watched_axes;
   float free_camera_angle = 0.0f;                // radians

@@ -54,3 +54,30 @@ lay_one_huge_gate() {
   [ -s "$gates" ] || fail "no start positions to copy"
   printf 'checkpoints:\n100000 [ 450 0 1450 ] [ 0 0 0 ]\nfirstlap:\n0\nnormallap:\n0\n' >>"$gates"
 }
+
+# Starts the game in the background on the home $tmp/home with the log in $tmp/log, waits for
+# its window and gives it the keyboard.
+#   start_game_with_keyboard ARGS...
+start_game_with_keyboard() {
+  XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[dialogs:off]" \
+    "$game" "$@" >"$tmp/out" 2>"$tmp/err" &
+  game_pid=$!
+  window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Bermrider$' | head -n 1)"
+  [ -n "$window" ] || fail "the game's window never appeared"
+  timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the window"
+  sleep 1
+}
+
+# Presses keys in the game's window.
+keys() { xdotool key --delay 60 "$@" || fail "xdotool could not type"; }
+
+# Waits up to a minute for a line in the log. A race writes its log out only now and then:
+# lines logged during one may arrive late or at the end.
+await() {
+  for _ in $(seq 600); do
+    grep -q "$1" "$tmp/log" && return 0
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for: $1"
+    sleep 0.1
+  done
+  fail "never logged: $1"
+}

@@ -13,25 +13,7 @@ make_scratch
 
 mkdir -p "$tmp/home/Bermrider"
 printf 'video_mode=Windowed\nxres=640\nyres=480\n' >"$tmp/home/Bermrider/config"
-XDG_DATA_HOME="$tmp/home" KOTA_LOGFILE="$tmp/log" KOTA_OPTIONS="[dialogs:off]" \
-  "$game" >"$tmp/out" 2>"$tmp/err" &
-game_pid=$!
-
-window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Bermrider$' | head -n 1)"
-[ -n "$window" ] || fail "the game's window never appeared"
-timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the window"
-sleep 1
-
-keys() { xdotool key --delay 60 "$@" || fail "xdotool could not type"; }
-# Waits up to a minute for a line in the log.
-await() {
-  for _ in $(seq 600); do
-    grep -q "$1" "$tmp/log" && return 0
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for: $1"
-    sleep 0.1
-  done
-  fail "never logged: $1"
-}
+start_game_with_keyboard
 
 # Main menu: New Race, then the track list (it opens on Rabbit Hill) up to Foundry Arena.
 keys Return Return Up Return
