@@ -11,11 +11,13 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake pkg-config
   libode-dev libsdl2-dev libgl-dev libepoxy-dev libpng-dev zlib1g-dev nettle-dev
+  libcpp-httplib-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri xdotool
   libfreetype-dev fonts-dejavu-core
   clang libclang-rt-14-dev
   desktop-file-utils appstream man-db file
+  chromium
 )
 
 missing=()

@@ -14,6 +14,7 @@
 
 #include "bike/physics_world.h"
 #include "console.h"
+#include "http_server.h"
 #include "files/search_dirs.h"
 #include "platform/clock.h"
 #include "platform/log.h"
@@ -160,6 +161,20 @@ int main(int argc, char** argv) {
   }
   catch_stop_signals();
 
+  // The page is a guest: when it can't start, the races still run.
+  brserver::LiveTiming live(s.board);
+  if (s.config.http_port != 0) {
+    brserver::LiveTimingSetup setup;
+    setup.address = s.config.http_address;
+    setup.port = s.config.http_port;
+    setup.results_dir = home.empty() ? "" : home + "results/";
+    if (live.start(setup, error)) {
+      brserver::server_log("Live timing on http://%s:%d/", setup.address.c_str(), live.port());
+    } else {
+      brserver::server_log("No live timing page: %s", error.c_str());
+    }
+  }
+
   bool console = true;
   std::string pending;
   while (!g_stop && !s.stopping) {
@@ -172,6 +187,7 @@ int main(int argc, char** argv) {
   }
 
   double ran = now_seconds() - started;
+  live.stop();
   brserver::server_log("Stopping: telling the riders");
   brserver::server_close(s);
   double cpu = processor_seconds();

@@ -112,6 +112,7 @@ bool race_open(Server& s, double now, std::string& error) {
   r.laps = s.config.laps;
   rules_new_race(br::g_world, {r.start_step, r.duration, r.laps});
   server_log("Warming up on %s", r.track.c_str());
+  publish_standings(s);
   return true;
 }
 
@@ -259,6 +260,7 @@ void race_tick(Server& s, double now) {
   s.step = static_cast<int32_t>(std::floor((now - r.epoch) * kStepsPerSecond));
   br::World& w = br::g_world;
   w.frame = s.step;
+  s.board.publish_clock(s.step);
   switch (r.phase) {
     case Phase::kWarmup:
       if (!anyone_here(s)) r.first_ready = -1;
@@ -306,35 +308,6 @@ void race_tick(Server& s, double now) {
       }
       break;
   }
-}
-
-void publish_standings(Server& s) {
-  const br::World& w = br::g_world;
-  const Race& r = s.race;
-  StandingsView v;
-  v.race = r.number;
-  v.track = r.track;
-  v.duration = r.duration;
-  v.laps = r.laps;
-  v.start_step = r.start_step;
-  v.step = s.step;
-  v.started = r.phase != Phase::kWarmup && s.step >= r.start_step;
-  v.final = r.phase == Phase::kFinished;
-  for (const br::RiderOrderEntry& e : w.order) {
-    const Client& c = s.clients[static_cast<size_t>(e.slot)];
-    const br::RiderSlot& slot = w.slots[static_cast<size_t>(e.slot)];
-    const br::RiderIdentity& who = r.riders[static_cast<size_t>(e.slot)];
-    StandingRow row;
-    row.slot = e.slot;
-    row.number = who.number;
-    row.name = who.name;
-    row.bike = who.bike_model;
-    row.gates_passed = e.progress;
-    row.finished = slot.timing.finished;
-    row.connected = c.used && c.racing;
-    v.rows.push_back(row);
-  }
-  s.board.publish(std::move(v));
 }
 
 }  // namespace brserver

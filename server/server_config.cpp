@@ -133,6 +133,12 @@ const std::map<std::string, KeyReader, std::less<>>& key_readers() {
        }},
       {"http_port",
        [](ServerConfig& c, std::string_view v) { return read_int(v, 0, 65535, c.http_port); }},
+      {"http_address",
+       [](ServerConfig& c, std::string_view v) {
+         if (v.empty() || v.size() > 255) return false;
+         c.http_address = v;
+         return true;
+       }},
   };
   return readers;
 }

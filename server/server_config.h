@@ -33,6 +33,7 @@ struct ServerConfig {
   double race_limit = 0;               // minutes after the start that end any race; 0 = none
   int upload_max_kb = 1024;            // a file upload at most; 0 = no uploads
   int http_port = 0;                   // the live timing page; 0 = off
+  std::string http_address = "127.0.0.1";  // where the page listens; 0.0.0.0 = everywhere
 };
 
 // Reads configuration text into `config`. Every line it could not use is described in
