@@ -24,6 +24,7 @@ constexpr int32_t kStuckSteps = 3 * 128;
 constexpr int kBackOutSteps = 2 * 128;
 constexpr int kBackOutsBeforeReset = 3;
 constexpr double kClutchOutSeconds = 0.25;
+constexpr double kClearFeet = 8;  // room a robot put back on its line needs from other bikes
 
 struct Pose {
   double x = 0, y = 0, z = 0;
@@ -201,13 +202,15 @@ void select_gear(Bike& bike, int want) {
   request_shift(bike, g < want ? 1 : g > want ? -1 : 0);
 }
 
-// Waiting at the gate: brakes and clutch held in second gear, blipping the throttle.
+// Waiting at the gate: brakes and clutch held in second gear, blipping the throttle, a foot
+// down so that the bike stands.
 void wait_at_gate(World& w, Bike& bike, RobotState& r) {
   set_front_brake(bike, 1);
   set_rear_brake(bike, 1);
   set_clutch(bike, 0);
   set_steering(bike, 0);
   set_back_up(bike, 0);
+  set_dab(bike, 1);
   select_gear(bike, shifted_gear(bike.entry, 0, 1));
   if (r.blips_end < 0) {
     r.blips_end = w.race_start_frame - seconds_to_steps(kFinalCountdownSeconds) +
@@ -225,10 +228,30 @@ void wait_at_gate(World& w, Bike& bike, RobotState& r) {
   set_throttle(bike, r.blipping ? 1.0f : 0.0f);
 }
 
-// Puts a robot that cannot get itself going back on its line, facing along it.
+// Whether another rider's bike stands within `feet` of (x, z).
+bool crowded(const World& w, int slot, double x, double z, double feet) {
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const RiderSlot& other = w.slots[size_t(i)];
+    if (i == slot || !other.bike) continue;
+    const dReal* p = dBodyGetPosition(other.bike->bodies[kBodyFrame]);
+    if (std::hypot(p[0] - x, p[2] - z) < feet) return true;
+  }
+  return false;
+}
+
+// Puts a robot that cannot get itself going back on its line, facing along it, on the first
+// clear stretch from where it got to: robots stuck together would otherwise be put down on
+// top of each other, again and again.
 void put_back_on_line(World& w, int slot, const LineRecord& line, double index) {
   Bike& bike = *w.slots[size_t(slot)].bike;
   learn_reset(w, slot);
+  for (double at = index; at < double(line.points.size() - 1); at += 0.25) {
+    LinePoint p = point_at(line.points, at);
+    if (!crowded(w, slot, p.x, p.z, kClearFeet)) {
+      index = at;
+      break;
+    }
+  }
   LinePoint here = point_at(line.points, index);
   LinePoint on = point_ahead(line.points, index, 4);
   double heading = std::atan2(-(on.x - here.x), -(on.z - here.z));
@@ -332,6 +355,10 @@ void auto_pilot_step(World& w, int slot) {
   setup.front_brake_mode = true;
   setup.rear_antilock = true;
   setup.auto_shift = r.started;
+  // A robot's bike is built with the catalogue's assists, which leave the foot up at a stop:
+  // a robot stopped in traffic or backing out would topple over where a person's bike, with
+  // the setup menu's default, stands.
+  setup.auto_dab = true;
   set_dab(bike, 0);
   set_lean(bike, 0);
 

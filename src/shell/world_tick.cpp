@@ -28,15 +28,15 @@ constexpr int32_t kServerStandingsPeriod = 512;
 constexpr int32_t kServerStandingsPhase = 510;
 
 // With --super-debug the played-back riders' poses are logged once a second, to be checked
-// against where the recorded race had them.
+// against where the recorded race had them, and so are the robots', to see them ride.
 constexpr int32_t kPoseLogEvery = 128;
 
-void log_posed_riders(const World& w, int32_t step) {
+void log_riders(const World& w, int32_t step, ControlKind control, const char* what) {
   for (int i = 0; i < kRiderSlots; ++i) {
     const RiderSlot& slot = w.slots[static_cast<size_t>(i)];
-    if (!slot.bike || slot.control != kControlPlayedBack) continue;
+    if (!slot.bike || slot.control != control) continue;
     const dReal* p = dBodyGetPosition(slot.bike->bodies[kBodyFrame]);
-    kota::log_printf("Posed %d at %d: %.3f %.3f %.3f\n", i, step, p[0], p[1], p[2]);
+    kota::log_printf("%s %d at %d: %.3f %.3f %.3f\n", what, i, step, p[0], p[1], p[2]);
   }
 }
 
@@ -50,7 +50,12 @@ void world_tick(World& w) {
     const RiderSlot& slot = w.slots[static_cast<size_t>(i)];
     if (slot.bike && slot.control == kControlPlayedBack) pose_from_history(w, i, posed_at);
   }
-  if (w.options.debug_level >= 2 && posed_at % kPoseLogEvery == 0) log_posed_riders(w, posed_at);
+  if (w.options.debug_level >= 2 && posed_at % kPoseLogEvery == 0) {
+    log_riders(w, posed_at, kControlPlayedBack, "Posed");
+  }
+  if (w.options.debug_level >= 2 && w.frame % kPoseLogEvery == 0) {
+    log_riders(w, w.frame, kControlRobot, "Robot");
+  }
   make_bike_contacts(w);
   throw_roost(w);
   step_physics(w);
