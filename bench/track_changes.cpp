@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
                 static_cast<double>(br::texture_memory_used()) / (1024.0 * 1024.0));
     std::fflush(stdout);
   }
-  std::printf("after change %d: %.1f MB resident, %+.1f%% from %.1f MB after the second\n",
-              changes, last, 100.0 * (last - second) / second, second);
+  std::printf("after change %d: %.1f MB resident, %+.1f%% from %.1f MB after the second\n", changes,
+              last, 100.0 * (last - second) / second, second);
 
   br::free_all_bikes(w);
   br::physics_world_close(w);

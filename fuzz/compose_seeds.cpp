@@ -6,16 +6,25 @@
 // game's own writers, so the seeds change when the formats do.
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "audio/sound_table_format.h"
 #include "files/archive_format.h"
+#include "files/data_file.h"
+#include "files/little_endian.h"
 #include "files/scramble.h"
+#include "net/description.h"
+#include "net/packets.h"
+#include "race/series_format.h"
+#include "replay/demo_format.h"
 #include "robot/line_file.h"
 #include "shell/config_file.h"
 #include "track/scenery_format.h"
@@ -108,8 +117,9 @@ void track_seeds() {
 void texture_seeds() {
   std::string png = read(g_data / "tape.png");
   seed("texture_files", "png_info",
-       archive({{"t.png", png},
-                {"t.png.info", "[mip_max_alpha][numberbackground:1,0,0][numberforeground:0,0,0.5]"}}));
+       archive(
+           {{"t.png", png},
+            {"t.png.info", "[mip_max_alpha][numberbackground:1,0,0][numberforeground:0,0,0.5]"}}));
   seed("texture_files", "link", archive({{"t.png", "LINK @finishline.png\n"}}));
   std::string j7 = "J7\n2 2\n" + std::string(16, '\x10');
   std::string anim = "ANIM1 3 2 100 0\n0 1 0\n" + j7 + "\nPNG\n@tape.png\n";
@@ -199,6 +209,172 @@ void sound_table_seeds() {
   }
 }
 
+// A demo through the game's own header writer, then blocks chained as the recorder chains them.
+void demo_seeds() {
+  br::DemoHeader h;
+  h.riders = 2;
+  h.laps = 2;
+  h.start_step = 1792;
+  h.track = "rabbithill";
+  for (const char* name : {"Ann", "Bo"}) {
+    br::DemoRider r;
+    r.bike = "cr125";
+    r.rider_texture = "@rider_body-alt1.png";
+    r.number = "12";
+    r.name = name;
+    h.rider_list.push_back(r);
+  }
+  fs::path path = g_out / "demo.header";
+  fs::create_directories(g_out);
+  br::DataFile* f = br::data_open(path.c_str(), "wb");
+  if (!f || br::write_demo_header(f, h) < 0 || !br::data_close(f)) std::abort();
+  std::string bytes = read(path);
+  fs::remove(path);
+
+  uint32_t last = 0;
+  auto block = [&](int32_t step, uint8_t type, const std::string& payload) {
+    uint8_t head[br::kBlockHeaderBytes];
+    auto length = static_cast<uint32_t>(payload.size());
+    br::put_block_header(head, {last ^ length, step, type});
+    last = length;
+    bytes += std::string(reinterpret_cast<char*>(head), sizeof head) + payload;
+  };
+  for (int32_t step = 1700; step < 1900; step += 16) {
+    std::string payload;
+    for (uint8_t ordinal = 0; ordinal < 2; ++ordinal) {
+      std::string entry(br::kEntryBytes, '\0');
+      entry[0] = static_cast<char>(ordinal);
+      br::write_u32_le(reinterpret_cast<uint8_t*>(entry.data() + 1), static_cast<uint32_t>(step));
+      entry[br::kEntryBytes - 1] = static_cast<char>(step);
+      payload += entry;
+    }
+    block(step, br::kBlockStates, payload);
+    if (step == 1764) block(step, br::kBlockText, "Race 2 on rabbithill");
+  }
+  seed("demo", "two_riders", bytes);
+  // The old frame layout: a header line of version 5, then one snapshot per rider per step.
+  std::string old = "BR05 1 0 1\nrabbithill\ncr125|||\n7\n";
+  old += std::string(static_cast<size_t>(br::frame_record_bytes(5)) * 20, '\3');
+  seed("demo", "version5", old);
+}
+
+// A series text with places for two of its events; the standings come after a NUL.
+void series_seeds() {
+  for (const auto& entry : fs::directory_iterator(g_data)) {
+    if (entry.path().extension() != ".series") continue;
+    std::string text = read(entry.path());
+    auto s = br::parse_series(
+        text, "s", [](const std::string&) { return 0; }, false);
+    if (!s) continue;
+    s->completed = std::min<int>(2, static_cast<int>(s->events.size()));
+    for (int e = 0; e < s->completed; ++e) {
+      auto& places = s->events[size_t(e)].places;
+      for (size_t p = 0; p < places.size(); ++p) places[p] = int((p + e) % places.size());
+    }
+    seed("series", entry.path().stem().string(), text + '\0' + br::format_standings(*s));
+  }
+}
+
+std::string bytes_of(const br::Bytes& b) {
+  return std::string(b.begin(), b.end());
+}
+
+br::RiderIdentity seed_rider() {
+  br::RiderIdentity r;
+  r.bike_model = "cr125";
+  r.number = "7";
+  r.name = "Ann";
+  return r;
+}
+
+// Every packet type both ways, from the game's own writers; and a rider's whole session with
+// the server as the receive path's records (sender, time, length, datagram).
+void packet_seeds() {
+  br::ClientPacket c;
+  c.id = 0;
+  c.race = 1;
+  c.text = br::description_text(seed_rider());
+  c.protocol = br::kClientProtocol;
+  for (uint8_t type :
+       {br::kPacketHello, br::kPacketClientInfo, br::kPacketTrackAck, br::kPacketRiderAck,
+        br::kPacketReady, br::kPacketState, br::kPacketRestartRequest, br::kPacketRestartAck,
+        br::kPacketDisconnect, br::kPacketReliable, br::kPacketAck}) {
+    c.type = type;
+    seed("client_packets", "type" + std::to_string(type), bytes_of(br::write_client_packet(c)));
+  }
+  c.type = br::kPacketReliable;
+  c.message = br::kMessageTiming;
+  c.text = br::write_own_timing(1, 3, 2000);
+  seed("client_packets", "timing", bytes_of(br::write_client_packet(c)));
+
+  br::ServerPacket p;
+  p.race = 1;
+  p.text = br::description_text(seed_rider());
+  p.entries.resize(3);
+  for (uint8_t type : std::initializer_list<uint8_t>{
+           br::kPacketFull, br::kPacketWelcome, br::kPacketRaceInfo, br::kPacketRiderDescription,
+           br::kPacketYourRider, br::kPacketClock, br::kPacketStates, br::kPacketRacePosition,
+           br::kPacketNewRace, br::kPacketDisconnected, br::kPacketRefused, br::kPacketReliable,
+           br::kPacketAck}) {
+    p.type = type;
+    seed("server_packets", "type" + std::to_string(type), bytes_of(br::write_server_packet(p)));
+  }
+  p.type = br::kPacketReliable;
+  p.message = br::kMessageTiming;
+  br::TimingRecord records[2] = {{0, 1, 1900}, {2, 1, 1950}};
+  p.text = br::write_timing_records(1, records);
+  seed("server_packets", "timing", bytes_of(br::write_server_packet(p)));
+
+  // The session: hello, client information, track, ready, states, a timing record, a chat
+  // line, an acknowledgment and goodbye. The high bit of the sender byte puts the sender's
+  // id and key in.
+  std::string session;
+  auto record = [&](uint8_t sender, uint8_t ticks, const br::ClientPacket& packet) {
+    br::Bytes b = br::write_client_packet(packet);
+    uint8_t head[4] = {sender, ticks, 0, 0};
+    br::write_u16_le(head + 2, static_cast<uint16_t>(b.size()));
+    session += std::string(reinterpret_cast<char*>(head), 4) + bytes_of(b);
+  };
+  br::ClientPacket q;
+  q.protocol = br::kClientProtocol;
+  for (uint8_t sender : {0x80, 0x81}) {
+    q.type = br::kPacketHello;
+    record(sender, 1, q);
+    q.type = br::kPacketClientInfo;
+    q.text = br::description_text(seed_rider());
+    record(sender, 1, q);
+    q.type = br::kPacketTrackAck;
+    q.race = 1;
+    record(sender, 1, q);
+    q.type = br::kPacketRiderAck;
+    q.slot = 0;
+    record(sender, 1, q);
+    q.type = br::kPacketReady;
+    record(sender, 1, q);
+  }
+  q.type = br::kPacketState;
+  for (uint32_t step = 0; step < 8; ++step) {
+    q.local_step = step * 4;
+    q.server_step = step * 4;
+    record(0x80, 2, q);
+  }
+  q.type = br::kPacketReliable;
+  q.sequence = 1;
+  q.message = br::kMessageTiming;
+  q.text = br::write_own_timing(2, 1, 900);
+  record(0x80, 200, q);
+  q.sequence = 2;
+  q.message = br::kMessageChat;
+  q.text = "hello";
+  record(0x81, 1, q);
+  q.type = br::kPacketAck;
+  q.sequence = 1;
+  record(0x80, 1, q);
+  q.type = br::kPacketDisconnect;
+  record(0x81, 1, q);
+  seed("server_receive", "session", session);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,5 +391,8 @@ int main(int argc, char** argv) {
   config_seeds();
   line_file_seeds();
   sound_table_seeds();
+  demo_seeds();
+  series_seeds();
+  packet_seeds();
   return 0;
 }

@@ -83,7 +83,7 @@ bool put_home_archive(std::span<const uint8_t> bytes) {
   return true;
 }
 
-void reset_game_state(bool keep_pictures) {
+void reset_caches(bool keep_pictures) {
   // Names in the inputs change, so what is kept grows: it goes every so many inputs.
   constexpr int kKeepFor = 500;
   static int kept = 0;
@@ -93,6 +93,10 @@ void reset_game_state(bool keep_pictures) {
     br::sound_tables_clear();
   }
   br::shape_cache_clear();
+}
+
+void reset_game_state(bool keep_pictures) {
+  reset_caches(keep_pictures);
   br::world_reset();
 }
 

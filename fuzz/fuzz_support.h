@@ -24,10 +24,14 @@ void put_home_file(const std::string& name, std::span<const uint8_t> bytes);
 // seeds already use. False when the bytes are not an archive.
 bool put_home_archive(std::span<const uint8_t> bytes);
 
-// Drops every texture, model, sound table, collision shape and the world record's state, so that one
-// input cannot grow the process or hand its state to the next. With `keep_pictures` the
-// textures and models stay while they hold little memory: most come from the data set and
-// are the same for every input, and decoding them again would be most of the run.
+// Drops every texture, model, sound table and collision shape, so that one input cannot grow
+// the process or hand its state to the next. With `keep_pictures` the textures and models
+// stay for a while: most come from the data set and are the same for every input, and
+// decoding them again would be most of the run.
+void reset_caches(bool keep_pictures = false);
+
+// The caches and the world record. Targets whose parsers never touch the world call
+// reset_caches alone: building a fresh world costs more than many a parse.
 void reset_game_state(bool keep_pictures = false);
 
 inline std::string_view as_text(const uint8_t* data, size_t size) {

@@ -16,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   br::texture_load_grey("@t.pgm");
   br::texture_animate(1.0);
   br::texture_animate(2.5);
-  br_fuzz::reset_game_state();
+  br_fuzz::reset_caches();
   return 0;
 }

@@ -25,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& p : t.roll_resist)
       if (!std::isfinite(p.low) || !std::isfinite(p.high) || !std::isfinite(p.speed)) std::abort();
   }
-  br_fuzz::reset_game_state(true);
+  br_fuzz::reset_caches(true);
   return 0;
 }

@@ -1,4 +1,6 @@
-// What the console's chat line and its "sendfile" command ask of the connection.
+// What the console's chat line and its "sendfile" command ask of the connection. Chat and
+// status lines from the server need nothing from the console: each one reaches the message
+// area through show_message() as it arrives (and the demo being recorded, if any).
 #pragma once
 
 #include <string>

@@ -73,7 +73,7 @@ void periodic_send(World& w) {
   }
 }
 
-void racing_step(World& w) {
+void send_own_state(World& w) {
   NetState& n = w.net;
   if (w.frame % kStateSendEverySteps == 0 && n.race_slot < kNoRiderSlot) {
     ClientPacket p = client_packet(w, kPacketState);
@@ -81,7 +81,6 @@ void racing_step(World& w) {
     p.local_step = static_cast<uint32_t>(w.frame);
     if (pack_own_state(w, p.snapshot)) send_to_server(w, p);
   }
-  queue_racing_messages(w);
 }
 
 void receive_all(World& w, double now) {
@@ -257,6 +256,8 @@ void net_service(World& w, double now) {
   receive_all(w, now);
   if (!n.socket.is_open()) return;
   upload_service(w, now);
+  // A record the last step made goes out in this pass, not the next.
+  if (n.state == kNetRacing) queue_racing_messages(w);
   if (const ReliableMessage* m = reliable_due(n.outbox, now)) {
     ClientPacket p = client_packet(w, kPacketReliable);
     p.sequence = m->sequence;
@@ -267,7 +268,7 @@ void net_service(World& w, double now) {
   // The server's clock runs on between its packets.
   if (n.clock_set) w.last_server_frame += 1;
   if (n.state == kNetRacing) {
-    racing_step(w);
+    send_own_state(w);
     return;
   }
   if (std::isnan(n.last_periodic)) n.last_periodic = now;

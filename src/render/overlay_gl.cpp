@@ -77,21 +77,7 @@ float width_of(std::string_view text, float line) {
 }
 
 void fill_rect(float x0, float y0, float x1, float y1, float grey, float alpha) {
-  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_LIGHTING);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glColor4f(grey, grey, grey, alpha);
-  glBegin(GL_QUADS);
-  glVertex2f(x0, y0);
-  glVertex2f(x1, y0);
-  glVertex2f(x1, y1);
-  glVertex2f(x0, y1);
-  glEnd();
-  glPopAttrib();
+  fill_pixel_rect({grey, grey, grey, alpha}, x0, y0, x1, y1);
 }
 
 // The part of `texture` from (left, top) to (right, bottom) in texture coordinates, the top

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "render/ground_textures.h"
@@ -312,16 +313,19 @@ void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustu
 
   GroundBuffer& b = ground_buffer();
   const bool arrays = render_settings().vertex_arrays;
-  const char* base = nullptr;  // vertex data: offsets into the buffer, or its copy in memory
+  // Vertex data: offsets into the buffer, or its copy in memory. An address held as a number,
+  // because offsets from a null pointer are undefined where GL wants them as pointers.
+  uintptr_t base = 0;
+  auto at = [&base](size_t offset) { return reinterpret_cast<const void*>(base + offset); };
   if (arrays) {
     keep_vertices_current(b, lod);
-    if (!b.id) base = reinterpret_cast<const char*>(b.memory.data());
+    if (!b.id) base = reinterpret_cast<uintptr_t>(b.memory.data());
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     const GLsizei stride = sizeof(GroundVertex);
-    glVertexPointer(3, GL_FLOAT, stride, base + offsetof(GroundVertex, x));
-    glTexCoordPointer(3, GL_FLOAT, stride, base + offsetof(GroundVertex, x));
+    glVertexPointer(3, GL_FLOAT, stride, at(offsetof(GroundVertex, x)));
+    glTexCoordPointer(3, GL_FLOAT, stride, at(offsetof(GroundVertex, x)));
   }
   const bool lit_by_shader = render_settings().terrain_shaders;
   GLuint bound = ~0u;
@@ -344,7 +348,7 @@ void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustu
       continue;
     }
     glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(GroundVertex),
-                   base + (g ? offsetof(GroundVertex, dug) : offsetof(GroundVertex, lit)));
+                   at(g ? offsetof(GroundVertex, dug) : offsetof(GroundVertex, lit)));
     draw_indexed(a, first, last);
   }
   render_stats().ground_polygons.value += static_cast<int>(a.fans.triangles);

@@ -6,6 +6,7 @@
 
 #include "audio/world_sound.h"
 #include "bike/controls.h"
+#include "net/client.h"
 #include "platform/devices.h"
 #include "platform/log.h"
 #include "race/session.h"
@@ -278,6 +279,8 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (loop.quit_requested) return;
     if (w.capturing_binding >= 0) capture_axes(w);
     update_channels(w);
+    // The server's packets come in and ours go out between steps, menu or not.
+    if (w.connected) net_service(w, due);
 
     bool menu_freezes =
         w.menu != kNoMenu && offline(w) && w.slots[w.viewed_slot].control == kControlLocal;

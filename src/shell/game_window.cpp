@@ -82,6 +82,11 @@ void draw_world(World& w, int width, int height) {
   OverlayReadings readings;
   readings.frames_per_second =
       count_frame(g_frame_rate, kota::clock_seconds(kota::clock_now()));
+  // Until the server's clock has reached us there is no round trip to show.
+  if (w.connected && w.net.clock_set) {
+    readings.ping_steps = w.net.ping;
+    readings.server_offset_steps = w.last_server_frame - w.frame;
+  }
   overlay_draw(w, w.viewed_slot, width, height, readings);
 }
 

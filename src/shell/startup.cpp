@@ -21,6 +21,7 @@
 #include "files/messages.h"
 #include "files/release_digest.h"
 #include "files/search_dirs.h"
+#include "net/client.h"
 #include "platform/log.h"
 #include "platform/message_box.h"
 #include "platform/options.h"
@@ -118,6 +119,8 @@ void close_sound_output(World& w) {
 }
 
 void shutdown(World& w, kota::Window* window, const std::string& config_path) {
+  // The server hears that we have gone rather than waiting for us to fall silent.
+  net_shutdown(w);
   // A series event still running when the game quits counts as far as it got.
   record_series_event(w);
   // Lines learnt in the last session go back to their file before the track goes.
@@ -290,6 +293,11 @@ int run_game(int argc, char** argv) {
       first.laps = kStartupLaps;
       first.skill = w.settings.skill.index;
       start_session(w, first);
+    }
+
+    if (w.options.connect &&
+        net_connect(w, *w.options.connect, w.options.password.value_or(""))) {
+      remember_server_name(w.settings);
     }
 
     // A new player reads the disclaimer once, before the main menu.

@@ -62,8 +62,8 @@ void start_playback(World& w) {
     return;
   }
   bool race_against = w.settings.playback_mode.text() == "Race Against";
-  close_after_start(w, start_demo_playback(w, demos.names[static_cast<size_t>(demo)],
-                                           race_against));
+  close_after_start(w,
+                    start_demo_playback(w, demos.names[static_cast<size_t>(demo)], race_against));
 }
 
 void connect_or_disconnect(World& w) {
@@ -78,9 +78,8 @@ void connect_or_disconnect(World& w) {
 
 void switch_video_mode(World& w) {
   const MenuHooks& hooks = menu_hooks();
-  w.menu_state.notice = hooks.switch_video_mode
-                            ? hooks.switch_video_mode(w)
-                            : "The video mode changes at the next start";
+  w.menu_state.notice = hooks.switch_video_mode ? hooks.switch_video_mode(w)
+                                                : "The video mode changes at the next start";
 }
 
 void use_preset(World& w, int preset) {

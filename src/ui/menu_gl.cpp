@@ -31,24 +31,6 @@ constexpr Colour kNotice = {1.0f, 0.85f, 0.2f, 1.0f};
 constexpr float kTextShare = 0.8f;  // of a line's height; the rest keeps lines apart
 constexpr float kDetailGap = 1.0f;  // line heights between a value and its detail
 
-void quad(const Colour& c, float x0, float y0, float x1, float y1) {
-  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_LIGHTING);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glColor4f(c[0], c[1], c[2], c[3]);
-  glBegin(GL_QUADS);
-  glVertex2f(x0, y0);
-  glVertex2f(x1, y0);
-  glVertex2f(x1, y1);
-  glVertex2f(x0, y1);
-  glEnd();
-  glPopAttrib();
-}
-
 // Layout rows count from the top; the frame's pixels from the bottom.
 struct Frame {
   float height;
@@ -82,7 +64,9 @@ void draw_entry(const World& w, const MenuEntry& e, int index, const MenuLayout&
   const MenuRow& row = l.entries[static_cast<size_t>(index)];
   float size = kTextShare * l.line;
   bool highlighted = index == w.menu_selection && e.selectable();
-  if (highlighted) quad(kHighlight, l.left, f.bottom(row), l.right, f.bottom(row) + row.height);
+  if (highlighted) {
+    fill_pixel_rect(kHighlight, l.left, f.bottom(row), l.right, f.bottom(row) + row.height);
+  }
   const Colour& label_colour = e.kind == EntryKind::kNote ? kNote : e.marked ? kMarked : kLabel;
   text_at(f, row, l.label_x, size, label_colour, e.label);
 
@@ -120,7 +104,7 @@ void draw_chat_line(const World& w, int width, int height) {
   float line = std::max(12.0f, height / 24.0f);
   MenuRow row{0.7f * height, line};
   Frame f{static_cast<float>(height)};
-  quad(kPanel, 0, f.bottom(row), static_cast<float>(width), f.bottom(row) + row.height);
+  fill_pixel_rect(kPanel, 0, f.bottom(row), static_cast<float>(width), f.bottom(row) + row.height);
   text_at(f, row, 0.5f * line, kTextShare * line, kLabel, console_prompt_text(w));
 }
 
@@ -138,7 +122,7 @@ void menu_draw(World& w, int width, int height) {
   Frame f{static_cast<float>(height)};
   PixelProjection projection(width, height);
 
-  quad(kDimming, 0, 0, static_cast<float>(width), static_cast<float>(height));
+  fill_pixel_rect(kDimming, 0, 0, static_cast<float>(width), static_cast<float>(height));
   if (s.entries.empty() && s.notes.empty()) {
     // A question on its own: in the middle of the frame.
     MenuRow middle{0.5f * (height - l.title_height), l.title_height};
@@ -148,10 +132,11 @@ void menu_draw(World& w, int width, int height) {
   // The panel holds everything under the title, down to the notice line.
   float panel_top = l.title_top + l.title_height;
   float panel_bottom = l.notice.top + l.notice.height + 0.5f * l.line;
-  quad(kPanel, l.left, f.height - panel_bottom, l.right, f.height - panel_top);
+  fill_pixel_rect(kPanel, l.left, f.height - panel_bottom, l.right, f.height - panel_top);
   centred_at(f, {l.title_top, l.title_height}, 0, static_cast<float>(width),
              kTextShare * l.title_height, kTitle, s.title);
-  for (size_t i = 0; i < s.entries.size(); ++i) draw_entry(w, s.entries[i], static_cast<int>(i), l, f);
+  for (size_t i = 0; i < s.entries.size(); ++i)
+    draw_entry(w, s.entries[i], static_cast<int>(i), l, f);
   for (size_t i = 0; i < s.notes.size(); ++i) {
     text_at(f, l.notes[i], l.label_x, kTextShare * l.line, kNote, s.notes[i]);
   }

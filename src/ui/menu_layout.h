@@ -18,11 +18,11 @@ struct MenuLayout {
   float label_x = 0;          // where labels start
   float value_x = 0;          // where values start
   float title_top = 0, title_height = 0;
-  float line = 0;                 // the height of every entry, note and table line
-  std::vector<MenuRow> entries;   // one per entry of the screen
-  std::vector<MenuRow> notes;     // one per note
-  std::vector<MenuRow> table;     // the headings, then one per row
-  MenuRow notice;                 // the one-line notice under everything else
+  float line = 0;                // the height of every entry, note and table line
+  std::vector<MenuRow> entries;  // one per entry of the screen
+  std::vector<MenuRow> notes;    // one per note
+  std::vector<MenuRow> table;    // the headings, then one per row
+  MenuRow notice;                // the one-line notice under everything else
 };
 
 MenuLayout menu_layout(const MenuScreen& screen, int width, int height);

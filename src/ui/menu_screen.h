@@ -36,7 +36,6 @@ enum MenuId {
   kMenuControls = 19,
   kMenuQuit = 20,
   kMenuDisclaimer = 21,
-  kMenuServerHistory = 22,
 };
 
 enum class EntryKind {
@@ -50,34 +49,34 @@ enum class EntryKind {
 
 enum class MenuAction {
   kNone,
-  kOpen,             // arg: the screen to open
-  kBack,             // to the screen that opened this one
+  kOpen,  // arg: the screen to open
+  kBack,  // to the screen that opened this one
   kNextPage,
   kPrevPage,
-  kChoose,           // a chooser's line: arg is the index of the choice it selects
+  kChoose,  // a chooser's line: arg is the index of the choice it selects
   kStartRace,
   kStartTimeTrial,
   kStartPlayback,
-  kPickDemo,         // arg: index into the demo list
-  kOpenSeries,       // arg: index of the series
+  kPickDemo,    // arg: index into the demo list
+  kOpenSeries,  // arg: index of the series
   kResetSeries,
   kPracticeSeries,
   kEnterSeries,
-  kConnect,          // or disconnect, while connected
+  kConnect,  // or disconnect, while connected
   kRequestRestart,
   kSwitchVideoMode,
-  kPreset,           // arg: a GraphicsPreset
-  kCaptureBinding,   // arg: a BindingId
-  kQuit,             // asks first
+  kPreset,          // arg: a GraphicsPreset
+  kCaptureBinding,  // arg: a BindingId
+  kQuit,            // asks first
 };
 
 // What a changed setting sets off beyond its own value.
 enum class SettingEffect {
   kNone,
-  kBikeModel,      // the bike graphics choices follow the model
-  kStability,      // the assist values follow the stability
-  kBikeSetup,      // the mechanic puts the setup on the player's bike
-  kGraphics,       // the renderer's detail values are derived again
+  kBikeModel,  // the bike graphics choices follow the model
+  kStability,  // the assist values follow the stability
+  kBikeSetup,  // the mechanic puts the setup on the player's bike
+  kGraphics,   // the renderer's detail values are derived again
 };
 
 struct MenuEntry {

@@ -53,8 +53,7 @@ MenuScreen new_race(World& w) {
   s.entries.push_back(button("Start", MenuAction::kStartRace));
   s.entries.push_back(button("Back to Main Menu", MenuAction::kBack));
   s.notes.push_back("Gates " + std::to_string(first + 1) + " to " + std::to_string(last) +
-                    " (page " + std::to_string(page + 1) + " of " + std::to_string(s.pages) +
-                    ")");
+                    " (page " + std::to_string(page + 1) + " of " + std::to_string(s.pages) + ")");
   return s;
 }
 

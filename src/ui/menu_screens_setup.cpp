@@ -40,9 +40,9 @@ MenuScreen bike_setup(World& w) {
       texture_chooser("Choose Helmet", b.head_texture, kMenuChooseHelmet),
       texture_chooser("Choose Riding Gear", b.rider_texture, kMenuChooseGear),
   };
-  for (ChoiceSetting* c : {&b.arcade, &b.front_brake, &b.rear_brake, &b.stop_wheelies,
-                           &b.auto_shift, &b.auto_dab, &b.auto_align, &b.sticky_dab,
-                           &b.reverse_steering, &b.lean_indicator}) {
+  for (ChoiceSetting* c :
+       {&b.arcade, &b.front_brake, &b.rear_brake, &b.stop_wheelies, &b.auto_shift, &b.auto_dab,
+        &b.auto_align, &b.sticky_dab, &b.reverse_steering, &b.lean_indicator}) {
     s.entries.push_back(choice_entry(*c, SettingEffect::kBikeSetup));
   }
   for (NumberSetting* n :
@@ -112,8 +112,7 @@ MenuScreen stability(World& w) {
        {&b.leveling, &b.roll_damping, &b.roll_limit_angle, &b.roll_limit_factor,
         &b.steering_damping, &b.steering_strength, &b.max_steering_force, &b.direct_steering,
         &b.slow_damping_speed, &b.slow_damping_factor, &b.land_damping_falloff,
-        &b.land_damping_factor, &b.full_lock_speed, &b.restricted_lock_speed,
-        &b.restricted_lock}) {
+        &b.land_damping_factor, &b.full_lock_speed, &b.restricted_lock_speed, &b.restricted_lock}) {
     s.entries.push_back(number_entry(*n, SettingEffect::kBikeSetup));
   }
   s.entries.push_back(button("Back to Bike Setup Menu", MenuAction::kBack));
@@ -159,8 +158,8 @@ MenuScreen suspension(World& w) {
       physical("%.2f kg/mm", shock_spring_kg_per_mm(bike, share(b.shock_spring_rate_adjustment))));
   add(b.shock_preload_adjustment,
       physical("%.2f mm", shock_preload_mm(bike, share(b.shock_preload_adjustment))));
-  for (NumberSetting* n : {&b.rider_yspring, &b.rider_ydamping, &b.rider_zspring,
-                           &b.rider_zdamping, &b.rider_mass_distribution}) {
+  for (NumberSetting* n : {&b.rider_yspring, &b.rider_ydamping, &b.rider_zspring, &b.rider_zdamping,
+                           &b.rider_mass_distribution}) {
     add(*n, "");
   }
   s.entries.push_back(button("Back to Bike Setup Menu", MenuAction::kBack));
@@ -172,29 +171,33 @@ MenuScreen graphics_sound(World& w) {
   const GraphicsCaps& driver = graphics_caps();
   MenuScreen s;
   s.title = "Graphics/Sound Setup";
-  s.entries = {choice_entry(set.video_mode),
-               button("Switch To Selected Mode Now", MenuAction::kSwitchVideoMode),
-               number_entry(set.fov),
-               choice_entry(set.hide_rider),
-               choice_entry(set.rigid_camera),
-               number_entry(set.first_person_height),
-               number_entry(set.first_person_angle),
-               number_entry(set.third_person_height),
-               number_entry(set.third_person_distance),
-               number_entry(set.volume),
-               number_entry(set.comp_volume),
-               button("Use High Detail Settings", MenuAction::kPreset,
-                      static_cast<int>(GraphicsPreset::kHighDetail)),
-               button("Use Normal Settings", MenuAction::kPreset,
-                      static_cast<int>(GraphicsPreset::kNormal)),
-               button("Use High FPS Settings", MenuAction::kPreset,
-                      static_cast<int>(GraphicsPreset::kHighFps)),
-               button("Use Compatibility Settings", MenuAction::kPreset,
-                      static_cast<int>(GraphicsPreset::kCompatibility)),
-               open_button("Advanced Graphics Setup", kMenuAdvancedGraphics),
-               button("Back to Main Menu", MenuAction::kBack)};
-  s.notes = {current_settings_text(set), kRestartNote, "Driver info:", driver.vendor,
-             driver.renderer, driver.version};
+  s.entries = {
+      choice_entry(set.video_mode),
+      button("Switch To Selected Mode Now", MenuAction::kSwitchVideoMode),
+      number_entry(set.fov),
+      choice_entry(set.hide_rider),
+      choice_entry(set.rigid_camera),
+      number_entry(set.first_person_height),
+      number_entry(set.first_person_angle),
+      number_entry(set.third_person_height),
+      number_entry(set.third_person_distance),
+      number_entry(set.volume),
+      number_entry(set.comp_volume),
+      button("Use High Detail Settings", MenuAction::kPreset,
+             static_cast<int>(GraphicsPreset::kHighDetail)),
+      button("Use Normal Settings", MenuAction::kPreset, static_cast<int>(GraphicsPreset::kNormal)),
+      button("Use High FPS Settings", MenuAction::kPreset,
+             static_cast<int>(GraphicsPreset::kHighFps)),
+      button("Use Compatibility Settings", MenuAction::kPreset,
+             static_cast<int>(GraphicsPreset::kCompatibility)),
+      open_button("Advanced Graphics Setup", kMenuAdvancedGraphics),
+      button("Back to Main Menu", MenuAction::kBack)};
+  s.notes = {current_settings_text(set),
+             kRestartNote,
+             "Driver info:",
+             driver.vendor,
+             driver.renderer,
+             driver.version};
   return s;
 }
 
@@ -218,7 +221,7 @@ MenuScreen advanced_graphics(World& w) {
   // needs framebuffer objects, and the shader methods need shader programs.
   const std::string& method = set.render_texture.text();
   bool method_ok = method == "Software" ||
-                   (method.rfind("Shaders", 0) == 0 ? shaders
+                   (method.rfind("Shaders", 0) == 0              ? shaders
                     : method.find("Direct") != std::string::npos ? driver.framebuffer_object
                                                                  : true);
   add(number_entry(set.ground_detail));

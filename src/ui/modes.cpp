@@ -1,18 +1,21 @@
 #include "ui/modes.h"
 
+#include "files/messages.h"
+#include "net/client.h"
 #include "race/series.h"
 #include "race/session.h"
 
 namespace br {
 namespace {
 
-ModeOutcome not_available(const char* mode) {
-  return {false, std::string(mode) + " is not available yet"};
-}
-
 ModeOutcome session_outcome(const World& w, bool started) {
   if (started) return {true, ""};
   return {false, "Can't load track '" + w.settings.track_choice.text() + "'"};
+}
+
+// A race of our own cannot share the world with a server's: the server hears goodbye first.
+void leave_server(World& w) {
+  if (w.connected) net_shutdown(w);
 }
 
 }  // namespace
@@ -27,6 +30,7 @@ std::array<int, kLineupSize> menu_lineup(const Settings& s) {
 }
 
 ModeOutcome start_new_race(World& w) {
+  leave_server(w);
   const Settings& s = w.settings;
   w.lineup = menu_lineup(s);
   SessionStart start;
@@ -39,12 +43,14 @@ ModeOutcome start_new_race(World& w) {
 }
 
 ModeOutcome start_time_trial(World& w) {
+  leave_server(w);
   SessionStart start;  // no line-up: the player alone against the clock
   start.skill = w.settings.skill.index;
   return session_outcome(w, start_session(w, start));
 }
 
 ModeOutcome start_demo_playback(World& w, const std::string& demo_name, bool race_against) {
+  leave_server(w);
   if (!start_demo(w, demo_name, race_against)) return {false, "Can't play " + demo_name};
   return {true, ""};
 }
@@ -76,6 +82,7 @@ ModeOutcome play_series_event(World& w, int series, bool practice) {
   if (s.completed >= static_cast<int>(s.events.size())) {
     return {false, "The series is over: reset the points to ride it again"};
   }
+  leave_server(w);
   if (start_series_event(w, series, practice)) return {true, ""};
   return {false, "Can't load track '" + s.events[static_cast<size_t>(s.completed)].track_dir + "'"};
 }
@@ -87,20 +94,41 @@ ModeOutcome reset_series_points(World&, int series) {
   return {true, ""};
 }
 
-ModeOutcome connect_to_server(World&) {
-  return not_available("Multiplayer");
+ModeOutcome connect_to_server(World& w) {
+  const std::string address = w.settings.server_name.value;
+  if (!net_connect(w, address, w.options.password.value_or(""))) {
+    // The message area has just been told why; the menu says it too.
+    std::string why = message_line(0);
+    while (!why.empty() && why.back() == '\n') why.pop_back();
+    return {false, why.empty() ? "Can't connect to " + address : why};
+  }
+  return {true, "Connecting to " + address};
 }
 
-ModeOutcome disconnect_from_server(World&) {
-  return not_available("Multiplayer");
+ModeOutcome disconnect_from_server(World& w) {
+  if (!w.connected) return {false, "Not connected to server"};
+  net_disconnect(w);
+  return {true, "Disconnecting"};
 }
 
-ModeOutcome request_race_restart(World&) {
-  return not_available("Multiplayer");
+ModeOutcome request_race_restart(World& w) {
+  if (!w.connected) return {false, "Not connected to server"};
+  if (!net_request_restart(w)) return {false, "A restart can be asked for during a race"};
+  return {true, "Requesting restart"};
 }
 
-std::vector<std::vector<std::string>> connected_rider_rows(const World&) {
-  return {};
+std::vector<std::vector<std::string>> connected_rider_rows(const World& w) {
+  std::vector<std::vector<std::string>> rows;
+  if (!w.connected) return rows;
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const RiderSlot& s = w.slots[static_cast<size_t>(i)];
+    if (!s.bike) continue;
+    int ping_steps = i == w.local_slot ? w.net.ping : w.net.rider_ping[static_cast<size_t>(i)];
+    int ping_ms = static_cast<int>(ping_steps * w.step * 1000 + 0.5);
+    rows.push_back({std::to_string(i), std::to_string(ping_ms), s.identity.number,
+                    s.identity.bike_model, s.identity.name});
+  }
+  return rows;
 }
 
 void remember_server_name(Settings& s) {

@@ -168,8 +168,8 @@ struct MenuKeys {
       pause = -1, cursor_left = -1, cursor_right = -1, page_up = -1, page_down = -1;
   // The Gamepad's buttons that stand in for them: the d-pad, A to choose (when it comes up),
   // B to go back, Start to open the menu and go back, the shoulders to turn pages.
-  int pad_up = -1, pad_down = -1, pad_left = -1, pad_right = -1, pad_accept = -1,
-      pad_back = -1, pad_menu = -1, pad_page_up = -1, pad_page_down = -1;
+  int pad_up = -1, pad_down = -1, pad_left = -1, pad_right = -1, pad_accept = -1, pad_back = -1,
+      pad_menu = -1, pad_page_up = -1, pad_page_down = -1;
 };
 
 // An axis watched while a binding is captured: moving it far enough binds it.

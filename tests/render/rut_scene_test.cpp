@@ -4,37 +4,24 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
 
-#include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
-#include "png_writer.h"
 #include "pilot/pilot.h"
+#include "png_writer.h"
 #include "race/session.h"
-#include "render/graphics_caps.h"
-#include "render/graphics_setup.h"
-#include "render/model_cache.h"
-#include "render/render_gl.h"
-#include "render/render_settings.h"
 #include "render/render_stats.h"
 #include "render/scene_draw.h"
-#include "render/shaders.h"
-#include "render/terrain_draw.h"
-#include "render/texture_cache.h"
 #include "render/view_cameras.h"
+#include "scene_fixture.h"
 #include "shell/startup_settings.h"
 #include "shell/world_tick.h"
-#include "support/data_dirs.h"
-#include "support/gl_window.h"
 #include "support/temp_dir.h"
-#include "track/scenery.h"
 #include "track/terrain_deform.h"
 #include "track/track_list.h"
-#include "track/track_loader.h"
 
 namespace br {
 namespace {
@@ -45,31 +32,9 @@ constexpr int kWidth = 640, kHeight = 480;
 class RutScene : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!gl_.open("rut scene", kWidth, 24)) GTEST_SKIP() << gl_.why();
-    br_test::use_data_directory(BR_DEFAULT_DATA_DIR);
-    render_settings() = RenderSettings{};
-    render_gl_install();
-    install_rider_skinning();
-    install_scenery_steps();
-    graphics_probe();
+    if (!scene_.open("rut scene", kWidth)) GTEST_SKIP() << scene_.why();
   }
-  void TearDown() override {
-    if (gl_.is_open()) {
-      free_all_bikes(g_world);
-      physics_world_close(g_world);
-      shape_cache_clear();
-      if (g_world.track.loaded) free_track();
-      terrain_gl_release();
-      shaders_release();
-      texture_delete_all();
-      model_delete_all();
-      render_gl_uninstall();
-      world_reset();
-    }
-    gl_.close();
-    br_test::restore_data_directories();
-    render_settings() = RenderSettings{};
-  }
+  void TearDown() override { scene_.close(); }
 
   std::vector<uint8_t> draw(World& w) {
     glViewport(0, 0, kWidth, kHeight);
@@ -79,20 +44,10 @@ class RutScene : public ::testing::Test {
     render_stats_begin_frame();
     if (camera) scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glFinish();
-    std::vector<uint8_t> rows(static_cast<size_t>(kWidth) * kHeight * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
-    std::vector<uint8_t> shot(rows.size());
-    const size_t row_bytes = static_cast<size_t>(kWidth) * 3;
-    for (int y = 0; y < kHeight; ++y) {
-      std::copy_n(&rows[static_cast<size_t>(kHeight - 1 - y) * row_bytes], row_bytes,
-                  &shot[static_cast<size_t>(y) * row_bytes]);
-    }
-    return shot;
+    return br_test::GlScene::read_picture(kWidth, kHeight);
   }
 
-  br_test::GlWindow gl_;
+  br_test::GlScene scene_;
 };
 
 TEST_F(RutScene, ThePilotLeavesRutsAndThrowsRoostThatTheSceneShows) {

@@ -5,6 +5,7 @@
 
 #include "../render/reference_picture.h"
 #include "render/font.h"
+#include "render/graphics_caps.h"
 #include "render/render_gl.h"
 #include "render/texture_cache.h"
 #include "render/title_screen.h"
@@ -14,7 +15,6 @@
 #include "support/offscreen_frame.h"
 #include "ui/menu.h"
 #include "ui/menu_draw.h"
-#include "render/graphics_caps.h"
 #include "ui/menu_layout.h"
 
 namespace br {
@@ -65,8 +65,8 @@ class MenuGlTest : public ::testing::Test {
     return frame_.read();
   }
   void expect_reference(const std::vector<uint8_t>& shot, const char* name) {
-    br_test::expect_reference_picture(std::string(BR_TEST_SOURCE_DIR) + "/" + name, kWidth,
-                                      kHeight, shot);
+    br_test::expect_reference_picture(std::string(BR_TEST_SOURCE_DIR) + "/" + name, kWidth, kHeight,
+                                      shot);
   }
 
   br_test::GlWindow gl_;
@@ -82,7 +82,8 @@ TEST_F(MenuGlTest, TheHighlightIsDrawnOnTheRowTheMouseFindsThere) {
   auto row_colour = [&](int entry) {
     const MenuRow& r = l.entries[static_cast<size_t>(entry)];
     // Inside the panel, left of the labels; pixels count from the bottom.
-    return frame_.pixel(static_cast<int>(l.left) + 3, kHeight - static_cast<int>(r.top + r.height / 2));
+    return frame_.pixel(static_cast<int>(l.left) + 3,
+                        kHeight - static_cast<int>(r.top + r.height / 2));
   };
   std::array<int, 3> lit = row_colour(3), plain = row_colour(4);
   EXPECT_GT(lit[0], 150) << "the highlighted row is orange";

@@ -145,10 +145,10 @@ TEST_F(MenuScreens, TheMainMenuAndTheGraphicsScreenHoldWhatThePlayerLooksFor) {
   apply_graphics_preset(g_world.settings, GraphicsPreset::kNormal);
   MenuScreen g = build_menu_screen(g_world, kMenuGraphicsSound);
   std::vector<std::string> l = labels(g);
-  for (const char* want : {"Video Mode", "Switch To Selected Mode Now", "Use High Detail Settings",
-                           "Use Normal Settings", "Use High FPS Settings",
-                           "Use Compatibility Settings", "Advanced Graphics Setup", "Volume",
-                           "Back to Main Menu"}) {
+  for (const char* want :
+       {"Video Mode", "Switch To Selected Mode Now", "Use High Detail Settings",
+        "Use Normal Settings", "Use High FPS Settings", "Use Compatibility Settings",
+        "Advanced Graphics Setup", "Volume", "Back to Main Menu"}) {
     EXPECT_NE(std::find(l.begin(), l.end(), want), l.end()) << want;
   }
   ASSERT_GE(g.notes.size(), 3u);

@@ -22,8 +22,7 @@ TEST_F(MenuTest, ArrowsMoveOverTheEntriesAndRoundTheEnds) {
   choose("Playback Race");
   for (int i = 0; i < 8; ++i) {
     press("down");
-    EXPECT_NE(screen().entries[static_cast<size_t>(g_world.menu_selection)].kind,
-              EntryKind::kNote);
+    EXPECT_NE(screen().entries[static_cast<size_t>(g_world.menu_selection)].kind, EntryKind::kNote);
   }
 }
 
@@ -137,10 +136,11 @@ TEST_F(MenuTest, TheServerEntryStepsThroughTheNameHistory) {
   EXPECT_EQ(s.server_name.value, "newest.example");
 }
 
-TEST_F(MenuTest, ModesNotBuiltYetSaySoAndLeaveTheMenuOpen) {
+TEST_F(MenuTest, ModesThatCannotStartSaySoAndLeaveTheMenuOpen) {
   choose("Multiplayer");
   choose("Connect");
-  EXPECT_EQ(g_world.menu_state.notice, "Multiplayer is not available yet");
+  // The stock collision shapes were never checked here: no server may be joined.
+  EXPECT_EQ(g_world.menu_state.notice, "Fixed file mismatch");
   EXPECT_EQ(g_world.menu, kMenuMultiplayer);
   press("esc");
   choose("Playback Race");
@@ -188,7 +188,8 @@ TEST_F(MenuTest, QuittingAsksFirst) {
 
 TEST_F(MenuTest, ANewPlayerReadsTheDisclaimerThenTheMainMenu) {
   menu_open(g_world, kMenuDisclaimer);
-  EXPECT_EQ(screen().notes.at(0), "Although this software depicts real objects and places, it is not");
+  EXPECT_EQ(screen().notes.at(0),
+            "Although this software depicts real objects and places, it is not");
   EXPECT_EQ(screen().notes.at(1), "endorsed by or affiliated with any of the subjects depicted.");
   press("enter");
   EXPECT_EQ(g_world.menu, kMenuMain);

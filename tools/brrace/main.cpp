@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "headless.h"
+#include "net/client.h"
+#include "net_race.h"
 #include "race/series.h"
 #include "race_options.h"
 #include "race_report.h"
@@ -19,6 +21,7 @@ namespace {
 
 constexpr int kExitBadOptions = 1;
 constexpr int kExitUnfinished = 2;
+constexpr int kExitNoServer = 3;
 // Time allowed before a race counts as one that will not finish: the start, then five
 // minutes for every lap, after the time limit of a timed race.
 constexpr double kStartAllowance = 60.0;  // seconds
@@ -51,6 +54,66 @@ brrace::RaceSetup race_setup(const brrace::RaceOptions& o, const br::World& w) {
                        : o.minutes * 60 + kStartAllowance + kLapAllowance * (o.laps + 1);
   setup.step_limit = static_cast<int64_t>(seconds / w.step);
   return setup;
+}
+
+// Lines flushed as they come: a network race runs in real time, watched from its log.
+brrace::RaceHooks race_hooks(const brrace::RaceOptions& o) {
+  brrace::RaceHooks hooks;
+  if (!o.quiet) {
+    hooks.lap_done = [](const br::World& world, int slot, int lap) {
+      std::fputs(brrace::lap_line(world, slot, lap).c_str(), stdout);
+      std::fflush(stdout);
+    };
+  }
+  if (o.positions) {
+    hooks.after_step = [](const br::World& world) {
+      if (world.frame % brrace::kPositionEvery == 0) {
+        std::fputs(brrace::position_lines(world).c_str(), stdout);
+        std::fflush(stdout);
+      }
+    };
+  }
+  return hooks;
+}
+
+// A game server's race, joined as a client and ridden by the pilot.
+int network_race(br::World& w, const brrace::RaceOptions& o) {
+  w.options.fake_lag_seconds = o.fake_lag_ms * 0.001f;
+  w.options.fake_loss_percent = o.fake_loss;
+  brrace::NetRaceSetup setup;
+  setup.address = o.connect;
+  setup.password = o.password;
+  setup.name = o.name;
+  setup.number = o.number;
+  setup.limit_seconds = o.limit_seconds;
+  brrace::NetRaceRun run = brrace::run_network_race(w, setup, race_hooks(o));
+  int status = 0;
+  switch (run.end) {
+    case brrace::NetRaceEnd::kFinal:
+      std::fputs(brrace::standings_table(w).c_str(), stdout);
+      // The riders whose states reached us through the server.
+      for (const br::RiderSlot& s : w.slots) {
+        if (s.bike && s.control == br::kControlPlayedBack && s.last_server_frame > 0) {
+          std::printf("saw rider %s\n", s.identity.number.c_str());
+        }
+      }
+      std::fputs(brrace::timing_line(run.steps * w.step, run.seconds).c_str(), stdout);
+      break;
+    case brrace::NetRaceEnd::kLimit:
+      std::fprintf(stderr, "brrace: the server's race did not finish within %.0f s\n",
+                   o.limit_seconds);
+      status = kExitUnfinished;
+      break;
+    case brrace::NetRaceEnd::kNoConnection:
+    case brrace::NetRaceEnd::kDisconnected:
+      std::fprintf(stderr, "brrace: %s\n",
+                   run.end == brrace::NetRaceEnd::kNoConnection ? "can't reach the server"
+                                                                : "the server ended the connection");
+      status = kExitNoServer;
+      break;
+  }
+  br::net_shutdown(w);
+  return status;
 }
 
 std::string player_number(const br::World& w) {
@@ -89,6 +152,11 @@ int main(int argc, char** argv) {
 
   br::World& w = br::g_world;
   if (!brrace::headless_start(w, error)) return fail(error);
+  if (!options.connect.empty()) {
+    int status = network_race(w, options);
+    brrace::headless_stop(w);
+    return status;
+  }
   if (!brrace::choose_track(w, options.track)) {
     brrace::headless_stop(w);
     return fail("no track '" + options.track + "' in the game data");
@@ -123,19 +191,7 @@ int main(int argc, char** argv) {
   w.detail = br::derive_render_detail(w.settings);
   br::apply_detail_options(w.detail, w.options);
 
-  brrace::RaceHooks hooks;
-  if (!options.quiet) {
-    hooks.lap_done = [](const br::World& world, int slot, int lap) {
-      std::fputs(brrace::lap_line(world, slot, lap).c_str(), stdout);
-    };
-  }
-  if (options.positions) {
-    hooks.after_step = [](const br::World& world) {
-      if (world.frame % brrace::kPositionEvery == 0) {
-        std::fputs(brrace::position_lines(world).c_str(), stdout);
-      }
-    };
-  }
+  brrace::RaceHooks hooks = race_hooks(options);
   w.replay.recorder.fixed_path = options.record_file;
   brrace::RaceSetup setup =
       series >= 0 ? series_setup(options, w, series) : race_setup(options, w);

@@ -38,6 +38,7 @@ bool number(const std::string& text, double low, double high, double& out) {
 // Longer races than these are for no one: a day of simulated time at most.
 constexpr long long kMostLaps = 10000;
 constexpr double kMostMinutes = 24 * 60;
+constexpr size_t kMostNameChars = 31;
 constexpr long long kMostRobots = 80;  // the roster
 
 const OptionRow kOptions[] = {
@@ -143,6 +144,59 @@ const OptionRow kOptions[] = {
        }
        return true;
      }},
+    {"--connect", "ADDRESS", "race on the game server at HOST[:PORT] instead, in real time",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (v.empty()) {
+         error = "--connect needs a server address";
+         return false;
+       }
+       o.connect = v;
+       return true;
+     }},
+    {"--password", "TEXT", "the game server's password",
+     [](RaceOptions& o, const std::string& v, std::string&) {
+       o.password = v;
+       return true;
+     }},
+    {"--name", "NAME", "the rider's name on a game server (default Pilot)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       if (v.empty() || v.size() > kMostNameChars) {
+         error = "--name needs a name of 1 to 31 characters";
+         return false;
+       }
+       o.name = v;
+       return true;
+     }},
+    {"--number", "N", "the rider's number plate on a game server (default 999)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, 999, n)) {
+         error = "--number needs a whole number from 0 to 999";
+         return false;
+       }
+       o.number = v;
+       return true;
+     }},
+    {"--fake-lag", "MS", "hold every packet from the server this long (0 to 1000)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, 1000, n)) {
+         error = "--fake-lag needs milliseconds from 0 to 1000";
+         return false;
+       }
+       o.fake_lag_ms = static_cast<int>(n);
+       return true;
+     }},
+    {"--fake-loss", "PERCENT", "drop this share of the packets from the server (0 to 100)",
+     [](RaceOptions& o, const std::string& v, std::string& error) {
+       long long n = 0;
+       if (!whole_number(v, 0, 100, n)) {
+         error = "--fake-loss needs a percentage from 0 to 100";
+         return false;
+       }
+       o.fake_loss = static_cast<int>(n);
+       return true;
+     }},
     {"--record", "FILE", "record the race as a demo to FILE",
      [](RaceOptions& o, const std::string& v, std::string& error) {
        if (v.empty()) {
@@ -218,7 +272,8 @@ std::string race_usage() {
   }
   out +=
       "Exit status: 0 when the race reached its final results, 1 on bad options or a track\n"
-      "that cannot be raced, 2 when it did not finish within the limit.\n";
+      "that cannot be raced, 2 when it did not finish within the limit, 3 when the game\n"
+      "server could not be reached or ended the connection.\n";
   return out;
 }
 

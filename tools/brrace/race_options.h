@@ -24,6 +24,14 @@ struct RaceOptions {
   std::string series;        // a ".series" data name: run its next event instead
   bool reset_series = false;  // start the series over first
   double limit_seconds = 0;  // simulated seconds before giving up; 0 = from the race length
+  // A game server's race instead: joined as a network client, ridden by the pilot in real
+  // time; the server decides the track and length, --limit counts wall seconds.
+  std::string connect;  // host[:port]; empty = a race of our own
+  std::string password;
+  std::string name = "Pilot";
+  std::string number = "999";
+  int fake_lag_ms = 0;    // 0..1000, on every packet received
+  int fake_loss = 0;      // percent of packets received that are dropped
   std::string record_file;   // the race recorded as a demo to this file; empty = none
   bool positions = false;    // every rider's position printed once a second
   std::optional<float> erode;           // 0..100; none: the ground stays as loaded
