@@ -2,7 +2,9 @@
 // page. The race thread runs as bermrider-server's does (receive, race, relay, wait for the
 // next step) with RIDERS racing: each sends a state every fourth step (relayed to all the
 // others over 127.0.0.1) and passes a timing gate every few seconds (a new standings copy).
-// A step is late by the time from when it was due to the pass that ran it. Then the same
+// A step is late by the time from when it was due to the pass that ran it; as the program's,
+// the loop waits a whole step after each pass (or less when a datagram comes), so lateness up
+// to one step (7.8 ms) is its design: what counts is whether browsers add to it. Then the same
 // again with BROWSERS threads asking for /api/live every 0.4 s, as the page does.
 //   bench_live_timing_jitter [riders=20] [seconds=20] [browsers=50] [data directory]
 #include <httplib.h>
@@ -70,8 +72,8 @@ void seat_riders(brserver::Server& s, int riders, const kota::UdpAddress& sink, 
 }
 
 struct Lateness {
-  std::vector<double> ms;  // one per step
-  double longest_pass_gap_ms = 0;
+  std::vector<double> ms;        // one per step
+  std::vector<double> gaps_ms;   // between passes
 };
 
 void run_race(brserver::Server& s, int riders, double seconds, Lateness& out) {
@@ -82,7 +84,7 @@ void run_race(brserver::Server& s, int riders, double seconds, Lateness& out) {
   while (true) {
     double now = now_seconds();
     if (now - begin >= seconds) break;
-    out.longest_pass_gap_ms = std::max(out.longest_pass_gap_ms, (now - last_pass) * 1000);
+    out.gaps_ms.push_back((now - last_pass) * 1000);
     last_pass = now;
     brserver::server_receive(s, now);
     brserver::race_tick(s, now);
@@ -94,6 +96,7 @@ void run_race(brserver::Server& s, int riders, double seconds, Lateness& out) {
     for (int i = 0; i < riders; ++i) {
       brserver::Client& c = s.clients[static_cast<size_t>(i)];
       c.last_heard = now;
+      brserver::rider_heard(s, c, now);  // or the results go final without them
       c.timing_to_relay.clear();
       c.outbox = br::ReliableOutbox{};
       if (s.step % brserver::kRelayEverySteps == 0) {
@@ -129,11 +132,13 @@ void print(const char* what, const Lateness& l) {
     over_4ms += x > 4.0;
   }
   std::printf("%-22s steps %6zu  late ms: mean %.3f  p50 %.3f  p99 %.3f  p99.9 %.3f  max %.3f"
-              "  (>1 ms: %d, >4 ms: %d)  longest pass gap %.2f ms\n",
+              "  (>1 ms: %d, >4 ms: %d)\n",
               what, l.ms.size(), l.ms.empty() ? 0.0 : sum / l.ms.size(), percentile(l.ms, 0.5),
-              percentile(l.ms, 0.99), percentile(l.ms, 0.999),
-              l.ms.empty() ? 0.0 : *std::max_element(l.ms.begin(), l.ms.end()), over_1ms,
-              over_4ms, l.longest_pass_gap_ms);
+              percentile(l.ms, 0.99), percentile(l.ms, 0.999), percentile(l.ms, 1.0), over_1ms,
+              over_4ms);
+  std::printf("%-22s passes %5zu  gap ms: p50 %.3f  p99 %.3f  p99.9 %.3f  max %.3f\n", "",
+              l.gaps_ms.size(), percentile(l.gaps_ms, 0.5), percentile(l.gaps_ms, 0.99),
+              percentile(l.gaps_ms, 0.999), percentile(l.gaps_ms, 1.0));
 }
 
 }  // namespace
