@@ -23,6 +23,7 @@
 #include "bike/physics_world.h"
 #include "race/session.h"
 #include "render/graphics_setup.h"
+#include "render/lens_flare.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/scene_draw.h"
@@ -151,6 +152,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   br::physics_world_close(w);
   br::free_track();
   br::terrain_gl_release();
+  br::lens_flare_release();
   br::texture_delete_all();
   br::model_delete_all();
   br::shaders_release();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "render/lens_flare.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
@@ -218,6 +219,7 @@ void render_gl_install() {
 void render_gl_uninstall() {
   set_texture_backend(nullptr);
   set_model_backend(nullptr);
+  lens_flare_forget();
 }
 
 void set_model_skinning(void (*apply_bones)(Model& mesh)) {

@@ -9,7 +9,7 @@
 #include "bike/bike.h"
 #include "render/billboard_sort.h"
 #include "render/ground_textures.h"
-#include "render/pixel_projection.h"
+#include "render/lens_flare.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
 #include "render/render_stats.h"
@@ -29,8 +29,8 @@ constexpr float kSkyScale = 2886.0f;
 // The sky faces' texture coordinates stop short of the edge texels, which would show seams.
 constexpr float kSkyLow = 1.0f / 128, kSkyHigh = 127.0f / 128;
 constexpr float kAlphaCutout = 0.75f;
-// A colour channel above this where the sun is drawn means the sun is in sight.
-constexpr int kBrightChannel = 223;
+// Billboards and dirt drawn into the depth buffer only, for the lens flare to see them.
+bool g_depth_only = false;
 
 void load(GLenum mode, const Matrix4& m) {
   glMatrixMode(mode);
@@ -159,10 +159,12 @@ void draw_blended_quads(const Scenery& s, const std::vector<int>& board,
   static const float kTexCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
   glDisable(GL_LIGHTING);
   glDisable(GL_CULL_FACE);
-  glDepthMask(GL_FALSE);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glAlphaFunc(GL_GREATER, 0.0f);
+  if (!g_depth_only) {
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.0f);
+  }
   GLuint bound = static_cast<GLuint>(-1);
   bool open = false;
   for (const KeyedIndex& k : order) {
@@ -181,7 +183,7 @@ void draw_blended_quads(const Scenery& s, const std::vector<int>& board,
       glTexCoord2fv(kTexCoords[c]);
       glVertex3fv(q[static_cast<size_t>(c)].data());
     }
-    render_stats().billboards.value += 1;
+    if (!g_depth_only) render_stats().billboards.value += 1;
   }
   if (open) glEnd();
   glColor4f(1, 1, 1, 1);
@@ -255,81 +257,6 @@ void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& c
     }
     return q;
   });
-}
-
-// The sun's flare: its elements spread along the line from the sun to the centre of the
-// window, a = 0 at the sun, 1 at the centre; `size` is a fraction of the window's height.
-void draw_lens_flare(const Lighting& l, const ViewCamera& camera, int width, int height) {
-  const LightingFile& f = l.file;
-  for (size_t i = 0; i < f.flares.size() && i < l.flare_textures.size(); ++i) {
-    const LensFlare& flare = f.flares[i];
-    Vec3 at = flare.where;
-    if (flare.is_direction) {
-      for (int k = 0; k < 3; ++k)
-        at[static_cast<size_t>(k)] = camera.eye[k] + flare.where[k] * f.far_plane * 0.5f;
-    }
-    GLdouble model[16], proj[16];
-    GLint view[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, proj);
-    glGetIntegerv(GL_VIEWPORT, view);
-    // Behind the camera it projects through the eye: nothing to see.
-    Vec3 back = camera.backward();
-    float ahead = -((at[0] - camera.eye[0]) * back[0] + (at[1] - camera.eye[1]) * back[1] +
-                    (at[2] - camera.eye[2]) * back[2]);
-    if (ahead <= 0) continue;
-    // Project by hand: model view, then projection.
-    double clip[4], eye_space[4];
-    for (int r = 0; r < 4; ++r) {
-      eye_space[r] = model[r] * at[0] + model[4 + r] * at[1] + model[8 + r] * at[2] + model[12 + r];
-    }
-    for (int r = 0; r < 4; ++r) {
-      clip[r] = proj[r] * eye_space[0] + proj[4 + r] * eye_space[1] + proj[8 + r] * eye_space[2] +
-                proj[12 + r] * eye_space[3];
-    }
-    if (clip[3] <= 0) continue;
-    double sx = view[0] + (clip[0] / clip[3] + 1) * 0.5 * view[2];
-    double sy = view[1] + (clip[1] / clip[3] + 1) * 0.5 * view[3];
-    if (sx < 0 || sy < 0 || sx >= width || sy >= height) continue;
-    GLubyte rgb[3] = {0, 0, 0};
-    glReadPixels(static_cast<GLint>(sx), static_cast<GLint>(sy), 1, 1, GL_RGB, GL_UNSIGNED_BYTE,
-                 rgb);
-    if (rgb[0] <= kBrightChannel || rgb[1] <= kBrightChannel || rgb[2] <= kBrightChannel) continue;
-    // Something drawn in front of the sky dims the flare to nothing.
-    GLfloat depth = 0;
-    glReadPixels(static_cast<GLint>(sx), static_cast<GLint>(sy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
-                 &depth);
-    float strength = std::clamp((depth - 0.999f) / 0.001f, 0.0f, 1.0f);
-    if (strength <= 0) continue;
-    const PixelProjection pixels(width, height);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glAlphaFunc(GL_GREATER, 0.0f);
-    for (size_t e = 0; e < flare.elements.size() && e < l.flare_textures[i].size(); ++e) {
-      const FlareElement& el = flare.elements[e];
-      double cx = sx + (width / 2.0 - sx) * el.a, cy = sy + (height / 2.0 - sy) * el.a;
-      double half = el.size * height / 2;
-      glBindTexture(GL_TEXTURE_2D, l.flare_textures[i][e]);
-      glColor4f(el.colour[0], el.colour[1], el.colour[2], strength);
-      glBegin(GL_QUADS);
-      glTexCoord2f(0, 1);
-      glVertex2d(cx - half, cy - half);
-      glTexCoord2f(1, 1);
-      glVertex2d(cx + half, cy - half);
-      glTexCoord2f(1, 0);
-      glVertex2d(cx + half, cy + half);
-      glTexCoord2f(0, 0);
-      glVertex2d(cx - half, cy + half);
-      glEnd();
-    }
-    glColor4f(1, 1, 1, 1);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glAlphaFunc(GL_GREATER, kAlphaCutout);
-  }
 }
 
 }  // namespace
@@ -417,8 +344,14 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   glAlphaFunc(GL_GREATER, kAlphaCutout);
 
   // The lens flare, over everything.
-  if (w.settings.lens_flare.text() == "Yes")
-    draw_lens_flare(scenery.lighting, camera, width, height);
+  if (w.settings.lens_flare.text() == "Yes") {
+    draw_lens_flare(scenery.lighting, camera, width, height, [&] {
+      g_depth_only = true;
+      draw_billboards(scenery, camera, w.settings.billboard_optimize_lookahead.value, frustum);
+      draw_particles(w.track.roost, scenery, camera, frustum);
+      g_depth_only = false;
+    });
+  }
 
   // The overlay draws flat and unlit.
   glDisable(GL_BLEND);

@@ -31,6 +31,7 @@
 #include "render/font.h"
 #include "render/graphics_setup.h"
 #include "render/hud_textures.h"
+#include "render/lens_flare.h"
 #include "render/model_cache.h"
 #include "render/render_gl.h"
 #include "render/render_settings.h"
@@ -140,6 +141,7 @@ void shutdown(World& w, kota::Window* window, const std::string& config_path) {
   if (w.track.loaded) free_track();
   // Textures and display lists belong to the context, so they go before the window.
   terrain_gl_release();
+  lens_flare_release();
   shaders_release();
   texture_delete_all();
   model_delete_all();

@@ -135,14 +135,17 @@ TEST_F(SceneGlTest, ASunBehindABillboardShowsNoFlare) {
   // Where the element lands: the sun is at (32, 32 + 32 tan 20) in a 90-degree view.
   int mirrored_y = kSize / 2 - static_cast<int>(std::lround(kSize / 2 * up));
 
-  // A bright sky around the sun lets the flare show.
+  // The frame measures how much of the sun is in sight; the one after shows the flare that
+  // much. In the open it shows.
+  draw_and_read(kSize / 2, mirrored_y, 1.0f);
   std::array<uint8_t, 3> flared = draw_and_read(kSize / 2, mirrored_y, 1.0f);
   lighting.file.flares.clear();
   std::array<uint8_t, 3> plain = draw_and_read(kSize / 2, mirrored_y, 1.0f);
   EXPECT_GT(flared[2], plain[2] + 60);
   EXPECT_EQ(flared[0], plain[0]);
 
-  // A dark tree billboard 50 ft ahead, standing across the line to the sun.
+  // A dark tree billboard 50 ft ahead, standing across the line to the sun: blended without
+  // depth, it still hides the sun.
   lighting.file.flares.push_back(flare);
   Billboard tree;
   tree.x = 256;
@@ -152,11 +155,40 @@ TEST_F(SceneGlTest, ASunBehindABillboardShowsNoFlare) {
   tree.height = 30;
   tree.texture = plain_texture("tree", 20, 60, 20, 255);
   g_world.track.scenery.billboards.push_back(tree);
+  draw_and_read(kSize / 2, mirrored_y, 1.0f);
   std::array<uint8_t, 3> hidden = draw_and_read(kSize / 2, mirrored_y, 1.0f);
   EXPECT_EQ(hidden, plain);
   // The tree is there, in front of the sun.
   std::array<uint8_t, 3> at_sun = draw_and_read(kSize / 2, kSize / 2 + kSize / 2 * up, 1.0f);
   EXPECT_LT(at_sun[0], 100);
+
+  // Without the tree the flare comes back.
+  g_world.track.scenery.billboards.clear();
+  draw_and_read(kSize / 2, mirrored_y, 1.0f);
+  EXPECT_EQ(draw_and_read(kSize / 2, mirrored_y, 1.0f), flared);
+}
+
+TEST_F(SceneGlTest, ASunBelowTheGroundShowsNoFlare) {
+  Lighting& lighting = g_world.track.scenery.lighting;
+  // The sun ahead, 20 degrees down: under the level ground from 10 ft up. Its element would
+  // land mirrored in the sky.
+  float up = std::tan(20 * 3.14159265f / 180);
+  float len = std::sqrt(1 + up * up);
+  LensFlare flare;
+  flare.is_direction = true;
+  flare.where = {0, -up / len, -1 / len};
+  FlareElement blue;
+  blue.a = 2;
+  blue.size = 0.25f;
+  blue.colour = {0, 0, 1};
+  flare.elements.push_back(blue);
+  lighting.file.flares.push_back(flare);
+  lighting.flare_textures = {{plain_texture("flare", 255, 255, 255, 255)}};
+  int mirrored_y = kSize / 2 + static_cast<int>(std::lround(kSize / 2 * up));
+  draw_and_read(kSize / 2, mirrored_y, 1.0f);
+  std::array<uint8_t, 3> shown = draw_and_read(kSize / 2, mirrored_y, 1.0f);
+  lighting.file.flares.clear();
+  EXPECT_EQ(shown, draw_and_read(kSize / 2, mirrored_y, 1.0f));
 }
 
 }  // namespace
