@@ -27,6 +27,10 @@ constexpr float kJmEnvironmentShininess = -1.0f;
 // The longest magic or skeleton name a reader takes, in characters.
 constexpr size_t kJmMaxWordLength = 1023;
 
+// A coarser variant of "<stem>.jm" is a model file "<stem>_lod<N>.jm", N a decimal number: the
+// game draws it instead once the model is 2^N feet from the eye at the default detail settings.
+constexpr char kJmDetailSuffix[] = "_lod";
+
 // The file counts texture v from the picture's bottom row; the same flip turns it back.
 constexpr float jm_flip_v(float v) {
   return 1.0f - v;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/log.h"
+#include "render/jm_format.h"
 #include "render/render_files.h"
 
 namespace br {
@@ -110,7 +111,7 @@ void attach_detail_variants(Model& model, std::vector<std::string>* warnings) {
     extension = stem.substr(dot);
     stem.resize(dot);
   }
-  stem += "_lod";
+  stem += kJmDetailSuffix;
   for (const std::string& file : data_file_names()) {
     if (file.size() <= stem.size() || strncasecmp(file.c_str(), stem.c_str(), stem.size()))
       continue;

@@ -105,6 +105,7 @@ struct ModelCheck {
   int bones = 0;
   int meshes = 0;
   int vertices = 0;
+  int triangles = 0;
   std::string problem;
 };
 
@@ -141,6 +142,7 @@ ModelCheck check_model(const std::string& text) {
     }
     ++c.meshes;
     c.vertices += nv;
+    c.triangles += nt;
   }
   c.ok = c.meshes > 0;
   if (!c.ok) c.problem = "no mesh";
@@ -156,11 +158,33 @@ TEST(Datakit, ModelsReadBackWithSensibleMeshes) {
     ModelCheck c = check_model(read_file(e.path().string()));
     EXPECT_TRUE(c.ok) << name << ": " << c.problem;
     EXPECT_LT(c.vertices, 20000) << name;
-    bool skinned = name == "rider_body.jm" || name == "rider_body_fp.jm";
+    bool skinned = name.starts_with("rider_body");
     EXPECT_EQ(c.bones, skinned ? 9 : 0) << name;
     ++models;
   }
   EXPECT_GE(models, 30 * 6 + 6);
+}
+
+// A coarse variant stands in for its model from afar: it must be skinned as the model is (the
+// same bones pose it) and cost well under what it replaces.
+TEST(Datakit, CoarseVariantsAreLighterStandInsForTheirModels) {
+  ASSERT_FALSE(kit_output().empty());
+  int variants = 0;
+  for (const auto& e : fs::recursive_directory_iterator(kit_output())) {
+    const std::string name = e.path().filename().string();
+    const size_t at = name.find("_lod");
+    if (e.path().extension() != ".jm" || at == std::string::npos) continue;
+    const std::string base = name.substr(0, at) + ".jm";
+    ASSERT_TRUE(kit_has(base)) << name << " stands in for no model";
+    ModelCheck fine = check_model(read_file((e.path().parent_path() / base).string()));
+    ModelCheck coarse = check_model(read_file(e.path().string()));
+    ASSERT_TRUE(fine.ok && coarse.ok) << name;
+    EXPECT_EQ(coarse.bones, fine.bones) << name;
+    EXPECT_LT(coarse.triangles * 2, fine.triangles) << name;
+    ++variants;
+  }
+  // Both wheels, the rider's body and his helmet.
+  EXPECT_GE(variants, 4);
 }
 
 bool power_of_two(int v) {

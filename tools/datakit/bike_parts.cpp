@@ -196,7 +196,8 @@ Model bike_swingarm_model(const BikeStyle&) {
   return model;
 }
 
-Model wheel_model(float ring, float tube, bool front) {
+Model wheel_model(float ring, float tube, bool front, Detail detail) {
+  const bool fine = detail == Detail::kFull;
   Model model = single_mesh(8, 0.4f);
   MeshBuilder b(model.meshes[0]);
   // The wheel texture: tread on the top half, rim, hub and spokes below.
@@ -204,11 +205,12 @@ Model wheel_model(float ring, float tube, bool front) {
   const UvRect rim{0.01f, 0.51f, 0.49f, 0.74f};
   const UvRect hub{0.51f, 0.51f, 0.99f, 0.74f};
   const UvRect disc{0.01f, 0.76f, 0.49f, 0.99f};
-  b.torus({0, 0, 0}, ring, tube, 24, 8, tread);
+  b.torus({0, 0, 0}, ring, tube, fine ? 24 : 14, fine ? 8 : 5, tread);
   float rim_radius = ring - tube + 0.03f;
-  b.torus({0, 0, 0}, rim_radius, 0.045f, 24, 4, rim);
-  b.tube({-0.28f, 0, 0}, {0.28f, 0, 0}, 0.12f, 0.12f, 10, hub, true);
-  for (int i = 0; i < 18; ++i) {
+  b.torus({0, 0, 0}, rim_radius, 0.045f, fine ? 24 : 14, fine ? 4 : 3, rim);
+  b.tube({-0.28f, 0, 0}, {0.28f, 0, 0}, 0.12f, 0.12f, fine ? 10 : 6, hub, true);
+  // Spokes are thinner than a pixel from afar: the coarse wheel leaves them out.
+  for (int i = 0; fine && i < 18; ++i) {
     float a = 2 * kPi * i / 18;
     float side = (i % 2) ? 0.2f : -0.2f;
     b.tube({side, 0.1f * std::cos(a), 0.1f * std::sin(a)},
@@ -216,9 +218,10 @@ Model wheel_model(float ring, float tube, bool front) {
            3, hub, false);
   }
   // Brake disc (and the rear sprocket) on the left.
-  b.tube({-0.24f, 0, 0}, {-0.22f, 0, 0}, front ? 0.4f : 0.33f, front ? 0.4f : 0.33f, 16, disc,
+  const int round = fine ? 16 : 10;
+  b.tube({-0.24f, 0, 0}, {-0.22f, 0, 0}, front ? 0.4f : 0.33f, front ? 0.4f : 0.33f, round, disc,
          true);
-  if (!front) b.tube({0.22f, 0, 0}, {0.25f, 0, 0}, 0.36f, 0.36f, 16, hub, true);
+  if (!front) b.tube({0.22f, 0, 0}, {0.25f, 0, 0}, 0.36f, 0.36f, round, hub, true);
   return model;
 }
 

@@ -44,12 +44,19 @@ Model bike_fork_lower_model(const BikeStyle& s);
 Model bike_swingarm_model(const BikeStyle& s);
 Model bike_side_plates_model(const BikeStyle& s);
 Model bike_front_plate_model(const BikeStyle& s);
-Model wheel_model(float ring_radius, float tube_radius, bool front);
+// How finely a model is cut: the full one for close by, the coarse one (the file's "_lod"
+// variant) for riders far enough away that the difference is under a pixel or two.
+enum class Detail { kFull, kCoarse };
+// The distance exponent N of the coarse variants' "_lod<N>" names: 2^5 = 32 feet at the
+// default detail settings.
+constexpr int kCoarseDetailExponent = 5;
+
+Model wheel_model(float ring_radius, float tube_radius, bool front, Detail detail = Detail::kFull);
 
 // The rider, in the rider body's own frame: the skinned body (limbs only for the rider's own
 // view), the helmet and the number plate on the back.
-Model rider_body_model(bool first_person);
-Model helmet_model();
+Model rider_body_model(bool first_person, Detail detail = Detail::kFull);
+Model helmet_model(Detail detail = Detail::kFull);
 Model rider_plate_model();
 
 // variant 0 is the default texture, 1 and 2 the "-alt1" and "-alt2" schemes.

@@ -2,6 +2,7 @@
 
 #include "bike_style.h"
 #include "jm_writer.h"
+#include "render/jm_format.h"
 #include "surface_maps.h"
 #include "world/bike_models.h"
 
@@ -45,6 +46,11 @@ bool write_bikes(const std::string& root) {
   }
   ok &= write_file(root, "front_wheel.jm", encode_jm(wheel_model(0.8333f, 0.3333f, true)));
   ok &= write_file(root, "rear_wheel.jm", encode_jm(wheel_model(0.75f, 0.3333f, false)));
+  const std::string coarse = br::kJmDetailSuffix + std::to_string(kCoarseDetailExponent) + ".jm";
+  ok &= write_file(root, "front_wheel" + coarse,
+                   encode_jm(wheel_model(0.8333f, 0.3333f, true, Detail::kCoarse)));
+  ok &= write_file(root, "rear_wheel" + coarse,
+                   encode_jm(wheel_model(0.75f, 0.3333f, false, Detail::kCoarse)));
   Image wheels = wheel_texture(0);
   ok &= write_file(root, "wheels.png", encode_png(wheels, false));
   ok &= write_file(root, "wheels_norm.png", encode_png(model_normal_map(wheels, 4.0f), false));

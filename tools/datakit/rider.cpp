@@ -4,10 +4,12 @@
 #include <cmath>
 
 #include "bike/rider_skeleton.h"
+#include "bike_style.h"
 #include "bikes.h"
 #include "image.h"
 #include "jm_writer.h"
 #include "mesh.h"
+#include "render/jm_format.h"
 
 namespace kit {
 
@@ -24,7 +26,9 @@ V3 v3(br::RiderPoint p) {
   return {p.x, p.y, p.z};
 }
 
-void limbs(MeshBuilder& b) {
+void limbs(MeshBuilder& b, Detail detail) {
+  const bool fine = detail == Detail::kFull;
+  const int round = fine ? 8 : 5, rings = fine ? 4 : 3;
   br::RiderRestPose pose = br::rider_rest_pose();
   for (int side = 0; side < 2; ++side) {
     size_t s = size_t(side);
@@ -35,25 +39,27 @@ void limbs(MeshBuilder& b) {
     int thigh = side == 0 ? br::kRiderLeftThigh : br::kRiderRightThigh;
     int shin = side == 0 ? br::kRiderLeftShin : br::kRiderRightShin;
     b.bone(upper);
-    b.tube(shoulder, elbow, 0.17f, 0.15f, 8, kSleeve, false);
-    b.ellipsoid(elbow, {0.16f, 0.16f, 0.16f}, 8, 4, kSleeve);
+    b.tube(shoulder, elbow, 0.17f, 0.15f, round, kSleeve, false);
+    b.ellipsoid(elbow, {0.16f, 0.16f, 0.16f}, round, rings, kSleeve);
     b.bone(lower);
     V3 wrist = hand + normalise(elbow - hand) * 0.15f;
-    b.tube(elbow, wrist, 0.14f, 0.11f, 8, kSleeve, false);
-    b.ellipsoid(hand, {0.12f, 0.1f, 0.13f}, 8, 4, kGloves);
+    b.tube(elbow, wrist, 0.14f, 0.11f, round, kSleeve, false);
+    b.ellipsoid(hand, {0.12f, 0.1f, 0.13f}, round, rings, kGloves);
     b.bone(thigh);
-    b.tube(hip, knee, 0.27f, 0.2f, 8, kPants, false);
-    b.ellipsoid(knee, {0.2f, 0.2f, 0.21f}, 8, 4, kPants);
+    b.tube(hip, knee, 0.27f, 0.2f, round, kPants, false);
+    b.ellipsoid(knee, {0.2f, 0.2f, 0.21f}, round, rings, kPants);
     b.bone(shin);
     V3 ankle = foot + V3{0, 0.28f, 0.12f};
-    b.tube(knee, ankle, 0.21f, 0.19f, 8, kBoots, true);
+    b.tube(knee, ankle, 0.21f, 0.19f, round, kBoots, true);
     b.box(foot + V3{0, 0.1f, -0.12f}, {0.13f, 0.13f, 0.33f}, kBoots);
   }
 }
 
 }  // namespace
 
-Model rider_body_model(bool first_person) {
+Model rider_body_model(bool first_person, Detail detail) {
+  const bool fine = detail == Detail::kFull;
+  const int round = fine ? 10 : 6, rings = fine ? 5 : 3;
   Model model = single_mesh(6, 0.2f);
   model.bones = br::kRiderBoneCount;
   model.skeleton = br::kRiderSkeletonName;
@@ -61,26 +67,29 @@ Model rider_body_model(bool first_person) {
   if (!first_person) {
     b.bone(br::kRiderTorso);
     V3 pelvis{0, -0.55f, 0.62f}, chest{0, 0.5f, -0.55f};
-    b.tube(pelvis, chest, 0.42f, 0.5f, 10, kJersey, true);
-    b.ellipsoid(pelvis, {0.44f, 0.32f, 0.42f}, 10, 5, kPants);
-    b.ellipsoid(chest + V3{0, 0.05f, -0.05f}, {0.56f, 0.3f, 0.38f}, 10, 5, kJersey);
-    b.tube(chest + V3{0, 0.2f, -0.05f}, {0, 0.8f, -0.85f}, 0.16f, 0.15f, 8, kNeck, false);
+    b.tube(pelvis, chest, 0.42f, 0.5f, round, kJersey, true);
+    b.ellipsoid(pelvis, {0.44f, 0.32f, 0.42f}, round, rings, kPants);
+    b.ellipsoid(chest + V3{0, 0.05f, -0.05f}, {0.56f, 0.3f, 0.38f}, round, rings, kJersey);
+    b.tube(chest + V3{0, 0.2f, -0.05f}, {0, 0.8f, -0.85f}, 0.16f, 0.15f, fine ? 8 : 5, kNeck,
+           false);
     br::RiderRestPose pose = br::rider_rest_pose();
     for (int side = 0; side < 2; ++side) {
-      b.ellipsoid(v3(pose.shoulder[size_t(side)]), {0.21f, 0.21f, 0.21f}, 8, 4, kSleeve);
+      b.ellipsoid(v3(pose.shoulder[size_t(side)]), {0.21f, 0.21f, 0.21f}, fine ? 8 : 5,
+                  fine ? 4 : 3, kSleeve);
     }
   }
-  limbs(b);
+  limbs(b, detail);
   return model;
 }
 
-Model helmet_model() {
+Model helmet_model(Detail detail) {
   Model model = single_mesh(40, 0.6f);
   MeshBuilder b(model.meshes[0]);
   const UvRect shell{0.01f, 0.01f, 0.99f, 0.49f}, peak{0.01f, 0.51f, 0.49f, 0.74f};
   const UvRect goggles{0.51f, 0.51f, 0.99f, 0.74f}, chin{0.01f, 0.76f, 0.99f, 0.99f};
   V3 centre{0, 1.02f, -0.92f};
-  b.ellipsoid(centre, {0.4f, 0.42f, 0.48f}, 14, 8, shell);
+  const bool fine = detail == Detail::kFull;
+  b.ellipsoid(centre, {0.4f, 0.42f, 0.48f}, fine ? 14 : 8, fine ? 8 : 5, shell);
   b.box(centre + V3{0, -0.24f, -0.4f}, {0.22f, 0.1f, 0.12f}, chin);
   b.box(centre + V3{0, -0.02f, -0.42f}, {0.3f, 0.08f, 0.06f}, goggles);
   b.place(rotate_x(0.25f, centre + V3{0, 0.3f, -0.45f}));
@@ -149,6 +158,11 @@ bool write_rider(const std::string& root) {
   ok &= write_file(root, "rider_body.jm", encode_jm(rider_body_model(false)));
   ok &= write_file(root, "rider_body_fp.jm", encode_jm(rider_body_model(true)));
   ok &= write_file(root, "rider_head.jm", encode_jm(helmet_model()));
+  // Coarser variants for riders further away; the first-person body is always close.
+  const std::string coarse = br::kJmDetailSuffix + std::to_string(kCoarseDetailExponent) + ".jm";
+  ok &=
+      write_file(root, "rider_body" + coarse, encode_jm(rider_body_model(false, Detail::kCoarse)));
+  ok &= write_file(root, "rider_head" + coarse, encode_jm(helmet_model(Detail::kCoarse)));
   ok &= write_file(root, "rider_plate.jm", encode_jm(rider_plate_model()));
   const Gear gear[4] = {{{200, 30, 35, 255},
                          {245, 245, 245, 255},
