@@ -10,6 +10,7 @@
 #include <epoxy/gl.h>
 #include <ode/ode.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,7 @@
 #include "render/graphics_setup.h"
 #include "render/lens_flare.h"
 #include "render/model_cache.h"
+#include "render/render_stats.h"
 #include "render/render_gl.h"
 #include "render/scene_draw.h"
 #include "render/shaders.h"
@@ -121,6 +123,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   int frames = 0;
   long steps = 0;
   double simulation = 0, building = 0, driver = 0;
+  double model_triangles = 0;
   const Clock::time_point start = Clock::now();
   double elapsed = 0;
   while (elapsed < seconds) {
@@ -135,6 +138,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     std::optional<br::ViewCamera> camera = br::view_camera(w);
     br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     building += since(t);
+    model_triangles += br::render_stats().model_polygons.value;
     t = Clock::now();
     if (frames == 0 && !picture.empty()) write_ppm(picture_for(picture, c.label));
     glFinish();
@@ -145,9 +149,9 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   }
   std::printf(
       "%s: %d frames in %.2f s: %.2f frames per second at %dx%d; of a frame %.0f%% simulation, "
-      "%.0f%% building, %.0f%% driver\n",
+      "%.0f%% building, %.0f%% driver; %.0f model triangles a frame\n",
       c.label, frames, elapsed, frames / elapsed, kWidth, kHeight, 100 * simulation / elapsed,
-      100 * building / elapsed, 100 * driver / elapsed);
+      100 * building / elapsed, 100 * driver / elapsed, model_triangles / std::max(frames, 1));
   br::free_all_bikes(w);
   br::physics_world_close(w);
   br::free_track();
