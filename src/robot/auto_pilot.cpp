@@ -20,6 +20,9 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kStepSeconds = 1.0 / 128;
 constexpr int kPointsAhead = 20;         // 5 s of recording
 constexpr double kPlannedBraking = 9.0;  // ft/s^2 the robot brakes with to meet a slower point
+// Slower than this (ft/s) the bars hardly steer the bike: a line recorded from a standing
+// start, or through a stop, is ridden at this pace at least.
+constexpr double kLeastSpeed = 10.0;
 constexpr int32_t kStuckSteps = 3 * 128;
 constexpr int kBackOutSteps = 2 * 128;
 constexpr int kBackOutsBeforeReset = 3;
@@ -197,6 +200,28 @@ void pick_next(World& w, int slot, const Pose& m, bool carry_on) {
   if (r.finished) r.finish_points_left = double(chosen.points.size() - 1) - r.line_index;
 }
 
+// A robot steers as a player does, through the lean the steering assist gives the bars, so
+// it rides with the steering assists a new player's bike gets (the highest stability). The
+// bike as built steers the bars directly, and there the same steering turns the bike late and
+// then too far: robots weaved from one side of the track to the other and never made a lap.
+void ride_with_player_assists(SetupBlock& s) {
+  s.leveling = 20;
+  s.roll_damping = 80;
+  s.roll_limit_angle = static_cast<float>(35 * kPi / 180);
+  s.roll_limit_factor = 32;
+  s.steering_damping = 45;
+  s.steering_strength = 75;
+  s.direct_steering = 0;
+  s.max_steering_force = 400;
+  s.slow_damping_speed = 40;
+  s.slow_damping_factor = 2;
+  s.land_damping_falloff = 0.25f;
+  s.land_damping_factor = 2;
+  s.full_lock_speed = 10;
+  s.restricted_lock_speed = 50;
+  s.restricted_lock = static_cast<float>(5 * kPi / 180);
+}
+
 void select_gear(Bike& bike, int want) {
   int g = bike.controls.gear;
   request_shift(bike, g < want ? 1 : g > want ? -1 : 0);
@@ -288,8 +313,9 @@ void follow_line(World& w, int slot, Bike& bike, RobotState& r, const Pose& m) {
   double off = wrap(want - m.heading);  // positive: the line is to the left
   bike.state.line_heading = {-std::sin(want), -std::cos(want)};
 
-  // The recorded speed here, and no faster than braking in time for a slower point ahead.
-  double target = point_at(pts, r.line_index + 0.5).speed;
+  // The recorded speed a point on (so that it gets going where the line did), and no faster
+  // than braking in time for a slower point ahead.
+  double target = std::max(double(point_at(pts, r.line_index + 1).speed), kLeastSpeed);
   LinePoint here = point_at(pts, r.line_index);
   double along = 0;
   LinePoint prev = here;
@@ -359,6 +385,7 @@ void auto_pilot_step(World& w, int slot) {
   // a robot stopped in traffic or backing out would topple over where a person's bike, with
   // the setup menu's default, stands.
   setup.auto_dab = true;
+  ride_with_player_assists(setup);
   set_dab(bike, 0);
   set_lean(bike, 0);
 
