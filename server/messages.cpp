@@ -30,11 +30,11 @@ void rider_changed(Server& s, Client& c, const std::string& payload) {
              r->bike_model.c_str());
 }
 
-void timing(Server& s, Client& c, const std::string& payload) {
+void timing(Server& s, Client& c, const std::string& payload, double now) {
   uint32_t race = 0;
   std::optional<br::TimingRecord> t = br::read_own_timing(payload, race);
   if (!t || race != c.race || t->index >= br::kMaxTimingIndex) return;
-  rider_timing_record(s, c, t->index, t->step);
+  rider_timing_record(s, c, t->index, t->step, now);
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ void handle_client_message(Server& s, Client& c, const br::ReliableMessage& m, d
       chat(s, c, m.payload, now);
       break;
     case br::kMessageTiming:
-      timing(s, c, m.payload);
+      timing(s, c, m.payload, now);
       break;
     case br::kMessageCommand:
       upload_command(s, c, m.payload);

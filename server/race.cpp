@@ -12,6 +12,7 @@ namespace {
 
 constexpr int32_t kStandingsEverySteps = 512;
 constexpr int32_t kStandingsStepInCycle = 510;
+constexpr int32_t kNeverHeard = INT32_MIN / 2;  // a slot the rules count as long silent
 
 int32_t seconds_to_steps(double seconds) {
   return static_cast<int32_t>(std::lround(seconds * kStepsPerSecond));
@@ -84,6 +85,22 @@ void finish_race(Server& s, double now, const char* why) {
   const StandingsView view = s.board.read();
   if (!view.rows.empty()) {
     say_to_all(s, "Winner: #" + view.rows.front().number + " " + view.rows.front().name);
+  }
+}
+
+// The game's rules let a rider hold back the results for one second of silence, which suits
+// a client that hears everybody through the server. The server hears each rider directly,
+// and on a loaded machine a rider (or the server itself) may stall for longer than that and
+// would lose its race. Here a rider on the grid holds the results back while the server keeps
+// it: while it is still being told of the race (forty riders' descriptions on a slow network
+// take a while), and then until its states have been missing for the drop timeout.
+void stamp_riders_heard(Server& s, double now) {
+  br::World& w = br::g_world;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const Client& c = s.clients[static_cast<size_t>(slot)];
+    bool setting_up = !in_current_race(s, c) || c.restart_pending;
+    bool riding = c.used && c.racing && (setting_up || now - c.last_state <= s.config.timeout);
+    w.slots[static_cast<size_t>(slot)].last_server_frame = riding ? s.step : kNeverHeard;
   }
 }
 
@@ -221,11 +238,13 @@ void rider_ready(Server& s, Client& c, double now) {
     c.restart_pending = true;
     return;
   }
+  // Standing on its grid counts as being heard: its states follow.
+  c.last_state = now;
   if (r.phase == Phase::kWarmup && r.first_ready < 0) r.first_ready = now;
 }
 
-void rider_heard(Server& s, Client& c, double) {
-  br::g_world.slots[static_cast<size_t>(slot_of(s, c))].last_server_frame = s.step;
+void rider_heard(Server&, Client& c, double now) {
+  c.last_state = now;
 }
 
 void restart_asked(Server& s, Client& c) {
@@ -243,12 +262,13 @@ void restart_asked(Server& s, Client& c) {
 
 void rider_left(Server& s, int slot) {
   for (Client& other : s.clients) other.known.reset(static_cast<size_t>(slot));
-  br::g_world.slots[static_cast<size_t>(slot)].last_server_frame = INT32_MIN / 2;
+  br::g_world.slots[static_cast<size_t>(slot)].last_server_frame = kNeverHeard;
 }
 
-void rider_timing_record(Server& s, Client& c, uint32_t index, int32_t step) {
+void rider_timing_record(Server& s, Client& c, uint32_t index, int32_t step, double now) {
   if (!in_current_race(s, c) || !c.racing || s.race.phase != Phase::kRacing) return;
   int slot = slot_of(s, c);
+  stamp_riders_heard(s, now);
   rules_record(br::g_world, slot, static_cast<int>(index), step, s.step);
   relay_timing(s, slot, index, step);
   publish_standings(s);
@@ -283,6 +303,7 @@ void race_tick(Server& s, double now) {
       // The standings' own update every 512 steps, as the clients run it.
       for (int32_t t = previous + 1; t <= s.step; ++t) {
         if (t % kStandingsEverySteps == kStandingsStepInCycle) {
+          stamp_riders_heard(s, now);
           rules_update(w, s.step);
           publish_standings(s);
           break;

@@ -25,7 +25,7 @@ void send_clock(Server& s, Client& c, double now);
 
 // A rider stands ready on its grid; one that set up another race is told of the current one.
 void rider_ready(Server& s, Client& c, double now);
-// A rider's state arrived.
+// A rider's state arrived: it still races.
 void rider_heard(Server& s, Client& c, double now);
 // A rider asks for the race to be run again; more than half of the field must ask.
 void restart_asked(Server& s, Client& c);
@@ -33,7 +33,7 @@ void restart_asked(Server& s, Client& c);
 void rider_left(Server& s, int slot);
 
 // A timing record of the client's own rider: stored, relayed to the others, ranked.
-void rider_timing_record(Server& s, Client& c, uint32_t index, int32_t step);
+void rider_timing_record(Server& s, Client& c, uint32_t index, int32_t step, double now);
 
 // The operator's "restart" (the same track) and "next" (the next of the rotation): the race
 // is announced again at once.

@@ -8,7 +8,8 @@ namespace brserver {
 
 void rules_new_race(br::World& w, const RaceSetup& r) {
   // The server's world is a client's with nobody riding here: every rider is remote, and a
-  // rider not heard from for a second stops holding back the results, as on the clients.
+  // rider the world counts as silent stops holding back the results. The race decides who
+  // that is before every update (its slots' latest server frames).
   w.connected = true;
   w.local_slot = -1;
   w.race_start_frame = r.start_step;

@@ -22,7 +22,7 @@ namespace brserver {
 
 constexpr int kSlots = 160;
 constexpr int kStepsPerSecond = 128;
-constexpr int kRelayEverySteps = 4;            // 32 batches a second
+constexpr int kRelayEverySteps = 4;               // 32 batches a second
 constexpr double kHandshakeResendSeconds = 0.25;  // when a rider's handshake packet was lost
 constexpr double kClockEverySeconds = 1.0;
 constexpr double kPositionEverySeconds = 0.5;
@@ -32,12 +32,12 @@ constexpr int kNoPosition = 160;
 
 // Where a client is in its handshake and race.
 enum class Stage {
-  kWelcomed,      // has an id and key; its client information is awaited
-  kTrackSent,     // the race and track went out; the track acknowledgment is awaited
-  kRiders,        // rider descriptions go out one at a time
-  kStarting,      // its own rider went out; it sets up the race and says it is ready
-  kRacing,        // ready, or sending states
-  kRestarting,    // a new race was announced to it
+  kWelcomed,    // has an id and key; its client information is awaited
+  kTrackSent,   // the race and track went out; the track acknowledgment is awaited
+  kRiders,      // rider descriptions go out one at a time
+  kStarting,    // its own rider went out; it sets up the race and says it is ready
+  kRacing,      // ready, or sending states
+  kRestarting,  // a new race was announced to it
 };
 
 struct Upload {
@@ -56,8 +56,8 @@ struct Client {
   uint32_t generation = 0;
   std::string description;  // as stored: checked and cleaned
   br::RiderIdentity identity;
-  double joined = 0;        // seconds
-  double last_heard = 0;    // seconds
+  double joined = 0;          // seconds
+  double last_heard = 0;      // seconds
   double last_handshake = 0;  // when the current handshake packet last went out
   double last_clock = 0;
   // The riders this client was told of, in slot order, and how far the telling has got.
@@ -66,18 +66,19 @@ struct Client {
   std::bitset<kSlots> known;
   // Its place on the grid of the coming or running race; kNoPosition = none (warming up).
   int position = kNoPosition;
-  bool racing = false;       // has a place in the current race
-  int position_sends = 0;    // type 13 packets since the place was given
+  bool racing = false;     // has a place in the current race
+  int position_sends = 0;  // type 13 packets since the place was given
   double last_position = 0;
   bool restart_pending = false;  // to be moved into the current race once told its place
   bool restart_asked = false;
-  int last_place = kSlots;   // in the last race's results, for the next grid
+  int last_place = kSlots;  // in the last race's results, for the next grid
   // Its rider's latest state and the steps it was taken at and heard at.
   bool has_state = false;
   br::WireSnapshot snapshot{};
-  int32_t state_step = 0;   // the client's own step
-  int32_t echo = 0;         // its latest local step, echoed back for its ping
-  uint16_t ping = 0;        // steps
+  int32_t state_step = 0;        // the client's own step
+  int32_t echo = 0;              // its latest local step, echoed back for its ping
+  double last_state = -1e9;      // seconds: when its rider's latest state arrived
+  uint16_t ping = 0;             // steps
   std::vector<int32_t> relayed;  // per slot: the step of the state last relayed to it
   br::ReliableOutbox outbox;
   br::ReliableInbox inbox;

@@ -283,63 +283,89 @@ TEST_F(ServerTest, AFloodOfHostileDatagramsDropsNobody) {
   EXPECT_TRUE(s_.clients[b.id].used);
 }
 
-// The game's own standings rules decide the race on the server: once every rider is done the
-// results are final, in the order the records say.
-TEST_F(ServerTest, TimingRecordsDecideTheFinalResults) {
-  s_.config.laps = 1;
-  s_.config.start_delay = 1;
-  open();
-  RawRider a(port()), b(port());
-  set_up(a, "Anna");
-  set_up(b, "Bert");
-  uint32_t race = 0;
-  for (int i = 0; i < 800 && race == 0; ++i) {
-    pass();
-    if (auto next = find(a.received(), br::kPacketNewRace)) race = next->race;
+// Two riders, Anna and Bert, on the grid of a one-lap race that has started.
+class ServerRaceTest : public ServerTest {
+ protected:
+  void start_race() {
+    s_.config.laps = 1;
+    s_.config.start_delay = 1;
+    open();
+    anna_.emplace(port());
+    bert_.emplace(port());
+    set_up(anna(), "Anna");
+    set_up(bert(), "Bert");
+    for (int i = 0; i < 800 && race_ == 0; ++i) {
+      pass();
+      if (auto next = find(anna().received(), br::kPacketNewRace)) race_ = next->race;
+    }
+    ASSERT_NE(race_, 0u);
+    for (RawRider* r : {&anna(), &bert()}) {
+      r->race = race_;
+      r->send(r->packet(br::kPacketRestartAck));
+      pass();
+      ASSERT_TRUE(find(r->received(), br::kPacketRaceInfo));
+      std::vector<uint32_t> described;
+      take_riders(*r, described);
+    }
+    br::LapShape shape = br::lap_shape(br::g_world.track.timing);
+    ASSERT_TRUE(shape.timed());
+    last_ = static_cast<int>(br::lap_end_position(shape, 1));
+    ride({&anna(), &bert()}, 48);  // past the gate drop
+    number_ = s_.race.number;
   }
-  ASSERT_NE(race, 0u);
-  for (RawRider* r : {&a, &b}) {
-    r->race = race;
-    r->send(r->packet(br::kPacketRestartAck));
-    pass();
-    ASSERT_TRUE(find(r->received(), br::kPacketRaceInfo));
-    std::vector<uint32_t> described;
-    take_riders(*r, described);
+
+  // The race started above is still being ridden: not final, and no other race announced.
+  void expect_still_racing(const char* when) {
+    EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing) << when;
+    EXPECT_EQ(s_.race.number, number_) << when;
   }
-  br::LapShape shape = br::lap_shape(br::g_world.track.timing);
-  ASSERT_TRUE(shape.timed());
-  int last = static_cast<int>(br::lap_end_position(shape, 1));
-  std::array<uint32_t, 2> sequence{};
-  // Bert is ahead at every gate; both stay heard with their states.
-  auto record = [&](RawRider& r, uint32_t& seq, int index, int32_t step) {
+
+  void record(RawRider& r, int index, int32_t step) {
     br::ClientPacket m = r.packet(br::kPacketReliable);
-    m.sequence = seq++;
+    m.sequence = (&r == &anna() ? seq_anna_ : seq_bert_)++;
     m.message = br::kMessageTiming;
-    m.text = br::write_own_timing(race, static_cast<uint32_t>(index), step);
+    m.text = br::write_own_timing(race_, static_cast<uint32_t>(index), step);
     r.send(m);
-  };
-  auto ride = [&](int passes) {
+  }
+
+  // The riders keep sending their states, 32 a second.
+  void ride(std::initializer_list<RawRider*> riders, int passes) {
     for (int k = 0; k < passes; ++k) {
-      send_state(a, static_cast<uint32_t>(s_.step));
-      send_state(b, static_cast<uint32_t>(s_.step));
+      for (RawRider* r : riders) send_state(*r, static_cast<uint32_t>(s_.step));
       pass(4.0 / 128);
     }
-  };
-  ride(48);  // past the gate drop
-  for (int g = 0; g <= last; ++g) {
-    int32_t at = s_.race.start_step + 200 * (g + 1);
-    record(b, sequence[1], g, at);
-    if (g < last) record(a, sequence[0], g, at + 50);
-    ride(8);
-    EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing) << "gate " << g;
   }
-  // Bert has finished; Anna still rides and holds the results back until she finishes too.
-  for (int k = 0; k < 200; ++k) {
-    send_state(a, static_cast<uint32_t>(s_.step));
-    pass(4.0 / 128);
+
+  // Bert ahead of Anna at every gate; he finishes, she has one gate to go.
+  void bert_finishes() {
+    for (int g = 0; g <= last_; ++g) {
+      int32_t at = s_.race.start_step + 200 * (g + 1);
+      record(bert(), g, at);
+      if (g < last_) record(anna(), g, at + 50);
+      ride({&anna(), &bert()}, 8);
+      expect_still_racing("after a gate");
+    }
   }
-  EXPECT_EQ(s_.race.phase, brserver::Phase::kRacing);
-  record(a, sequence[0], last, s_.race.start_step + 200 * (last + 1) + 500);
+
+  RawRider& anna() { return *anna_; }
+  RawRider& bert() { return *bert_; }
+
+  std::optional<RawRider> anna_, bert_;
+  uint32_t race_ = 0;    // as the riders know it
+  uint32_t number_ = 0;  // as the server counts it
+  int last_ = 0;
+  uint32_t seq_anna_ = 0, seq_bert_ = 0;
+};
+
+// The game's own standings rules decide the race on the server: once every rider is done the
+// results are final, in the order the records say.
+TEST_F(ServerRaceTest, TimingRecordsDecideTheFinalResults) {
+  start_race();
+  bert_finishes();
+  // Anna still rides and holds the results back until she finishes too.
+  ride({&anna()}, 200);
+  expect_still_racing("while Anna rides on");
+  record(anna(), last_, s_.race.start_step + 200 * (last_ + 1) + 500);
   for (int k = 0; k < 10 && s_.race.phase == brserver::Phase::kRacing; ++k) pass(4.0 / 128);
   ASSERT_EQ(s_.race.phase, brserver::Phase::kFinished);
   const brserver::StandingsView view = s_.board.read();
@@ -349,6 +375,32 @@ TEST_F(ServerTest, TimingRecordsDecideTheFinalResults) {
   EXPECT_TRUE(view.rows[0].finished);
   EXPECT_EQ(view.rows[1].name, "Anna");
   EXPECT_TRUE(view.rows[1].finished);
+}
+
+// On a loaded machine a rider's states can stop for seconds, and the server's own passes can
+// come seconds apart. Neither ends the race under a rider who is still on it; only one the
+// server lets go stops holding the results back.
+TEST_F(ServerRaceTest, ARiderWhoLagsKeepsTheResultsOpenUntilDropped) {
+  s_.config.timeout = 6;
+  start_race();
+  bert_finishes();
+  // Anna's client stalls for five seconds, through a standings update; Bert's keeps going.
+  ride({&bert()}, 160);
+  expect_still_racing("after Anna's stall");
+  // The server stalls: both states wait in its socket through a pass two seconds late.
+  send_state(anna(), static_cast<uint32_t>(s_.step));
+  send_state(bert(), static_cast<uint32_t>(s_.step));
+  pass(2.0);
+  ride({&anna(), &bert()}, 8);
+  expect_still_racing("after the server's stall");
+  // She goes silent for good: dropped, and the results are final without her finish.
+  for (int k = 0; k < 400 && s_.race.phase == brserver::Phase::kRacing; ++k) ride({&bert()}, 1);
+  EXPECT_FALSE(s_.clients[anna().id].used);
+  ASSERT_EQ(s_.race.phase, brserver::Phase::kFinished);
+  const brserver::StandingsView view = s_.board.read();
+  ASSERT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ(view.rows[0].name, "Bert");
+  EXPECT_FALSE(view.rows[1].finished);
 }
 
 TEST(ServerConfig, KeysAreReadClampedAndUnknownOnesReported) {
