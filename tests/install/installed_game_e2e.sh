@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed game, run from another directory with a fresh home as a player would: it
-# finds its installed data, writes its files into the home directory, and leaves the
-# installed tree and the directory it was started in as they were.
+# finds its installed data (the robots' lines included), writes its files into the home
+# directory, and leaves the installed tree and the directory it was started in as they were.
 #   installed_game_e2e.sh ROOT INSTALLED BINDIR DATADIR
 set -u
 root="$1" installed="$2" bindir="$3" datadir="$4"
@@ -39,6 +39,12 @@ grep -qF -- "-> $data_dir" <<<"$listing" || fail "brdata lists nothing from $dat
 if grep -qF -- "-> $installed/$bindir/" <<<"$listing"; then
   fail "the program directory was taken for a data directory"
 fi
+# The robots' lines ridden at build time are part of the installed data.
+for track in rabbithill foundry; do
+  for lines in lines_novice lines_amateur lines_expert; do
+    grep -qF -- "$track/$lines -> $data_dir" <<<"$listing" || fail "no $track/$lines installed"
+  done
+done
 
 [ "$(snapshot)" = "$before" ] || fail "the installed tree changed: $(diff <(echo "$before") <(snapshot))"
 [ -z "$(ls -A "$tmp/elsewhere")" ] || fail "files written where the game was started: $(ls -A)"

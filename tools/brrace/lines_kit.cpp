@@ -4,6 +4,8 @@
 // lines to give them their statistics. The files go into the data directory beside the
 // tracks. Same build, same files: every race is seeded and the simulation deterministic.
 //   lines_kit DATA_DIR
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,12 +27,19 @@ const char* const kTracks[] = {"rabbithill", "foundry"};
 // The pilot's pace per skill: novices learn from a slower rider than experts do.
 constexpr double kSkillPace[3] = {0.8, 0.9, 1.0};
 constexpr double kSwingFeet = 2.5;
+// Three runs of three laps give each lap section six lines and each first-lap section three;
+// two races of eight testers over two laps then ride every line about five times, the tests a
+// racing robot wants before it trusts a line. More of either costs build time: the six
+// tracks-and-skills take two to three minutes on one core as it is.
 constexpr int kPilotRuns = 3;
-constexpr int kPilotLaps = 4;
+constexpr int kPilotLaps = 3;
 constexpr int kTesterRuns = 2;
 constexpr int kTesters = 8;
-constexpr int kTesterLaps = 3;
-constexpr double kRaceLimitSeconds = 900;  // a race that takes longer is abandoned
+constexpr int kTesterLaps = 2;
+constexpr double kRaceLimitSeconds = 900;  // a pilot's race that takes longer is abandoned
+// Testers still out when the person would have ridden their laps half again are called in:
+// their unfinished runs count as failures, and lost robots must not hold up the build.
+constexpr int64_t kTesterSlack = 3;  // halves
 
 brrace::RaceSetup pilot_race(int skill, int run, double step) {
   brrace::RaceSetup setup;
@@ -45,14 +54,48 @@ brrace::RaceSetup pilot_race(int skill, int run, double step) {
   return setup;
 }
 
-brrace::RaceSetup tester_race(int skill, int run, double step) {
+// `pilot_steps`: the steps of the pilot's slowest race of the same skill.
+brrace::RaceSetup tester_race(int skill, int run, int64_t pilot_steps) {
   brrace::RaceSetup setup;
   for (int i = 0; i < kTesters; ++i) setup.lineup[static_cast<size_t>(i)] = br::kLineupRobot;
   setup.seed = static_cast<uint32_t>(100 + run * 7 + skill);
   setup.start.laps = kTesterLaps;
   setup.start.skill = skill;
-  setup.step_limit = static_cast<int64_t>(kRaceLimitSeconds / step);
+  setup.step_limit = pilot_steps * kTesterLaps * kTesterSlack / (kPilotLaps * 2);
   return setup;
+}
+
+struct Tally {
+  int lines = 0, tests = 0, failures = 0;
+};
+
+Tally tally(const br::LineDatabase& db) {
+  Tally t;
+  for (const br::LineSection& section : db.sections) {
+    for (const br::LineRecord& line : section) {
+      if (line.points.empty()) continue;
+      ++t.lines;
+      t.tests += line.tests;
+      t.failures += line.failures;
+    }
+  }
+  return t;
+}
+
+// Line files already in the data set (from an earlier run over it) would be learned on and
+// make this run's files differ from a run over fresh data.
+bool remove_old_lines(const fs::path& dir) {
+  bool ok = true;
+  for (int skill = 0; skill < 3; ++skill) {
+    std::error_code error;
+    fs::remove(dir / br::line_file_name(skill), error);
+    if (error) {
+      std::fprintf(stderr, "lines_kit: %s: %s\n", (dir / br::line_file_name(skill)).c_str(),
+                   error.message().c_str());
+      ok = false;
+    }
+  }
+  return ok;
 }
 
 bool copy_lines(const fs::path& from, const fs::path& to) {
@@ -82,6 +125,9 @@ int main(int argc, char** argv) {
   br::data_files_reset();
 
   int status = 0;
+  for (const char* track : kTracks) {
+    if (!remove_old_lines(data / track)) status = 1;
+  }
   br::World& w = br::g_world;
   for (const char* track : kTracks) {
     std::string error;
@@ -94,16 +140,29 @@ int main(int argc, char** argv) {
     }
     w.options.learn = true;
     for (int skill = 0; skill < 3; ++skill) {
+      auto began = std::chrono::steady_clock::now();
       brrace::RaceHooks none;
       w.options.practice = false;
-      for (int run = 0; run < kPilotRuns; ++run)
-        brrace::run_race(w, pilot_race(skill, run, w.step), none);
+      int64_t pilot_steps = 0;
+      for (int run = 0; run < kPilotRuns; ++run) {
+        brrace::RaceRun ridden = brrace::run_race(w, pilot_race(skill, run, w.step), none);
+        pilot_steps = std::max(pilot_steps, ridden.steps);
+      }
       w.options.practice = true;
-      for (int run = 0; run < kTesterRuns; ++run)
-        brrace::run_race(w, tester_race(skill, run, w.step), none);
+      int unfinished = 0;
+      for (int run = 0; run < kTesterRuns; ++run) {
+        brrace::RaceRun ridden = brrace::run_race(w, tester_race(skill, run, pilot_steps), none);
+        if (ridden.end != brrace::RaceEnd::kFinal) ++unfinished;
+      }
       br::save_lines(w);
-      std::printf("lines_kit: %s %s: %d lines\n", track, br::line_file_name(skill),
-                  br::count_lines(w.lines));
+      Tally t = tally(w.lines);
+      double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+      std::printf("lines_kit: %s %s: %d lines, %d tests, %d failures, %d of %d tester races "
+                  "called in (%.1f s)\n",
+                  track, br::line_file_name(skill), t.lines, t.tests, t.failures, unfinished,
+                  kTesterRuns, seconds);
+      std::fflush(stdout);
     }
     brrace::headless_stop(w);
     for (int skill = 0; skill < 3; ++skill) {
