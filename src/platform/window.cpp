@@ -401,6 +401,10 @@ bool swap_buffers(Window* w) {
   return ok;
 }
 
+bool window_closing(const Window* w) {
+  return w && w->closing;
+}
+
 bool window_set_mode(Window* w, int width, int height, bool fullscreen) {
   if (!w || !w->sdl) return false;
   // Never in the middle of a frame: the drawing thread may hold the window.

@@ -43,6 +43,9 @@ std::optional<FrameArea> begin_frame(Window* window);
 // Presents the frame begun by begin_frame and releases the window lock. False when there is
 // no OpenGL context.
 bool swap_buffers(Window* window);
+// True once the player has asked to close the window (seen by the latest begin_frame or event
+// read).
+bool window_closing(const Window* window);
 
 // Changes the open window to another size or to full screen (0 x 0: the desktop's mode)
 // while the game runs; the OpenGL context and everything in it stay. False, with the reason in

@@ -85,12 +85,17 @@ std::vector<SettingRef> setup_items(BikeSetup& b) {
 }
 
 bool setup_read_key(Settings& s, const char* key, const char* value) {
+  return setup_read_key(s, setup_items(s.setup), key, value);
+}
+
+bool setup_read_key(Settings& s, const std::vector<SettingRef>& items, const char* key,
+                    const char* value) {
   BikeSetup& b = s.setup;
   if (std::strcmp(key, "bike") == 0) {
     if (b.bike.select(bike_model_alias(value))) rebuild_bike_texture_choice(s);
     return true;
   }
-  for (const SettingRef& item : setup_items(b)) {
+  for (const SettingRef& item : items) {
     if (std::strcmp(setting_key(item), key) != 0) continue;
     bool stored = setting_store(item, value);
     if (stored && std::holds_alternative<NumberSetting*>(item) &&

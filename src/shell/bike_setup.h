@@ -17,6 +17,11 @@ std::vector<SettingRef> setup_items(BikeSetup& setup);
 // applies its preset, so the assist values that follow it in the file win.
 bool setup_read_key(Settings& s, const char* key, const char* value);
 
+// The same with `items` from setup_items(s.setup), for readers of many lines, which build the
+// list once per file rather than once per line.
+bool setup_read_key(Settings& s, const std::vector<SettingRef>& items, const char* key,
+                    const char* value);
+
 // Appends the setup block, one "key=value\n" line per setting.
 void setup_write(BikeSetup& setup, std::string& out);
 

@@ -69,7 +69,14 @@ bool is_history_key(const std::string& key) {
   return key.starts_with("server_name_hist");
 }
 
-void read_line(World& w, const std::vector<SettingRef>& items, std::string line) {
+// The settings stay where they are while a file is read, so these lists are made once per
+// read: making them for every line made a long file's start-up cost grow with its length.
+struct ConfigLists {
+  std::vector<SettingRef> items;
+  std::vector<SettingRef> setup;
+};
+
+void read_line(World& w, const ConfigLists& lists, std::string line) {
   line.resize(std::strlen(line.c_str()));  // a stray NUL ends the line, as it would in C text
   size_t eq = line.find('=');
   if (eq == std::string::npos) return;
@@ -78,7 +85,7 @@ void read_line(World& w, const std::vector<SettingRef>& items, std::string line)
   while (!value.empty() && (value.back() == '\r' || value.back() == '\n')) value.pop_back();
 
   Settings& s = w.settings;
-  if (setup_read_key(s, key.c_str(), value.c_str())) return;
+  if (setup_read_key(s, lists.setup, key.c_str(), value.c_str())) return;
   if (key == "ground_texture_distance") return;  // no longer used
   if (key == "use_fbo") {
     if (s.use_fbo.select(value)) {
@@ -87,7 +94,7 @@ void read_line(World& w, const std::vector<SettingRef>& items, std::string line)
     return;
   }
   if (is_history_key(key) && value.size() > kServerHistoryEntryMax) return;
-  for (const SettingRef& item : items) {
+  for (const SettingRef& item : lists.items) {
     if (key == setting_key(item)) {
       setting_store(item, value.c_str());
       return;
@@ -106,21 +113,20 @@ const std::string& current_track_name(const Settings& s) {
 void config_read(World& w, std::istream& in) {
   std::streambuf* buf = in.rdbuf();
   if (!buf) return;
-  // The settings stay where they are while the file is read, so one list serves every line.
-  const std::vector<SettingRef> items = config_items(w);
+  const ConfigLists lists{config_items(w), setup_items(w.settings.setup)};
   std::string line;
   for (;;) {
     int c = buf->sbumpc();
     if (c == std::char_traits<char>::eof()) break;
     if (c == '\n') {
-      read_line(w, items, line);
+      read_line(w, lists, line);
       line.clear();
     } else if (line.size() < kConfigLineMax) {
       line += static_cast<char>(c);
     }
     // Characters past the limit are dropped so they cannot start a line of their own.
   }
-  if (!line.empty()) read_line(w, items, line);
+  if (!line.empty()) read_line(w, lists, line);
 }
 
 void config_read_text(World& w, std::string_view text) {

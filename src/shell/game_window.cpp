@@ -114,6 +114,12 @@ kota::Window* open_game_window(World& w) {
 bool wait_until_drawable(kota::Window* window) {
   for (int tries = 0; tries < kDrawableTries; ++tries) {
     if (kota::begin_frame(window)) return true;
+    // A closing window never becomes drawable: waiting out the tries would leave the player
+    // staring at a dead window for ten seconds.
+    if (kota::window_closing(window)) {
+      kota::log_printf("The window was closed before it was first drawn\n");
+      return false;
+    }
     kota::sleep_for(0, kDrawableWaitMicroseconds);
   }
   kota::log_printf("The window never became drawable\n");

@@ -13,7 +13,8 @@ namespace br {
 kota::Window* open_game_window(World& w);
 
 // Waits until the window can be drawn (it may still be mapping or minimised): up to 162
-// tries, 62.5 ms apart. On success the frame is begun and must be presented.
+// tries, 62.5 ms apart, or until the player closes it. On success the frame is begun and must
+// be presented.
 bool wait_until_drawable(kota::Window* window);
 
 // The fixed OpenGL state of the whole run, and a cleared picture.

@@ -155,13 +155,14 @@ int read_setup(World& w, std::string_view args, char) {
   if (!path) return 1;
   DataFilePtr file(data_open(path->c_str(), "r"));
   if (file) {
+    const std::vector<SettingRef> items = setup_items(w.settings.setup);
     char line[kConfigLineMax + 2];
     while (data_gets(line, sizeof line, file.get())) {
       line[std::strcspn(line, "\r\n")] = '\0';
       char* equals = std::strchr(line, '=');
       if (!equals) continue;
       *equals = '\0';
-      setup_read_key(w.settings, line, equals + 1);
+      setup_read_key(w.settings, items, line, equals + 1);
     }
     show_message("Setup updated");
   } else {

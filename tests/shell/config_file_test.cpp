@@ -297,6 +297,26 @@ TEST_F(ConfigFile, RoundTripKeepsEveryValue) {
   EXPECT_EQ(br::config_write(w), first);
 }
 
+// A file grown long by hand or by a tool (every key many times over, unknown keys between)
+// reads as its last value of each key, setup keys included.
+TEST_F(ConfigFile, AFileOfManyLinesReadsAsItsLastValues) {
+  br_test::set_sample_settings(w);
+  const std::string sample = br::config_write(w);
+
+  br::world_reset();
+  br_test::offer_sample_gear_textures(w);
+  std::string text;
+  for (int i = 0; i < 2000; ++i) {
+    text += "unknown_key_" + std::to_string(i) + "=1\n";
+    text += "stability=" + std::to_string(i % 100) + "\n";
+    text += "roll_damping=" + std::to_string(i % 50) + "\n";
+    text += "xres=" + std::to_string(640 + i) + "\n";
+  }
+  text += sample;
+  br::config_read_text(w, text);
+  EXPECT_EQ(br::config_write(w), sample);
+}
+
 TEST_F(ConfigFile, FileWriteReplacesTheWholeFileOrNothing) {
   br_test::TempDir dir;
   std::string path = dir.file("config");
