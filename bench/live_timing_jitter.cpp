@@ -107,7 +107,7 @@ void run_race(brserver::Server& s, int riders, double seconds, Lateness& out) {
                    (gates[static_cast<size_t>(i)] + 1) * kGateEverySeconds + i * 0.1;
       if (s.step > s.race.start_step && now >= due && shape.timed()) {
         int& g = gates[static_cast<size_t>(i)];
-        brserver::rider_timing_record(s, c, static_cast<uint32_t>(g), s.step);
+        brserver::rider_timing_record(s, c, static_cast<uint32_t>(g), s.step, now);
         ++g;
       }
     }
