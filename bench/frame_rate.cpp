@@ -3,14 +3,16 @@
 // with the world ticking as the game would at 60 frames per second; each drawn with the
 // fixed-function pipeline and with the shader programs. Every case prints its frame rate and
 // the share of a frame spent in the simulation, in building the frame on the processor and in
-// the driver finishing it. A picture name gets one picture per case, its label before the
-// extension.
+// the driver finishing it. Last, the same view with no riders and no scenery: the sky and the
+// ground alone, the floor under every frame's cost. A picture name gets one picture per case,
+// its label before the extension.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
 #include <epoxy/gl.h>
 #include <ode/ode.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -113,6 +115,27 @@ struct Case {
   bool shaders;
   int method;
   bool racing;
+  bool bare = false;  // sky and ground only: what any frame costs before riders and scenery
+};
+
+// The track's scenery and the riders' bikes, set aside for the bare frames and put back
+// before the session is freed.
+struct SetAside {
+  std::vector<br::Billboard> billboards;
+  std::vector<br::Statue> statues;
+  std::array<br::BikePtr, br::kRiderSlots> bikes;
+  void take(br::World& w) {
+    billboards.swap(w.track.scenery.billboards);
+    statues.swap(w.track.scenery.statues);
+    for (size_t i = 0; i < bikes.size(); ++i) bikes[i] = std::move(w.slots[i].bike);
+  }
+  void give_back(br::World& w) {
+    billboards.swap(w.track.scenery.billboards);
+    statues.swap(w.track.scenery.statues);
+    for (size_t i = 0; i < bikes.size(); ++i) {
+      if (bikes[i]) w.slots[i].bike = std::move(bikes[i]);
+    }
+  }
 };
 
 std::string picture_for(const std::string& picture, const char* label) {
@@ -170,6 +193,11 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
 
+  // Bare frames look at the empty grid from where the chase camera stood over the riders.
+  const std::optional<br::ViewCamera> start_camera = br::view_camera(w);
+  SetAside aside;
+  if (c.bare) aside.take(w);
+
   int frames = 0;
   long steps = 0;
   double simulation = 0, building = 0, driver = 0;
@@ -185,7 +213,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
       simulation += since(t);
     }
     Clock::time_point t = Clock::now();
-    std::optional<br::ViewCamera> camera = br::view_camera(w);
+    std::optional<br::ViewCamera> camera = c.bare ? start_camera : br::view_camera(w);
     br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     building += since(t);
     model_triangles += br::render_stats().model_polygons.value;
@@ -207,6 +235,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
       c.label, frames, elapsed, frames / elapsed, kWidth, kHeight, 100 * simulation / elapsed,
       100 * building / elapsed, 100 * driver / elapsed, model_triangles / std::max(frames, 1),
       riders_seen / std::max(frames, 1), riders_far / std::max(frames, 1), kCoarseFrom);
+  aside.give_back(w);
   br::free_all_bikes(w);
   br::physics_world_close(w);
   br::free_track();
@@ -250,6 +279,8 @@ int main(int argc, char** argv) {
       {"standing shaders on", true, br::kGroundMethodShadersDirect, false},
       {"racing shaders off", false, br::kGroundMethodSoftware, true},
       {"racing shaders on", true, br::kGroundMethodShadersDirect, true},
+      {"sky and ground shaders off", false, br::kGroundMethodSoftware, false, true},
+      {"sky and ground shaders on", true, br::kGroundMethodShadersDirect, false, true},
   };
   const char* only = std::getenv("BR_BENCH_CASE");  // one case by its label, for profiling
   for (const Case& c : cases) {
