@@ -38,7 +38,12 @@ void set_key_rows(const Bindings& bindings, BindingRows& rows, const kota::Event
 
 void change_viewed_rider(World& w, int direction) {
   bool local = w.slots[w.viewed_slot].control == kControlLocal;
-  if (local && !w.settings.spy.value) return;
+  // A spectator of a server's race has no ride of his own to keep watching.
+  bool spectating = w.connected && w.session.race_position == kNoRacePosition;
+  if (local && !w.settings.spy.value && !spectating) {
+    if (w.options.debug_level >= 1) kota::log_printf("Viewed rider kept: spy mode is off\n");
+    return;
+  }
   if (w.order.empty()) return;
   int count = static_cast<int>(w.order.size());
   // A viewed rider who is not in the order stands after its last entry.
@@ -47,7 +52,9 @@ void change_viewed_rider(World& w, int direction) {
     if (w.order[i].slot == w.viewed_slot) position = i;
   }
   position = std::clamp(position + direction, 0, count - 1);
+  if (w.order[position].slot == w.viewed_slot) return;
   w.viewed_slot = w.order[position].slot;
+  kota::log_printf("Viewing slot %d\n", w.viewed_slot);
 }
 
 LoopClock system_loop_clock() {
