@@ -23,6 +23,9 @@ namespace {
 // The Tab key's event code.
 constexpr int32_t kTabCode = kota::kEventKeyBase + 0x0F;
 constexpr double kSeekSeconds = 1;  // per press of Rewind or Skip
+// With --debug each second of riding is logged as it ends, at once: whoever drives the game
+// from outside can keep to game time, however slowly the pictures come.
+constexpr int32_t kRiddenLogEvery = 128;
 
 bool offline(const World& w) {
   return !w.online;
@@ -308,6 +311,10 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (!w.paused && w.view_mode != kViewTitle && server_heard) {
       world_tick(w);
       record_audio_step(w);
+      if (w.options.debug_level >= 1 && w.frame % kRiddenLogEvery == 0) {
+        kota::log_printf("Step %d ridden\n", w.frame);
+        kota::log_flush();
+      }
     }
   }
 }
