@@ -5,33 +5,16 @@
 #include <gtest/gtest.h>
 
 #include "net/client.h"
+#include "net/fake_server.h"
 #include "net/packets.h"
 #include "world/world.h"
 
 namespace brrace {
 namespace {
 
-class FakeServer {
+// The server's side of the talk these tests need beyond plain packets.
+class FakeServer : public br_test::FakeServer {
  public:
-  FakeServer() {
-    std::string error;
-    EXPECT_TRUE(socket_.open(0, kota::udp_loopback(0).host, error)) << error;
-  }
-  uint16_t port() const { return socket_.local_port(); }
-
-  std::vector<br::ClientPacket> received() {
-    std::vector<br::ClientPacket> out;
-    uint8_t buffer[2048];
-    while (std::optional<size_t> n = socket_.receive(buffer, sizeof buffer, client_)) {
-      if (auto p = br::read_client_packet(std::span<const uint8_t>(buffer, *n))) out.push_back(*p);
-    }
-    return out;
-  }
-  void send(const br::ServerPacket& p) {
-    br::Bytes b = br::write_server_packet(p);
-    std::string error;
-    EXPECT_TRUE(socket_.send_to(client_, b.data(), b.size(), error)) << error;
-  }
   void chat(uint32_t sequence) {
     br::ServerPacket p;
     p.type = br::kPacketReliable;
@@ -46,10 +29,6 @@ class FakeServer {
     p.sequence = sequence;
     send(p);
   }
-
- private:
-  kota::UdpSocket socket_;
-  kota::UdpAddress client_;
 };
 
 class NetRaceTest : public ::testing::Test {

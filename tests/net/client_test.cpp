@@ -10,6 +10,7 @@
 #include "net/chat.h"
 #include "net/client.h"
 #include "net/description.h"
+#include "net/fake_server.h"
 #include "net/packets.h"
 #include "race/session_fixture.h"
 #include "track/track_list.h"
@@ -17,33 +18,6 @@
 
 namespace br_test {
 namespace {
-
-class FakeServer {
- public:
-  FakeServer() {
-    std::string error;
-    EXPECT_TRUE(socket_.open(0, kota::udp_loopback(0).host, error)) << error;
-  }
-  uint16_t port() const { return socket_.local_port(); }
-
-  std::vector<br::ClientPacket> received() {
-    std::vector<br::ClientPacket> out;
-    uint8_t buffer[2048];
-    while (std::optional<size_t> n = socket_.receive(buffer, sizeof buffer, client_)) {
-      if (auto p = br::read_client_packet(std::span<const uint8_t>(buffer, *n))) out.push_back(*p);
-    }
-    return out;
-  }
-  void send(const br::ServerPacket& p, std::optional<uint32_t> announced = {}) {
-    br::Bytes b = br::write_server_packet(p, announced);
-    std::string error;
-    EXPECT_TRUE(socket_.send_to(client_, b.data(), b.size(), error)) << error;
-  }
-
- private:
-  kota::UdpSocket socket_;
-  kota::UdpAddress client_;
-};
 
 std::optional<br::ClientPacket> find(const std::vector<br::ClientPacket>& ps, uint8_t type) {
   for (const br::ClientPacket& p : ps) {

@@ -103,15 +103,7 @@ NetRaceRun run_network_race(br::World& w, const NetRaceSetup& setup, const RaceH
     ++run.steps;
     if (!announced_race(w)) return true;
     if (hooks.after_step) hooks.after_step(w);
-    for (int i = 0; i < br::kRiderSlots; ++i) {
-      const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
-      if (!s.bike) continue;
-      int done = br::laps_completed(shape, s.timing.gates_passed);
-      for (int k = laps[static_cast<size_t>(i)] + 1; k <= done; ++k) {
-        if (hooks.lap_done) hooks.lap_done(w, i, k);
-      }
-      laps[static_cast<size_t>(i)] = done;
-    }
+    report_laps(w, shape, laps, hooks);
     if (w.session.results_final) {
       run.end = NetRaceEnd::kFinal;
       return false;

@@ -44,15 +44,7 @@ RaceRun run_race(br::World& w, const RaceSetup& setup, const RaceHooks& hooks) {
     for (br::Pilot& pilot : pilots) br::pilot_drive(pilot, w);
     br::world_tick(w);
     ++run.steps;
-    for (int i = 0; i < br::kRiderSlots; ++i) {
-      const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
-      if (!s.bike) continue;
-      int done = br::laps_completed(shape, s.timing.gates_passed);
-      for (int k = laps[static_cast<size_t>(i)] + 1; k <= done; ++k) {
-        if (hooks.lap_done) hooks.lap_done(w, i, k);
-      }
-      laps[static_cast<size_t>(i)] = done;
-    }
+    report_laps(w, shape, laps, hooks);
     if (hooks.after_step) hooks.after_step(w);
     if (w.session.results_final) {
       run.end = RaceEnd::kFinal;
@@ -60,6 +52,19 @@ RaceRun run_race(br::World& w, const RaceSetup& setup, const RaceHooks& hooks) {
     }
   }
   return run;
+}
+
+void report_laps(const br::World& w, const br::LapShape& shape,
+                 std::array<int, br::kRiderSlots>& laps, const RaceHooks& hooks) {
+  for (int i = 0; i < br::kRiderSlots; ++i) {
+    const br::RiderSlot& s = w.slots[static_cast<size_t>(i)];
+    if (!s.bike) continue;
+    int done = br::laps_completed(shape, s.timing.gates_passed);
+    for (int k = laps[static_cast<size_t>(i)] + 1; k <= done; ++k) {
+      if (hooks.lap_done) hooks.lap_done(w, i, k);
+    }
+    laps[static_cast<size_t>(i)] = done;
+  }
 }
 
 }  // namespace brrace

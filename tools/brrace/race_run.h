@@ -3,9 +3,11 @@
 // through it, one after the other.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
+#include "race/laps.h"
 #include "race/session.h"
 #include "world/world.h"
 
@@ -39,5 +41,10 @@ struct RaceRun {
 };
 
 RaceRun run_race(br::World& w, const RaceSetup& setup, const RaceHooks& hooks);
+
+// Tells `hooks.lap_done` of every lap completed since the last call, in order, lap by lap;
+// `laps` holds each slot's count already reported and is brought up to date.
+void report_laps(const br::World& w, const br::LapShape& shape,
+                 std::array<int, br::kRiderSlots>& laps, const RaceHooks& hooks);
 
 }  // namespace brrace
