@@ -25,7 +25,8 @@ constexpr double kMostLean = 0.7;  // radians: about what the tyres hold
 // turn that much faster.
 constexpr double kTurnRateGain = 0.25;
 constexpr double kMostTurnRateLean = 0.2;  // radians
-constexpr double kOffJumpLean = 0.1;  // radians: off a lip the bike goes up nearly upright
+constexpr double kOffJumpLean = 0.1;
+constexpr double kClimb = 0.25;  // radians of rise along the line that a slow bike must drive up  // radians: off a lip the bike goes up nearly upright
 
 double wrap(double a) {
   return std::remainder(a, 2 * kPi);
@@ -210,6 +211,17 @@ RideResult ride_line(Bike& bike, const Pose& m, const std::vector<LinePoint>& pt
     double brake = std::clamp((-gap - 2.0) * 0.1, 0.0, 0.8) * upright;
     set_front_brake(bike, static_cast<float>(brake));
     set_rear_brake(bike, static_cast<float>(brake));
+  }
+  // Slow on a climb, a closed throttle stalls the bike on the face and it topples: keep it
+  // driving up, braking only for what lies beyond the top.
+  if (m.front_down && m.rear_down && m.speed < kLeastSpeed + 5) {
+    LinePoint here = point_at(pts, index);
+    LinePoint next = point_ahead(pts, index, 8);
+    if (std::atan2(next.y - here.y, 8.0) > kClimb) {
+      set_throttle(bike, std::max(bike.controls.throttle, 0.6f));
+      set_front_brake(bike, 0);
+      set_rear_brake(bike, 0);
+    }
   }
   // On the back wheel alone: ease off before it loops.
   if (!m.front_down && m.rear_down) {
