@@ -3,15 +3,18 @@
 // with the world ticking as the game would at 60 frames per second; each drawn with the
 // fixed-function pipeline and with the shader programs. Every case prints its frame rate and
 // the share of a frame spent in the simulation, in building the frame on the processor and in
-// the driver finishing it. A picture name gets one picture per case, its label before the
-// extension.
+// the driver finishing it. Last, the same view with no riders and no scenery: the sky and the
+// ground alone, the floor under every frame's cost. A picture name gets one picture per case,
+// its label before the extension.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
 #include <epoxy/gl.h>
 #include <ode/ode.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +36,7 @@
 #include "render/terrain_draw.h"
 #include "render/texture_cache.h"
 #include "render/view_cameras.h"
+#include "render/view_frustum.h"
 #include "shell/world_tick.h"
 #include "track/scenery.h"
 #include "track/track_loader.h"
@@ -41,10 +45,16 @@
 namespace {
 
 constexpr int kWidth = 1280, kHeight = 720, kRiders = 20;
-// Racing cases start measuring this many steps after the session starts: gate down, field
-// strung out.
-constexpr int kRaceLeadSteps = 128 * 12;
+// Racing cases start measuring this many steps after the gate drops (13 to 15 s into the
+// session, at random): the field into the first turns.
+constexpr int kRaceLeadSteps = 128 * 10;
+// A rider who has not come this far from his gate by then is not racing.
+constexpr float kLeftTheGate = 20.0f;  // feet
 constexpr int kStepsPerSecond = 128, kGameFrameRate = 60;
+// A bike and its rider fit in this sphere around the frame, as the scene culls them.
+constexpr float kBikeReach = 8.0f;  // feet
+// Where the data kit's coarse rider and wheels take over at the default model detail.
+constexpr float kCoarseFrom = 32.0f;  // feet
 
 using Clock = std::chrono::steady_clock;
 
@@ -66,11 +76,66 @@ void write_ppm(const std::string& path) {
 
 BenchWindow* g_window = nullptr;
 
+br::Vec3 frame_position(const br::World& w, int slot) {
+  const br::RiderSlot& s = w.slots[static_cast<size_t>(slot)];
+  if (!s.bike) return {0, 0, 0};
+  const dReal* p = dBodyGetPosition(s.bike->bodies[br::kBodyFrame]);
+  return {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
+}
+
+float distance(const br::Vec3& a, const br::Vec3& b) {
+  const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// The riders the camera sees and, of them, those at or beyond `far` feet from its eye.
+struct RidersInView {
+  int seen = 0, far = 0;
+};
+RidersInView riders_in_view(const br::World& w, const br::ViewCamera& camera, float far) {
+  const float aspect = static_cast<float>(kWidth) / kHeight;
+  const br::LightingFile& light = w.track.scenery.lighting.file;
+  const br::ViewFrustum frustum = br::view_frustum(
+      br::perspective_matrix(static_cast<float>(w.settings.fov.value), aspect, light.near_plane,
+                             light.far_plane),
+      br::view_matrix(camera));
+  RidersInView r;
+  for (int i = 0; i < br::kRiderSlots; ++i) {
+    if (!w.slots[static_cast<size_t>(i)].bike) continue;
+    const br::Vec3 p = frame_position(w, i);
+    if (!br::frustum_sees_sphere(frustum, p[0], p[1], p[2], kBikeReach)) continue;
+    ++r.seen;
+    if (distance(p, camera.eye) >= far) ++r.far;
+  }
+  return r;
+}
+
 struct Case {
   const char* label;
   bool shaders;
   int method;
   bool racing;
+  bool bare = false;  // sky and ground only: what any frame costs before riders and scenery
+};
+
+// The track's scenery and the riders' bikes, set aside for the bare frames and put back
+// before the session is freed.
+struct SetAside {
+  std::vector<br::Billboard> billboards;
+  std::vector<br::Statue> statues;
+  std::array<br::BikePtr, br::kRiderSlots> bikes;
+  void take(br::World& w) {
+    billboards.swap(w.track.scenery.billboards);
+    statues.swap(w.track.scenery.statues);
+    for (size_t i = 0; i < bikes.size(); ++i) bikes[i] = std::move(w.slots[i].bike);
+  }
+  void give_back(br::World& w) {
+    billboards.swap(w.track.scenery.billboards);
+    statues.swap(w.track.scenery.statues);
+    for (size_t i = 0; i < bikes.size(); ++i) {
+      if (bikes[i]) w.slots[i].bike = std::move(bikes[i]);
+    }
+  }
 };
 
 std::string picture_for(const std::string& picture, const char* label) {
@@ -112,7 +177,15 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     return false;
   }
   if (c.racing) {
-    for (int i = 0; i < kRaceLeadSteps; ++i) br::world_tick(w);
+    const br::Vec3 gate = frame_position(w, 0);
+    while (w.frame < w.race_start_frame + kRaceLeadSteps) br::world_tick(w);
+    const br::Vec3 now = frame_position(w, 0);
+    if (distance(gate, now) < kLeftTheGate) {
+      // Robots without lines stay at the gate, which would measure a standing grid again.
+      std::fprintf(stderr, "%s: the robots do not race (no lines in %s? build default_lines)\n",
+                   c.label, data.c_str());
+      return false;
+    }
   }
   w.view_mode = view == "rider"  ? br::kViewRider
                 : view == "tour" ? br::kViewCameraTour
@@ -120,10 +193,15 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   glViewport(0, 0, kWidth, kHeight);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
 
+  // Bare frames look at the empty grid from where the chase camera stood over the riders.
+  const std::optional<br::ViewCamera> start_camera = br::view_camera(w);
+  SetAside aside;
+  if (c.bare) aside.take(w);
+
   int frames = 0;
   long steps = 0;
   double simulation = 0, building = 0, driver = 0;
-  double model_triangles = 0;
+  double model_triangles = 0, riders_seen = 0, riders_far = 0;
   const Clock::time_point start = Clock::now();
   double elapsed = 0;
   while (elapsed < seconds) {
@@ -135,10 +213,13 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
       simulation += since(t);
     }
     Clock::time_point t = Clock::now();
-    std::optional<br::ViewCamera> camera = br::view_camera(w);
+    std::optional<br::ViewCamera> camera = c.bare ? start_camera : br::view_camera(w);
     br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     building += since(t);
     model_triangles += br::render_stats().model_polygons.value;
+    const RidersInView in_view = riders_in_view(w, *camera, kCoarseFrom);
+    riders_seen += in_view.seen;
+    riders_far += in_view.far;
     t = Clock::now();
     if (frames == 0 && !picture.empty()) write_ppm(picture_for(picture, c.label));
     glFinish();
@@ -149,9 +230,12 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   }
   std::printf(
       "%s: %d frames in %.2f s: %.2f frames per second at %dx%d; of a frame %.0f%% simulation, "
-      "%.0f%% building, %.0f%% driver; %.0f model triangles a frame\n",
+      "%.0f%% building, %.0f%% driver; %.0f model triangles a frame; %.1f riders in view, "
+      "%.1f of them %.0f ft away or more\n",
       c.label, frames, elapsed, frames / elapsed, kWidth, kHeight, 100 * simulation / elapsed,
-      100 * building / elapsed, 100 * driver / elapsed, model_triangles / std::max(frames, 1));
+      100 * building / elapsed, 100 * driver / elapsed, model_triangles / std::max(frames, 1),
+      riders_seen / std::max(frames, 1), riders_far / std::max(frames, 1), kCoarseFrom);
+  aside.give_back(w);
   br::free_all_bikes(w);
   br::physics_world_close(w);
   br::free_track();
@@ -195,6 +279,8 @@ int main(int argc, char** argv) {
       {"standing shaders on", true, br::kGroundMethodShadersDirect, false},
       {"racing shaders off", false, br::kGroundMethodSoftware, true},
       {"racing shaders on", true, br::kGroundMethodShadersDirect, true},
+      {"sky and ground shaders off", false, br::kGroundMethodSoftware, false, true},
+      {"sky and ground shaders on", true, br::kGroundMethodShadersDirect, false, true},
   };
   const char* only = std::getenv("BR_BENCH_CASE");  // one case by its label, for profiling
   for (const Case& c : cases) {

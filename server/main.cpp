@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   const std::string& home = br::home_directory();
   if (!home.empty()) {
     br::make_directories(home);
-    kota::log_printf(("KOTA_LOGFILE=" + home + kLogName).c_str());
+    kota::log_name_file((home + kLogName).c_str());
   }
   brserver::Server s;
   if (!options.config.empty()) {

@@ -6,8 +6,6 @@
 namespace br {
 namespace {
 
-constexpr uint64_t kOne = uint64_t{1} << kPositionFractionBits;
-
 uint64_t position_step(int rate, int output_rate) {
   return (static_cast<uint64_t>(std::max(rate, kMinStreamRate)) << kPositionFractionBits) /
          static_cast<uint64_t>(output_rate);

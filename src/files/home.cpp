@@ -30,9 +30,7 @@ bool find_game_data(const char* release_digest) {
   const std::string& home = home_directory();
   if (!home.empty()) {
     make_directories(home);
-    // The log takes its file name from the text of its first message, unformatted.
-    std::string marker = "KOTA_LOGFILE=" + home + kLogFileName;
-    kota::log_printf(marker.c_str());
+    kota::log_name_file((home + kLogFileName).c_str());
   }
   for (int i = 0; const char* dir = search_directory(i); ++i) {
     std::string path = std::string(dir) + kReleaseArchive;

@@ -51,9 +51,9 @@ void write_formatted(const char* format, ...) {
   va_end(args);
 }
 
-// Opens the log on the first message. The environment names the file and its mode; a
-// "KOTA_LOGFILE=" message names it only when the environment is silent.
-void open_log(const char* first_message) {
+// Opens the log on the first message. The environment names the file and its mode; a name
+// given by the program (NAMED, may be null) counts only when the environment is silent.
+void open_log(const char* named) {
   LogState& s = state();
   s.open_attempted = true;
   const char* env_name = std::getenv("KOTA_LOGFILE");
@@ -61,9 +61,8 @@ void open_log(const char* first_message) {
   std::string name;
   if (env_name) {
     name = env_name;
-  } else if (first_message &&
-             std::strncmp(first_message, kLogFileMarker, sizeof kLogFileMarker - 1) == 0) {
-    name = first_message + sizeof kLogFileMarker - 1;
+  } else if (named) {
+    name = named;
   }
   if (!name.empty()) {
     const char* mode = "w";
@@ -84,7 +83,11 @@ void open_log(const char* first_message) {
 
 void log_printf(const char* format, ...) {
   LogState& s = state();
-  if (!s.open_attempted) open_log(format);
+  if (!s.open_attempted) {
+    bool marker =
+        format && std::strncmp(format, kLogFileMarker, sizeof kLogFileMarker - 1) == 0;
+    open_log(marker ? format + sizeof kLogFileMarker - 1 : nullptr);
+  }
   if (!format) {
     if (s.file) std::fclose(s.file);
     s.file = nullptr;
@@ -100,6 +103,15 @@ void log_printf(const char* format, ...) {
   va_start(args, format);
   write_line(format, args);
   va_end(args);
+}
+
+void log_name_file(const char* name) {
+  if (!state().open_attempted) open_log(name);
+}
+
+void log_flush() {
+  LogState& s = state();
+  if (s.file) std::fflush(s.file);
 }
 
 void set_error(const char* message) {

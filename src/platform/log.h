@@ -9,6 +9,14 @@ namespace kota {
 // environment does not. The first call of any kind opens the log.
 void log_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Names the log file as a "KOTA_LOGFILE=name" message does, for names that must not pass
+// through a format (a home folder may hold a '%'). Does nothing once the log is open.
+void log_name_file(const char* name);
+
+// Hands the lines written so far to the system, for whoever watches the log while the game
+// runs (flushing after every line is usually off during a race).
+void log_flush();
+
 // Logs "Error: %s\n" and remembers the message for last_error().
 void set_error(const char* message);
 const char* last_error();

@@ -26,7 +26,6 @@ bool same_line(const std::vector<LinePoint>& a, const std::vector<LinePoint>& b)
 
 Learned learn_line(LineSection& lines, int section, const std::vector<LinePoint>& points,
                    int first_time, int pair_time, bool debug) {
-  Learned result;
   for (int i = 0; i < kLinesPerSection; ++i) {
     if (!lines[size_t(i)].points.empty() && same_line(lines[size_t(i)].points, points)) {
       if (debug) kota::log_printf("auto pilot: %d rejected (duplicate)\n", section);

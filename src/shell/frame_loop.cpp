@@ -23,6 +23,9 @@ namespace {
 // The Tab key's event code.
 constexpr int32_t kTabCode = kota::kEventKeyBase + 0x0F;
 constexpr double kSeekSeconds = 1;  // per press of Rewind or Skip
+// With --debug each second of riding is logged as it ends, at once: whoever drives the game
+// from outside can keep to game time, however slowly the pictures come.
+constexpr int32_t kRiddenLogEvery = 128;
 
 bool offline(const World& w) {
   return !w.online;
@@ -38,7 +41,12 @@ void set_key_rows(const Bindings& bindings, BindingRows& rows, const kota::Event
 
 void change_viewed_rider(World& w, int direction) {
   bool local = w.slots[w.viewed_slot].control == kControlLocal;
-  if (local && !w.settings.spy.value) return;
+  // A spectator of a server's race has no ride of his own to keep watching.
+  bool spectating = w.connected && w.session.race_position == kNoRacePosition;
+  if (local && !w.settings.spy.value && !spectating) {
+    if (w.options.debug_level >= 1) kota::log_printf("Viewed rider kept: spy mode is off\n");
+    return;
+  }
   if (w.order.empty()) return;
   int count = static_cast<int>(w.order.size());
   // A viewed rider who is not in the order stands after its last entry.
@@ -47,7 +55,9 @@ void change_viewed_rider(World& w, int direction) {
     if (w.order[i].slot == w.viewed_slot) position = i;
   }
   position = std::clamp(position + direction, 0, count - 1);
+  if (w.order[position].slot == w.viewed_slot) return;
   w.viewed_slot = w.order[position].slot;
+  kota::log_printf("Viewing slot %d\n", w.viewed_slot);
 }
 
 LoopClock system_loop_clock() {
@@ -301,6 +311,10 @@ void step_loop(World& w, double now, const EventSource& events) {
     if (!w.paused && w.view_mode != kViewTitle && server_heard) {
       world_tick(w);
       record_audio_step(w);
+      if (w.options.debug_level >= 1 && w.frame % kRiddenLogEvery == 0) {
+        kota::log_printf("Step %d ridden\n", w.frame);
+        kota::log_flush();
+      }
     }
   }
 }

@@ -66,6 +66,8 @@ ViewCamera overview_camera(const World& w) {
 
 // Frames drawn over the latest second of wall time, for the frame-rate line.
 FrameRate g_frame_rate;
+// Whether the log has said that the track is on the screen, which tests of the window wait for.
+bool g_track_shown_logged = false;
 
 void draw_world(World& w, int width, int height) {
   std::optional<ViewCamera> camera = view_camera(w);
@@ -163,7 +165,13 @@ bool draw_frame(World& w, kota::Window* window) {
     save_screenshot(w, area->width, area->height, read_frame_rgb(area->width, area->height));
   }
   if (w.options.glfinish) glFinish();
-  return kota::swap_buffers(window);
+  bool swapped = kota::swap_buffers(window);
+  if (swapped && w.view_mode != kViewTitle && !g_track_shown_logged) {
+    g_track_shown_logged = true;
+    kota::log_printf("First picture of the track drawn at %dx%d\n", area->width, area->height);
+    kota::log_flush();
+  }
+  return swapped;
 }
 
 void install_progress_presenter(const World& w, kota::Window* window) {

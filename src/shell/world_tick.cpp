@@ -15,6 +15,7 @@
 #include "robot/learn.h"
 #include "track/roost.h"
 #include "track/ruts.h"
+#include "track/terrain_deform.h"
 
 namespace br {
 namespace {
@@ -28,7 +29,8 @@ constexpr int32_t kServerStandingsPeriod = 512;
 constexpr int32_t kServerStandingsPhase = 510;
 
 // With --super-debug the played-back riders' poses are logged once a second, to be checked
-// against where the recorded race had them, and so are the robots', to see them ride.
+// against where the recorded race had them, and so are the robots', to see them ride, and the
+// state of the ground.
 constexpr int32_t kPoseLogEvery = 128;
 
 void log_riders(const World& w, int32_t step, ControlKind control, const char* what) {
@@ -38,6 +40,14 @@ void log_riders(const World& w, int32_t step, ControlKind control, const char* w
     const dReal* p = dBodyGetPosition(slot.bike->bodies[kBodyFrame]);
     kota::log_printf("%s %d at %d: %.3f %.3f %.3f\n", what, i, step, p[0], p[1], p[2]);
   }
+}
+
+// How far the wheels have cut up the ground and how much dirt is in the air, to see ruts and
+// roost form in a game that is being watched.
+void log_ground(const World& w) {
+  const TerrainChange change = terrain_change(w.track.terrain);
+  kota::log_printf("Ground at %d: %d samples changed, deepest cut %.2f ft, %d roost particles\n",
+                   w.frame, change.samples, change.deepest_cut, w.track.roost.active);
 }
 
 }  // namespace
@@ -55,6 +65,7 @@ void world_tick(World& w) {
   }
   if (w.options.debug_level >= 2 && w.frame % kPoseLogEvery == 0) {
     log_riders(w, w.frame, kControlRobot, "Robot");
+    log_ground(w);
   }
   make_bike_contacts(w);
   throw_roost(w);

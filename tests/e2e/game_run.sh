@@ -71,10 +71,12 @@ start_game_with_keyboard() {
 # Presses keys in the game's window.
 keys() { xdotool key --delay 60 "$@" || fail "xdotool could not type"; }
 
-# Waits up to a minute for a line in the log. A race writes its log out only now and then:
-# lines logged during one may arrive late or at the end.
+# Waits up to SECONDS (default a minute) for a line in the log. A race writes its log out only
+# now and then: lines logged during one may arrive late or at the end, except the first
+# picture of the track and, with --debug, each "Step N ridden" (N a multiple of 128).
+#   await PATTERN [SECONDS]
 await() {
-  for _ in $(seq 600); do
+  for _ in $(seq $((${2:-60} * 10))); do
     grep -q "$1" "$tmp/log" && return 0
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for: $1"
     sleep 0.1

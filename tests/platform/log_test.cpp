@@ -80,6 +80,9 @@ TEST_F(LogTest, FlagsVariableReplacesTheMode) {
   EXPECT_EQ(read_file(name).rfind("old\n", 0), 0u);
 }
 
+// The marker message is a format that is not a literal, on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-security"
 TEST_F(LogTest, LogFileMessageNamesTheFileOnlyWhenTheEnvironmentIsSilent) {
   std::string from_message = dir.file("msg.log");
   std::string format = "KOTA_LOGFILE=" + from_message;
@@ -95,6 +98,29 @@ TEST_F(LogTest, LogFileMessageNamesTheFileOnlyWhenTheEnvironmentIsSilent) {
   setenv("KOTA_LOGFILE", from_env.c_str(), 1);
   std::string other = "KOTA_LOGFILE=" + dir.file("other.log");
   kota::log_printf(other.c_str());  // NOLINT
+  kota::log_printf(nullptr);
+  EXPECT_NE(read_file(from_env).find("KOTA 0.31"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("other.log")));
+}
+#pragma GCC diagnostic pop
+
+// A home folder may have any name; a '%' in it once went through the log's format.
+TEST_F(LogTest, NamedFileTakesNamesWithPercentSignsAsTheyAre) {
+  std::string name = dir.file("100%s %n%d.log");
+  kota::log_name_file(name.c_str());
+  kota::log_printf("after\n");
+  // Flushed lines can be read while the log is still open, as tests of the game watch it.
+  kota::log_flush();
+  EXPECT_NE(read_file(name).find("] after\n"), std::string::npos);
+  // Once the log is open, another name changes nothing.
+  kota::log_name_file(dir.file("late.log").c_str());
+  kota::log_printf(nullptr);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("late.log")));
+
+  kota::log_reset();
+  std::string from_env = dir.file("env.log");
+  setenv("KOTA_LOGFILE", from_env.c_str(), 1);
+  kota::log_name_file(dir.file("other.log").c_str());
   kota::log_printf(nullptr);
   EXPECT_NE(read_file(from_env).find("KOTA 0.31"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.file("other.log")));

@@ -70,4 +70,25 @@ TEST(ViewedRider, NextAndPreviousFollowTheOrderAndStopAtItsEnds) {
   EXPECT_EQ(g_world.viewed_slot, 9);
 }
 
+TEST(ViewedRider, ASpectatorOfAServersRaceMayWatchAnyone) {
+  br::world_reset();
+  g_world.order = {{4, 0}, {9, 0}};
+  g_world.viewed_slot = 4;
+  g_world.slots[4].control = br::kControlLocal;
+  g_world.connected = true;
+  g_world.session.race_position = 2;  // racing: his own ride stays in view
+  br::change_viewed_rider(g_world, +1);
+  EXPECT_EQ(g_world.viewed_slot, 4);
+  g_world.session.race_position = br::kNoRacePosition;
+  br::change_viewed_rider(g_world, +1);
+  EXPECT_EQ(g_world.viewed_slot, 9);
+  // Only a live connection makes a spectator: offline the player keeps his own view.
+  br::world_reset();
+  g_world.order = {{4, 0}, {9, 0}};
+  g_world.viewed_slot = 4;
+  g_world.slots[4].control = br::kControlLocal;
+  br::change_viewed_rider(g_world, +1);
+  EXPECT_EQ(g_world.viewed_slot, 4);
+}
+
 }  // namespace

@@ -80,6 +80,10 @@ brrace::RaceHooks race_hooks(const brrace::RaceOptions& o) {
 int network_race(br::World& w, const brrace::RaceOptions& o) {
   w.options.fake_lag_seconds = o.fake_lag_ms * 0.001f;
   w.options.fake_loss_percent = o.fake_loss;
+  // Load clients run many to a machine and may want no roost, which nobody here sees.
+  w.options.roost_frequency = o.roost_frequency;
+  w.detail = br::derive_render_detail(w.settings);
+  br::apply_detail_options(w.detail, w.options);
   brrace::NetRaceSetup setup;
   setup.address = o.connect;
   setup.password = o.password;
