@@ -143,7 +143,9 @@ double line_speed(const std::vector<LinePoint>& pts, double index, double scale)
        ++k) {
     along += std::hypot(pts[k].x - prev.x, pts[k].z - prev.z);
     prev = pts[k];
-    double v = std::fabs(pts[k].speed) * scale;
+    // The standing start's points lie a few inches apart: braking for them as recorded held
+    // a robot that began behind the line's first point to a walk, and it never got past it.
+    double v = std::max(std::fabs(pts[k].speed) * scale, kLeastSpeed);
     target = std::min(target, std::sqrt(v * v + 2 * kPlannedBraking * along));
   }
   return target;

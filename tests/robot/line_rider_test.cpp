@@ -124,5 +124,18 @@ TEST_F(LineRider, RidesRoundABendOnTheLine) {
   EXPECT_GT(r.slowest_settled, 22);
 }
 
+TEST(LineSpeed, AStandingStartIsRiddenAtAPaceTheBarsSteerAt) {
+  // As the pilot leaves the gate: points inches apart at a walk, then pulling away.
+  std::vector<LinePoint> pts = {{0, 0, 0, 0, 0},        {0, 0, -0.03f, 1.1f, 0},
+                                {0, 0, -0.5f, 1.9f, 0}, {0, 0, -1, 4.5f, 0},
+                                {0, 0, -3, 8.6f, 0},    {0, 0, -6, 12, 0},
+                                {0, 0, -10, 15, 0},     {0, 0, -15, 19, 0}};
+  for (double index : {0.0, 0.5, 1.2, 2.0}) EXPECT_GE(line_speed(pts, index, 1.0), 10.0) << index;
+  // A real slowing ahead still brakes: down to 10 ft/s from 30 over 8 points of 7.5 ft.
+  std::vector<LinePoint> fast;
+  for (int i = 0; i < 12; ++i) fast.push_back({0, 0, float(-7.5 * i), i < 8 ? 30.0f : 10.0f, 0});
+  EXPECT_LT(line_speed(fast, 5, 1.0), 25.0);
+}
+
 }  // namespace
 }  // namespace br
