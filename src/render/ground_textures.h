@@ -18,6 +18,9 @@ struct GroundTexture {
   unsigned colour = 0, normal = 0, specular = 0;
   int x0 = -1, z0 = -1, cells = 0;  // tile cells; x0 < 0 while it shows nothing
   bool stale = true;
+  // A decal with a specular map lies on the block: without one the specular texture is plain
+  // (no highlight anywhere) and the ground is drawn without reading it.
+  bool highlights = false;
 };
 
 // Chooses the composing method from render_settings(), creates every texture and composes the

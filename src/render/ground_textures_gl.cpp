@@ -378,8 +378,20 @@ void compose_software(GroundTexture& g) {
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, s.size, s.size, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
 }
 
+// Whether a decal lays highlights (a specular map) on the block.
+bool has_highlights(int x0, int z0, int cells) {
+  GroundState& s = state();
+  if (!s.decals) return false;
+  for (const Decal& d : *s.decals) {
+    GroundDecal g{nullptr, d.x, d.z, d.size_a, d.size_b, d.sin_angle, d.cos_angle};
+    if (d.specular_map && decal_overlaps(g, *s.terrain, x0, z0, cells)) return true;
+  }
+  return false;
+}
+
 void compose(GroundTexture& g) {
   GroundState& s = state();
+  g.highlights = s.normals && has_highlights(g.x0, g.z0, g.cells);
   if (s.composer == GroundComposer::kSoftware) {
     compose_software(g);
   } else {

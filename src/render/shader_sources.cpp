@@ -176,7 +176,11 @@ void main() {
 
 // The ground texture holds its colours at half intensity, like the baked shading. The vertex
 // colour is white but where ruts have changed the ground's slope since its maps were made.
-const char* const kTerrainFragment = R"(
+// Most of the ground has no highlight at all (its specular texture is the plain red 0): its
+// program reads neither that texture nor works out a highlight, a third of the texture reads
+// of every ground pixel on a software renderer, for the same colour.
+std::string terrain_fragment(bool highlights) {
+  std::string s = R"(
 uniform sampler2D tex;
 uniform sampler2D nmap;
 uniform sampler2D smap;
@@ -185,21 +189,29 @@ void main() {
   vec2 st = gl_TexCoord[0].st;
   vec4 ground = texture2D(tex, st);
   vec4 nt = texture2D(nmap, st);
-  vec4 s = texture2D(smap, st);
   vec3 w = vec3(nt.r * 2.0 - 1.0, 0.0, nt.b * 2.0 - 1.0);
   w.y = sqrt(max(1.0 - w.x * w.x - w.z * w.z, 0.0));
   float f = nt.g;
   vec3 n = normalize(gl_NormalMatrix * w);
   vec3 l = normalize(gl_LightSource[0].position.xyz);
-  float ndl = dot(n, l);
-  float rdl = max(dot(reflect(normalize(eye_pos), n), l), 0.0);
-  if (ndl < 0.0) { ndl = 0.0; rdl = 0.0; }
+  float d = dot(n, l);
+  float ndl = max(d, 0.0);
   vec3 colour = 2.0 * (gl_LightSource[0].ambient.rgb + gl_LightSource[0].diffuse.rgb * ndl * f) *
-                    ground.rgb * gl_Color.rgb +
-                s.r * gl_LightSource[0].specular.rgb * pow(rdl, s.g * 128.0 + 0.125) * f;
+                    ground.rgb * gl_Color.rgb;
+)";
+  if (highlights) {
+    s += R"(
+  vec4 s = texture2D(smap, st);
+  float rdl = d < 0.0 ? 0.0 : max(dot(reflect(normalize(eye_pos), n), l), 0.0);
+  colour += s.r * gl_LightSource[0].specular.rgb * pow(rdl, s.g * 128.0 + 0.125) * f;
+)";
+  }
+  s += R"(
   gl_FragColor = vec4(fogged(colour), 1.0);
 }
 )";
+  return s;
+}
 
 std::string model_fragment(bool normal_map, bool specular_map, bool environment) {
   std::string s = kHeader;
@@ -224,7 +236,9 @@ std::vector<ShaderSource> shader_sources() {
       {"terrain_normals", std::string(kHeader) + kTerrainNormalsVertex,
        std::string(kHeader) + kTerrainNormalsFragment},
       {"terrain", std::string(kHeader) + kTerrainVertex,
-       std::string(kHeader) + kFog + kTerrainFragment},
+       std::string(kHeader) + kFog + terrain_fragment(true)},
+      {"terrain_plain", std::string(kHeader) + kTerrainVertex,
+       std::string(kHeader) + kFog + terrain_fragment(false)},
   };
 }
 

@@ -1,5 +1,5 @@
 // The shader programs: per-pixel lighting with normal and specular maps, skinning on the
-// graphics card, environment mapping and the terrain's lighting. Either all seven build or
+// graphics card, environment mapping and the terrain's lighting. Either all eight build or
 // none is used and the fixed-function pipeline draws everything. Game only.
 #pragma once
 
@@ -18,7 +18,8 @@ enum ShaderSlot {
   kShaderNormSpecLit = 5,     // with normal and specular maps
   kShaderTerrainNormals = 6,  // composing the ground's normal textures
   kShaderTerrain = 7,         // drawing the ground with its normal and specular textures
-  kShaderSlots = 8,
+  kShaderTerrainPlain = 8,    // the same for ground without highlights: no specular texture
+  kShaderSlots = 9,
 };
 
 // Skinned vertices carry four bone weights in texture-coordinate set 2 and the four bone
@@ -32,7 +33,7 @@ struct ShaderSource {
   std::string fragment;
 };
 
-// The seven programs in build order (slots 1 to 7).
+// The eight programs in build order (slots 1 to 8).
 std::vector<ShaderSource> shader_sources();
 
 // Builds and binds every program; false, with every object deleted, when any step fails.

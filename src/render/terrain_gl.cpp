@@ -339,7 +339,8 @@ void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustu
       // The terrain program lights only composed ground with its normal and specular maps.
       const bool maps = g && g->normal && g->specular;
       if (maps) bind_maps(*g);
-      shader_use(maps ? kShaderTerrain : kShaderFixed);
+      const int lit = g && g->highlights ? kShaderTerrain : kShaderTerrainPlain;
+      shader_use(maps ? lit : kShaderFixed);
     }
     bind_ground(a.textures[first], bound);
     load_texture_matrix(t, g);

@@ -1,10 +1,13 @@
 // The shader programs through a real OpenGL context (Mesa under Xvfb): one broken program
 // leaves every model on the fixed-function pipeline, skinning moves vertices as the bones say,
-// and the ground composed on the card matches the one composed in memory.
+// the ground composed on the card matches the one composed in memory, and ground without
+// highlights looks the same through the program that skips them.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <functional>
 
 #include "render/graphics_caps.h"
 #include "render/graphics_setup.h"
@@ -62,7 +65,7 @@ TEST_F(ShaderGlTest, OneBrokenProgramLeavesEveryModelOnTheFixedPipeline) {
   EXPECT_EQ(shader_current(), kShaderLit);
 
   std::vector<ShaderSource> sources = shader_sources();
-  ASSERT_EQ(sources.size(), 7u);
+  ASSERT_EQ(sources.size(), 8u);
   for (const ShaderSource& s : sources) EXPECT_EQ(s.vertex.rfind("#define MAX_BONE 10\n", 0), 0u);
   sources[3].fragment += "\nthis is not a shader\n";
   EXPECT_FALSE(shaders_build_from(sources));
@@ -185,6 +188,72 @@ TEST_F(ShaderGlTest, TheCardComposesAGroundBlockAsMemoryDoes) {
   EXPECT_GT(at(card, 4, 4, 0), at(card, 4, 4, 2) + 40);
   EXPECT_GT(at(card, 60, 4, 2), at(card, 60, 4, 0) + 40);
   EXPECT_GT(at(card, 24, 40, 1), at(card, 24, 20, 1) + 40);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Ground drawn through `slot` over the whole window with one colour, normal and specular
+// texel; the middle pixel.
+std::array<uint8_t, 4> draw_lit_ground(int slot, const std::array<uint8_t, 4>& specular,
+                                       const std::function<std::array<uint8_t, 4>()>& read) {
+  auto texel = [](const char* name, std::array<uint8_t, 4> rgba) {
+    Image image = make_image(1, 1, 4);
+    image.pixels.assign(rgba.begin(), rgba.end());
+    return texture_create(name, image);
+  };
+  const GLuint colour = texel("ground", {90, 120, 60, 255});
+  // Tilted toward the sun and the eye; lit at 200/255.
+  const GLuint normal = texel("normal", {162, 200, 249, 255});
+  const GLuint shine = texel(specular[0] ? "shiny" : "plain", specular);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, normal);
+  glActiveTexture(GL_TEXTURE2);
+  glBindTexture(GL_TEXTURE_2D, shine);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, colour);
+  glEnable(GL_TEXTURE_2D);
+  glClear(GL_COLOR_BUFFER_BIT);
+  shader_use(slot);
+  glBegin(GL_QUADS);
+  glColor4f(1, 1, 1, 1);
+  glTexCoord2f(0, 0);
+  glVertex3f(-1, -1, -0.5f);
+  glTexCoord2f(1, 0);
+  glVertex3f(1, -1, -0.5f);
+  glTexCoord2f(1, 1);
+  glVertex3f(1, 1, -0.5f);
+  glTexCoord2f(0, 1);
+  glVertex3f(-1, 1, -0.5f);
+  glEnd();
+  shader_use(kShaderFixed);
+  return read();
+}
+
+TEST_F(ShaderGlTest, GroundWithoutHighlightsLooksTheSameThroughEitherProgram) {
+  if (!shaders_available()) GTEST_SKIP() << "no shader programs on this driver";
+  glViewport(0, 0, kSize, kSize);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glFogf(GL_FOG_DENSITY, 0);
+  // The ground half a unit in front of the eye; the sun behind the eye to its upper right, so
+// that a highlight shows where the specular texture holds one.
+  const float sun[4] = {0.5f, 0.3f, 0.8f, 0}, ambient[4] = {0.2f, 0.2f, 0.2f, 1};
+  const float diffuse[4] = {0.7f, 0.6f, 0.5f, 1}, specular[4] = {1, 1, 1, 1};
+  glLightfv(GL_LIGHT0, GL_POSITION, sun);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+  auto read = [this] { return pixel(kSize / 2, kSize / 2); };
+  const std::array<uint8_t, 4> plain = {0, 255, 255, 255};
+  const std::array<uint8_t, 4> full = draw_lit_ground(kShaderTerrain, plain, read);
+  EXPECT_EQ(draw_lit_ground(kShaderTerrainPlain, plain, read), full);
+  EXPECT_GT(full[1], 0);
+  // The full program still draws a highlight where the specular texture holds one.
+  const std::array<uint8_t, 4> shiny = draw_lit_ground(kShaderTerrain, {255, 0, 255, 255}, read);
+  EXPECT_GT(shiny[0] + shiny[1] + shiny[2], full[0] + full[1] + full[2]);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
