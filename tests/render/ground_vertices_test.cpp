@@ -52,7 +52,9 @@ TEST(GroundVertices, EveryVertexDiggingChangesLiesInTheBlockSentAgain) {
   t.shading.assign(n * 3, 100);
   TerrainLod lod;
   ASSERT_TRUE(terrain_lod_build(lod, t, 0.01));
-  EXPECT_EQ(terrain_lod_take_redraw(lod).x1, t.side - 1);  // a new tree: everything
+  const LodRegions all = terrain_lod_take_redraw(lod);  // a new tree: everything
+  ASSERT_EQ(all.count, 1);
+  EXPECT_EQ(all.rects[0].x1, t.side - 1);
   EXPECT_TRUE(terrain_lod_take_redraw(lod).empty());
   const struct {
     float x, z, radius, amount;
@@ -60,7 +62,9 @@ TEST(GroundVertices, EveryVertexDiggingChangesLiesInTheBlockSentAgain) {
   for (const auto& d : digs) {
     const std::vector<GroundVertex> before = all_vertices(t);
     deform_terrain(t, lod, d.x, d.z, d.radius, d.amount);
-    const LodRect sent = ground_vertices_affected(t, terrain_lod_take_redraw(lod));
+    const LodRegions taken = terrain_lod_take_redraw(lod);
+    ASSERT_EQ(taken.count, 1);
+    const LodRect sent = ground_vertices_affected(t, taken.rects[0]);
     const std::vector<GroundVertex> after = all_vertices(t);
     int changed = 0;
     for (int r = 0; r < t.side; ++r) {

@@ -66,10 +66,11 @@ TEST(DeformTerrain, ABumpFollowsItsWeightsInsideTheRadiusAndTellsTheDetailTree) 
   EXPECT_TRUE(t.modified);
   EXPECT_EQ(t.changes, 1u);
   // The 4 x 4 block of samples the bump covers is what the detail tree looks at again.
-  EXPECT_EQ(lod.pending.x0, 7);
-  EXPECT_EQ(lod.pending.z0, 7);
-  EXPECT_EQ(lod.pending.x1, 10);
-  EXPECT_EQ(lod.pending.z1, 10);
+  ASSERT_EQ(lod.pending.count, 1);
+  EXPECT_EQ(lod.pending.rects[0].x0, 7);
+  EXPECT_EQ(lod.pending.rects[0].z0, 7);
+  EXPECT_EQ(lod.pending.rects[0].x1, 10);
+  EXPECT_EQ(lod.pending.rects[0].z1, 10);
   // The physics reads the new ground at once.
   EXPECT_FLOAT_EQ(terrain_height(t, 16, 16), -0.5f);
 
