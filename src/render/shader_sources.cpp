@@ -194,7 +194,8 @@ void main() {
   float ndl = dot(n, l);
   float rdl = max(dot(reflect(normalize(eye_pos), n), l), 0.0);
   if (ndl < 0.0) { ndl = 0.0; rdl = 0.0; }
-  vec3 colour = 2.0 * (gl_LightSource[0].ambient.rgb + gl_LightSource[0].diffuse.rgb * ndl * f) *
+  // The ground and its vertex colour (the light of ruts) are both at half intensity.
+  vec3 colour = 4.0 * (gl_LightSource[0].ambient.rgb + gl_LightSource[0].diffuse.rgb * ndl * f) *
                     ground.rgb * gl_Color.rgb +
                 s.r * gl_LightSource[0].specular.rgb * pow(rdl, s.g * 128.0 + 0.125) * f;
   gl_FragColor = vec4(fogged(colour), 1.0);

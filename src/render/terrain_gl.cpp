@@ -346,6 +346,8 @@ void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustu
       shader_use(maps ? kShaderTerrain : kShaderFixed);
     }
     bind_ground(a.textures[first], bound);
+    // Composed ground's vertex colour is at half intensity again (see kComposedGrey).
+    glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, g ? 4.0f : 2.0f);
     load_texture_matrix(t, g);
     if (!arrays) {
       draw_immediate(t, a, first, last, g != nullptr);
