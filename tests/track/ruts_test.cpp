@@ -104,6 +104,30 @@ TEST(DeformTerrain, LockedGroundBadValuesAndTheGridEdgeAreSafe) {
   EXPECT_FLOAT_EQ(at(corner, 1, 0), weight(1, 2));
 }
 
+// What the camera sees of the dug ground: only the samples within reach of a point count,
+// and a point far off the grid (or nonsense) counts none rather than the edge.
+TEST(TerrainChange, CountsOnlyTheSamplesNearThePoint) {
+  Terrain t = loam_ground();
+  TerrainLod lod;
+  deform_terrain(t, lod, 16, 16, 4, -0.5f);  // 9 samples, 5 of them cut 0.1 ft or more
+  deform_terrain(t, lod, 30, 30, 2, 0.3f);   // one sample raised
+  const TerrainChange all = terrain_change(t);
+  EXPECT_EQ(all.samples, 10);
+  EXPECT_FLOAT_EQ(all.deepest_cut, 0.5f);
+  EXPECT_FLOAT_EQ(all.highest_heap, 0.3f);
+  int tenth = 0;
+  for (float h : t.heights) tenth += h <= -0.1f;
+  EXPECT_EQ(all.cut_tenth, tenth);
+  const TerrainChange hole = terrain_change_near(t, 16, 16, 2);
+  EXPECT_EQ(hole.samples, 9);
+  EXPECT_EQ(hole.highest_heap, 0.0f);
+  EXPECT_EQ(terrain_change_near(t, 30, 30, 1).samples, 1);
+  EXPECT_EQ(terrain_change_near(t, 30, 30, 1).deepest_cut, 0.0f);
+  EXPECT_EQ(terrain_change_near(t, -100, -100, 10).samples, 0);
+  EXPECT_EQ(terrain_change_near(t, 1e30f, 16, 10).samples, 0);
+  EXPECT_EQ(terrain_change_near(t, std::nanf(""), 16, 10).samples, 0);
+}
+
 TEST(MoveDirt, AFullPushDigsAtTheMarkAndHeapsTheDisplacementBehind) {
   Terrain t = loam_ground();
   TerrainLod lod;
