@@ -399,7 +399,12 @@ void roll_support(Bike& bike) {
   double force = kSupportForce * std::min(1.0, size / (kPi / 32));
   if (bike.controls.back_up < 0.125) {
     // Steering into the lean means the rider wants it: the foot gives way in proportion.
-    double into = std::max(0.0, -bike.controls.steering * toward);
+    // Through the lean servo the steering asks for a lean on the other side of it from what
+    // the bars do, so there the sense flips: read as the bars, a rider pulling the bike up
+    // would have the foot taken away just as he needs it.
+    double bars = std::max(0.0, -bike.controls.steering * toward);
+    double lean = std::max(0.0, bike.controls.steering * toward);
+    double into = s.direct_steering * bars + (1 - s.direct_steering) * lean;
     force *= std::clamp(1 - into, 0.0, 1.0);
   }
   if (speed > kWalkingSpeed) force *= st.lock_factor;

@@ -26,6 +26,7 @@
 #include "replay/demo_recorder.h"
 #include "replay/history.h"
 #include "replay/history_pose.h"
+#include "robot/auto_pilot.h"
 #include "robot/learn.h"
 #include "robot/line_file.h"
 #include "robot/personality.h"
@@ -204,7 +205,7 @@ void build_rider(World& w, int slot_index, const Rider& rider, const GridSpot& s
   }
   if (rider.control == kControlRobot) {
     const RosterEntry& e = robot_roster()[static_cast<size_t>(rider.roster_row)];
-    bike.personality = personality_index(w.options.practice ? "tester" : e.personality);
+    set_personality(w, slot_index, w.options.practice ? "tester" : e.personality);
   }
 }
 

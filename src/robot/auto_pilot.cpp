@@ -6,9 +6,11 @@
 #include "bike/assists.h"
 #include "bike/bike.h"
 #include "bike/controls.h"
+#include "bike/stability_presets.h"
 #include "race/grid.h"
 #include "robot/learn.h"
 #include "robot/line_graph.h"
+#include "robot/line_rider.h"
 #include "robot/personality.h"
 #include "robot/sections.h"
 #include "robot/traffic.h"
@@ -18,42 +20,11 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kStepSeconds = 1.0 / 128;
-constexpr int kPointsAhead = 20;         // 5 s of recording
-constexpr double kPlannedBraking = 9.0;  // ft/s^2 the robot brakes with to meet a slower point
-// Slower than this (ft/s) the bars hardly steer the bike: a line recorded from a standing
-// start, or through a stop, is ridden at this pace at least.
-constexpr double kLeastSpeed = 10.0;
 constexpr int32_t kStuckSteps = 3 * 128;
 constexpr int kBackOutSteps = 2 * 128;
 constexpr int kBackOutsBeforeReset = 3;
 constexpr double kClutchOutSeconds = 0.25;
 constexpr double kClearFeet = 8;  // room a robot put back on its line needs from other bikes
-
-struct Pose {
-  double x = 0, y = 0, z = 0;
-  double heading = 0;  // radians; 0 faces -z, positive turns left
-  double speed = 0;    // ft/s along the bike's forward direction
-  double vx = 0, vz = 0;
-  double pitch = 0;  // nose up positive
-  bool front_down = false, rear_down = false;
-};
-
-Pose pose_of(const Bike& bike) {
-  Pose m;
-  const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
-  const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
-  dVector3 f;
-  dBodyVectorToWorld(bike.bodies[kBodyFrame], 0, 0, -1, f);
-  m.x = p[0], m.y = p[1], m.z = p[2];
-  m.vx = v[0], m.vz = v[2];
-  m.heading = std::atan2(-f[0], -f[2]);
-  double flat = std::hypot(f[0], f[2]);
-  m.speed = flat > 1e-6 ? (v[0] * f[0] + v[2] * f[2]) / flat : 0;
-  m.pitch = std::asin(std::clamp(double(f[1]), -1.0, 1.0));
-  m.front_down = bike.wheels[kFrontWheel].depth > 0;
-  m.rear_down = bike.wheels[kRearWheel].depth > 0;
-  return m;
-}
 
 double wrap(double a) {
   return std::remainder(a, 2 * kPi);
@@ -74,77 +45,6 @@ LineRecord* current_line(World& w, const RobotState& r) {
       w.lines.sections[size_t(fold_section(shape, r.line_section))][size_t(r.line_slot)];
   if (line.serial != r.line_serial || line.points.size() < 2) return nullptr;
   return &line;
-}
-
-// The fractional point index of (x, z) on the line, looking from `from` a little back and
-// some way on.
-double locate(const std::vector<LinePoint>& pts, double x, double z, double from, int span) {
-  int n = int(pts.size());
-  int lo = std::max(0, int(from) - 1), hi = std::min(n - 2, int(from) + span);
-  double best = from, best_d = 1e300;
-  for (int i = lo; i <= hi; ++i) {
-    const LinePoint& a = pts[size_t(i)];
-    const LinePoint& b = pts[size_t(i + 1)];
-    double dx = b.x - a.x, dz = b.z - a.z, len2 = dx * dx + dz * dz;
-    double t = len2 > 0 ? std::clamp(((x - a.x) * dx + (z - a.z) * dz) / len2, 0.0, 1.0) : 0;
-    double ex = a.x + t * dx - x, ez = a.z + t * dz - z;
-    double d = ex * ex + ez * ez;
-    if (d < best_d) best_d = d, best = i + t;
-  }
-  return best;
-}
-
-LinePoint point_at(const std::vector<LinePoint>& pts, double index) {
-  double i = std::clamp(index, 0.0, double(pts.size() - 1));
-  size_t a = size_t(i);
-  size_t b = std::min(a + 1, pts.size() - 1);
-  double t = i - double(a);
-  const LinePoint& p = pts[a];
-  const LinePoint& q = pts[b];
-  auto mix = [t](float u, float v) { return float(u + (v - u) * t); };
-  return {mix(p.x, q.x), mix(p.y, q.y), mix(p.z, q.z),
-          mix(std::fabs(p.speed), std::fabs(q.speed)), mix(p.lean, q.lean)};
-}
-
-// The point `distance` feet along the line (on the ground) from index `index`; past the end
-// the line runs straight on.
-LinePoint point_ahead(const std::vector<LinePoint>& pts, double index, double distance) {
-  LinePoint here = point_at(pts, index);
-  size_t next = size_t(std::floor(index)) + 1;
-  while (next < pts.size()) {
-    const LinePoint& p = pts[next];
-    double step = std::hypot(p.x - here.x, p.z - here.z);
-    if (step >= distance && step > 0) {
-      double t = distance / step;
-      return {float(here.x + (p.x - here.x) * t), float(here.y + (p.y - here.y) * t),
-              float(here.z + (p.z - here.z) * t), std::fabs(p.speed), p.lean};
-    }
-    distance -= step;
-    here = p;
-    here.speed = std::fabs(p.speed);
-    ++next;
-  }
-  const LinePoint& a = pts[pts.size() - 2];
-  const LinePoint& b = pts.back();
-  double dx = b.x - a.x, dz = b.z - a.z, len = std::hypot(dx, dz);
-  if (len < 1e-6) return here;
-  return {float(here.x + dx / len * distance), here.y, float(here.z + dz / len * distance),
-          here.speed, here.lean};
-}
-
-// Seconds until the line leaves the ground: the first two points in a row recorded in the
-// air within the next 20.
-double time_to_air(const std::vector<LinePoint>& pts, double index, double speed) {
-  size_t i = size_t(std::max(0.0, index));
-  for (size_t k = i + 1; k + 1 < pts.size() && k <= i + kPointsAhead; ++k) {
-    if (pts[k].speed < 0 && pts[k + 1].speed < 0) {
-      const LinePoint here = point_at(pts, index);
-      const LinePoint& next = pts[std::min(i + 1, pts.size() - 1)];
-      double d = std::hypot(next.x - here.x, next.z - here.z);
-      return d / std::max(speed, 1.0) + 0.25 * double(k - i - 1);
-    }
-  }
-  return 1000000;
 }
 
 // The strategy the robot races with now: its leading one only with a clear lead.
@@ -198,28 +98,6 @@ void pick_next(World& w, int slot, const Pose& m, bool carry_on) {
   r.progress_step = w.frame;
   if (carry_on) r.stuck_count = 0;
   if (r.finished) r.finish_points_left = double(chosen.points.size() - 1) - r.line_index;
-}
-
-// A robot steers as a player does, through the lean the steering assist gives the bars, so
-// it rides with the steering assists a new player's bike gets (the highest stability). The
-// bike as built steers the bars directly, and there the same steering turns the bike late and
-// then too far: robots weaved from one side of the track to the other and never made a lap.
-void ride_with_player_assists(SetupBlock& s) {
-  s.leveling = 20;
-  s.roll_damping = 80;
-  s.roll_limit_angle = static_cast<float>(35 * kPi / 180);
-  s.roll_limit_factor = 32;
-  s.steering_damping = 45;
-  s.steering_strength = 75;
-  s.direct_steering = 0;
-  s.max_steering_force = 400;
-  s.slow_damping_speed = 40;
-  s.slow_damping_factor = 2;
-  s.land_damping_falloff = 0.25f;
-  s.land_damping_factor = 2;
-  s.full_lock_speed = 10;
-  s.restricted_lock_speed = 50;
-  s.restricted_lock = static_cast<float>(5 * kPi / 180);
 }
 
 void select_gear(Bike& bike, int want) {
@@ -283,20 +161,6 @@ void put_back_on_line(World& w, int slot, const LineRecord& line, double index) 
   place_on_ground(bike, w.track.terrain, here.x, here.z, heading);
 }
 
-void ride_in_air(Bike& bike, const Pose& m, const std::vector<LinePoint>& pts, double index) {
-  // Bring the bike level with the ground the line lands on: the rear wheel's spin lifts the
-  // nose, its brake drops it.
-  double span = std::max(m.speed, 8.0);
-  LinePoint land = point_ahead(pts, index, span * 0.5);
-  LinePoint past = point_ahead(pts, index, span * 0.5 + 8);
-  double slope = std::atan2(past.y - land.y, 8.0);
-  double nose = m.pitch - slope;
-  set_front_brake(bike, 0);
-  set_rear_brake(bike, nose > 0.15 ? 1.0f : 0.0f);
-  set_throttle(bike, nose < -0.15 ? 1.0f : 0.1f);
-  set_lean(bike, static_cast<float>(-std::clamp(nose * 4, -1.0, 1.0)));
-}
-
 void follow_line(World& w, int slot, Bike& bike, RobotState& r, const Pose& m) {
   LineRecord* line = current_line(w, r);
   if (!line) return;
@@ -306,69 +170,28 @@ void follow_line(World& w, int slot, Bike& bike, RobotState& r, const Pose& m) {
     r.best_index = r.line_index;
     r.progress_step = w.frame;
   }
-
-  double look = std::clamp(m.speed * 0.6, 12.0, 36.0);
-  LinePoint aim = point_ahead(pts, r.line_index, look);
-  double want = std::atan2(-(aim.x - m.x), -(aim.z - m.z));
-  double off = wrap(want - m.heading);  // positive: the line is to the left
-  bike.state.line_heading = {-std::sin(want), -std::cos(want)};
-
-  // The recorded speed a point on (so that it gets going where the line did), and no faster
-  // than braking in time for a slower point ahead.
-  double target = std::max(double(point_at(pts, r.line_index + 1).speed), kLeastSpeed);
-  LinePoint here = point_at(pts, r.line_index);
-  double along = 0;
-  LinePoint prev = here;
-  for (size_t k = size_t(r.line_index) + 1; k < pts.size() && k <= size_t(r.line_index) + kPointsAhead; ++k) {
-    along += std::hypot(pts[k].x - prev.x, pts[k].z - prev.z);
-    prev = pts[k];
-    double v = std::fabs(pts[k].speed);
-    target = std::min(target, std::sqrt(v * v + 2 * kPlannedBraking * along));
-  }
+  double target = line_speed(pts, r.line_index, 1.0);
   if (r.finished) {
     double left = double(pts.size() - 1) - r.line_index;
     target *= 0.25 + 0.75 * std::clamp(left / std::max(r.finish_points_left, 1.0), 0.0, 1.0);
   }
   target = std::min(target, traffic_speed(w, slot, target));
-  // Facing away from the line: slow right down to turn round.
-  target = std::min(target, 8.0 + target * std::max(0.0, std::cos(off)));
-
-  double air_in = time_to_air(pts, r.line_index, m.speed);
-  double limit = std::clamp(std::min(0.5 + m.speed / 20.0, 1.0 - m.speed / 80.0), 0.4, 1.0);
-  // Going off a jump the bars stay nearly straight.
-  if (air_in < 0.5) limit = std::min(limit, 0.3);
-  set_steering(bike, static_cast<float>(std::clamp(-2.0 * off, -limit, limit)));
-  set_lean(bike, 0);
-
-  if (!m.front_down && !m.rear_down) {
-    ride_in_air(bike, m, pts, r.line_index);
-    return;
-  }
-  double gap = target - m.speed;
-  set_throttle(bike, static_cast<float>(std::clamp(0.25 + gap * 0.12, 0.0, 1.0)));
-  if (gap >= 0 || air_in < 0.5) {
-    set_front_brake(bike, 0);
-    set_rear_brake(bike, 0);
-  } else {
-    // Hard on the brakes only upright; leaned over they would run the bike wide.
-    double upright = std::clamp(1.0 - std::fabs(frame_roll(bike)) / 0.6, 0.25, 1.0);
-    double brake = std::clamp((-gap - 2.0) * 0.1, 0.0, 0.8) * upright;
-    set_front_brake(bike, static_cast<float>(brake));
-    set_rear_brake(bike, static_cast<float>(brake));
-  }
-  // On the back wheel alone: ease off before it loops.
-  if (!m.front_down && m.rear_down) {
-    LinePoint next = point_ahead(pts, r.line_index, 6);
-    double slope = std::atan2(next.y - here.y, 6.0);
-    if (m.pitch - slope > 0.2) set_throttle(bike, std::min(bike.controls.throttle, 0.2f));
-  }
+  ride_line(bike, m, pts, r.line_index, target);
 }
 
 }  // namespace
 
 void set_personality(World& w, int slot, const std::string& name) {
   RiderSlot& s = w.slots[size_t(slot)];
-  if (s.bike) s.bike->personality = personality_index(name);
+  if (!s.bike) return;
+  s.bike->personality = personality_index(name);
+  // A robot steers as a player does, through the lean the steering assist gives the bars, so
+  // it rides with the assists a new player's bike gets (the highest stability). The bike as
+  // built steers the bars directly, and there the same steering turns the bike late and then
+  // too far: robots weaved from one side of the track to the other.
+  AssistValues assists;
+  stability_preset(100, assists);
+  set_assists(s.bike->setup, assists);
 }
 
 void auto_pilot_step(World& w, int slot) {
@@ -385,7 +208,6 @@ void auto_pilot_step(World& w, int slot) {
   // a robot stopped in traffic or backing out would topple over where a person's bike, with
   // the setup menu's default, stands.
   setup.auto_dab = true;
-  ride_with_player_assists(setup);
   set_dab(bike, 0);
   set_lean(bike, 0);
 

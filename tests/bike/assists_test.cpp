@@ -119,6 +119,20 @@ TEST_F(Assists, AFootHoldsTheStoppedBikeUpright) {
   EXPECT_LT(std::fabs(frame_roll(bike)), 0.2);
 }
 
+// Through the lean servo, full steering away from the lean asks for the bike upright: the
+// foot must not give way under a rider who is pulling it up.
+TEST_F(Assists, AFootStaysDownWhileTheSteeringAsksForUpright) {
+  Bike& bike = build(100);
+  place(bike, {512, 0.1, 512}, 0, 0.35);
+  float away = frame_roll(bike) > 0 ? 1.0f : -1.0f;
+  for (int i = 0; i < 128 * 4; ++i) {
+    set_steering(bike, away);
+    world_tick(g_world);
+  }
+  EXPECT_EQ(bike.state.crash_timer, 0);
+  EXPECT_LT(std::fabs(frame_roll(bike)), 0.3);
+}
+
 // Holds `steering` and a throttle that keeps the speed near `speed`; returns the yaw turned
 // over the last two seconds.
 double ride_circle(Bike& bike, double speed, float steering) {

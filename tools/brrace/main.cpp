@@ -208,6 +208,7 @@ int main(int argc, char** argv) {
     status = fail("can't set up a race on '" + options.track + "'");
   } else {
     std::fputs(brrace::standings_table(w).c_str(), stdout);
+    std::fputs(brrace::falls_line(w).c_str(), stdout);
     std::fputs(brrace::ground_line(w.track.terrain).c_str(), stdout);
     std::fputs(brrace::timing_line(run.steps * w.step, wall.count()).c_str(), stdout);
     if (series >= 0) {

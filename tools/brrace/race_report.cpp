@@ -62,6 +62,20 @@ std::string position_lines(const br::World& w) {
   return out;
 }
 
+std::string falls_line(const br::World& w) {
+  int total = 0;
+  std::string riders;
+  for (const br::RiderOrderEntry& e : w.order) {
+    const br::RiderSlot& s = w.slots[static_cast<size_t>(e.slot)];
+    if (!s.bike || s.bike->crash_count == 0) continue;
+    total += s.bike->crash_count;
+    br::appendf(riders, " %s:%d", s.identity.number.c_str(), s.bike->crash_count);
+  }
+  std::string out;
+  br::appendf(out, "falls %d%s\n", total, riders.c_str());
+  return out;
+}
+
 std::string ground_line(const br::Terrain& t) {
   const br::TerrainChange change = br::terrain_change(t);
   std::string out;

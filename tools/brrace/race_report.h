@@ -28,6 +28,9 @@ std::string position_lines(const br::World& w);
 std::string series_table(const br::Series& series, const std::string& player_number);
 
 // "ground 1234 height samples changed, deepest cut 0.42 ft": what the wheels dug.
+// How many times the riders fell, in all and by rider number (riders who never fell left out).
+std::string falls_line(const br::World& w);
+
 std::string ground_line(const br::Terrain& t);
 
 // "time 250.00 s simulated, 12.34 s wall, 20.3 x real time"
