@@ -52,7 +52,8 @@ void log_ground(const World& w) {
   TerrainChange near;
   const int viewed = w.viewed_slot;
   if (viewed >= 0 && viewed < kRiderSlots && w.slots[static_cast<size_t>(viewed)].bike) {
-    const dReal* p = dBodyGetPosition(w.slots[static_cast<size_t>(viewed)].bike->bodies[kBodyFrame]);
+    const dReal* p =
+        dBodyGetPosition(w.slots[static_cast<size_t>(viewed)].bike->bodies[kBodyFrame]);
     near = terrain_change_near(w.track.terrain, static_cast<float>(p[0]), static_cast<float>(p[2]),
                                kGroundLogReach);
   }

@@ -158,10 +158,12 @@ TEST_F(RutScene, RutsBehindTheRobotsShowLighterAndDarkerThanTheGroundAsLoaded) {
     lighter += d > 3 * 12;
     darker += d < -3 * 12;
   }
-  br_test::write_file("ruts_behind_a_robot.png", br_test::encode_png_pixels(kWidth, kHeight, 3, dug));
-  std::printf("robot %d: %d samples changed within 30 ft, %d cut 0.1 ft or more, deepest %.2f ft; "
-              "%d pixels lighter and %d darker than on the ground as loaded\n",
-              best, most.samples, most.cut_tenth, most.deepest_cut, lighter, darker);
+  br_test::write_file("ruts_behind_a_robot.png",
+                      br_test::encode_png_pixels(kWidth, kHeight, 3, dug));
+  std::printf(
+      "robot %d: %d samples changed within 30 ft, %d cut 0.1 ft or more, deepest %.2f ft; "
+      "%d pixels lighter and %d darker than on the ground as loaded\n",
+      best, most.samples, most.cut_tenth, most.deepest_cut, lighter, darker);
   EXPECT_GT(lighter, 200);
   EXPECT_GT(darker, 200);
 }
