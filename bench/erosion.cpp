@@ -1,9 +1,11 @@
 // What ruts cost: the world tick of N bikes riding away from the default track's grid, with
 // erosion off and on in alternate turns of one second in one run, so that other work on the
 // machine weighs on both alike. Roost flies at the game's default density in both. The bikes
-// hold their heading at full throttle and go back to the grid every few seconds. Times are
-// this thread's processor time.
-//   bench_erosion [bikes=40] [seconds=20] [erode=50] [data directory]
+// hold their heading at full throttle and go back to the grid every few seconds. With --robots
+// the robots race on rabbithill instead, on their own lines, from the gate on; the first
+// seconds after the gate (the pack leaving it) count too. Times are this thread's processor
+// time.
+//   bench_erosion [--robots] [bikes=40] [seconds=20] [erode=50] [data directory]
 #include <ode/ode.h>
 
 #include <algorithm>
@@ -18,10 +20,14 @@
 #include "bike/bike.h"
 #include "bike/controls.h"
 #include "bike/physics_world.h"
+#include "bike/shape_cache.h"
 #include "race/grid.h"
+#include "race/session.h"
+#include "shell/startup_settings.h"
 #include "shell/world_tick.h"
 #include "track/scenery.h"
 #include "track/terrain_deform.h"
+#include "track/track_list.h"
 #include "track/track_loader.h"
 #include "world/world.h"
 
@@ -49,9 +55,36 @@ double heading(const br::Bike& bike) {
   return std::atan2(-f[0], -f[2]);
 }
 
+// A race of `bikes` robots on rabbithill, set up as the game sets one up.
+bool start_robot_race(br::World& w, int bikes) {
+  br::world_reset();
+  br::install_scenery_steps();
+  if (!br::load_generic_shapes()) return false;
+  br::apply_startup_presets(w.settings);
+  if (!br::build_startup_track_list()) return false;
+  br::physics_world_open(w);
+  w.settings.track.value = "rabbithill";
+  br::Lineup lineup{};
+  for (int i = 0; i < bikes && i < br::kLineupSize; ++i) {
+    lineup[static_cast<size_t>(i)] = br::kLineupRobot;
+  }
+  br::SessionStart start;
+  start.lineup = &lineup;
+  start.laps = 1;
+  return br::start_session(w, start);
+}
+
+// Seconds from the session's start to the gate dropping, run untimed.
+constexpr double kRobotWarmUp = 16.0;
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool robots = argc > 1 && std::string(argv[1]) == "--robots";
+  if (robots) {
+    --argc;
+    ++argv;
+  }
   int bikes = argc > 1 ? std::atoi(argv[1]) : 40;
   double seconds = argc > 2 ? std::atof(argv[2]) : 20;
   float erode = argc > 3 ? static_cast<float>(std::atof(argv[3])) : 50.0f;
@@ -60,37 +93,48 @@ int main(int argc, char** argv) {
   if (data.empty()) data = BR_DEFAULT_DATA_DIR;
 #endif
   if (data.empty() || bikes < 1 || bikes > br::kRiderSlots || !(seconds > 0) || !(erode > 0)) {
-    std::fprintf(stderr,
-                 "usage: bench_erosion [bikes 1-160] [seconds] [erode 0-100] [data directory]\n");
+    std::fprintf(
+        stderr,
+        "usage: bench_erosion [--robots] [bikes 1-160] [seconds] [erode 0-100] [data directory]\n");
     return 1;
   }
   const BenchHome home(data);
   if (!home.ok()) return 1;
-  br::world_reset();
-  br::install_scenery_steps();
-  if (!br::load_track("rabbithill")) {
-    std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
-    return 1;
-  }
   br::World& w = br::g_world;
-  w.track.scenery.statues.clear();  // the starting gates stay down
-  br::register_statues();
-  br::physics_world_open(w);
   std::vector<double> lines(static_cast<size_t>(bikes));
-  for (int i = 0; i < bikes; ++i) {
-    if (!build_bench_bike(w, i)) return 1;
+  if (robots) {
+    if (!start_robot_race(w, bikes)) {
+      std::fprintf(stderr, "a race of robots does not start on rabbithill from %s\n", data.c_str());
+      return 1;
+    }
+    for (int done = 0; done < static_cast<int>(kRobotWarmUp / br::kSimStep); ++done) {
+      br::world_tick(w);
+    }
+  } else {
+    br::world_reset();
+    br::install_scenery_steps();
+    if (!br::load_track("rabbithill")) {
+      std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
+      return 1;
+    }
+    w.track.scenery.statues.clear();  // the starting gates stay down
+    br::register_statues();
+    br::physics_world_open(w);
+    for (int i = 0; i < bikes; ++i) {
+      if (!build_bench_bike(w, i)) return 1;
+    }
+    to_grid(w, bikes);
+    for (int i = 0; i < bikes; ++i) lines[static_cast<size_t>(i)] = heading(*w.slots[i].bike);
   }
-  to_grid(w, bikes);
-  for (int i = 0; i < bikes; ++i) lines[static_cast<size_t>(i)] = heading(*w.slots[i].bike);
 
   int ticks = static_cast<int>(seconds / br::kSimStep);
   double time[2] = {0, 0};
   int counted[2] = {0, 0};
   for (int done = 0; done < ticks; ++done) {
-    if (done % kRegrid == 0 && done > 0) to_grid(w, bikes);
+    if (!robots && done % kRegrid == 0 && done > 0) to_grid(w, bikes);
     int on = (done / kTurn) % 2;
     w.options.erode = on ? erode : 0.0f;
-    for (int i = 0; i < bikes; ++i) {
+    for (int i = 0; i < bikes && !robots; ++i) {
       br::Bike& bike = *w.slots[i].bike;
       double off = std::remainder(lines[static_cast<size_t>(i)] - heading(bike), 2 * M_PI);
       br::set_steering(bike, static_cast<float>(std::clamp(-2 * off, -0.3, 0.3)));
@@ -105,10 +149,10 @@ int main(int argc, char** argv) {
   br::TerrainChange change = br::terrain_change(w.track.terrain);
   double off_us = time[0] * 1e6 / counted[0], on_us = time[1] * 1e6 / counted[1];
   std::printf(
-      "erosion bikes=%d erode=%.0f us_per_tick_off=%.1f us_per_tick_on=%.1f extra=%.1f%% "
+      "erosion %s=%d erode=%.0f us_per_tick_off=%.1f us_per_tick_on=%.1f extra=%.1f%% "
       "changed_samples=%d deepest_cut_ft=%.3f roost_in_flight=%d\n",
-      bikes, erode, off_us, on_us, (on_us / off_us - 1) * 100, change.samples, change.deepest_cut,
-      w.track.roost.active);
+      robots ? "robots" : "bikes", bikes, erode, off_us, on_us, (on_us / off_us - 1) * 100,
+      change.samples, change.deepest_cut, w.track.roost.active);
   br::physics_world_close(w);
   br::free_track();
   return 0;

@@ -29,7 +29,7 @@ void ground_vertices_fill(const Terrain& t, int row, int first_c, int last_c,
       out->lit[k] = static_cast<uint8_t>(std::clamp(base * light, 0.0f, 255.0f));
     }
     out->lit[3] = 255;
-    const auto shade = static_cast<uint8_t>(255 * std::min(rut, 1.0f));
+    const auto shade = static_cast<uint8_t>(std::clamp(kComposedGrey * rut + 0.5f, 0.0f, 255.0f));
     out->dug = {shade, shade, shade, 255};
   }
 }

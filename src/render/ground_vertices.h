@@ -10,13 +10,17 @@
 
 namespace br {
 
+// The vertex colour of composed ground that leaves it as composed: it is drawn at four times
+// its colour, so that ruts facing the sun can brighten it as well as darken it.
+constexpr float kComposedGrey = 127.5f;
+
 struct GroundVertex {
   float x = 0, y = 0, z = 0;  // feet
   // For ground drawn with its tile repeated: the baked shading and shadow, scaled by the rut
   // light. Stored at half intensity like the shading.
   std::array<uint8_t, 4> lit{};
-  // For composed ground, which holds its light already: white, darkened where ruts turned the
-  // ground from the sun.
+  // For composed ground, which holds its light already: grey at half intensity (the ground as
+  // composed), darker or brighter where ruts turned the ground from or toward the sun.
   std::array<uint8_t, 4> dug{};
 };
 

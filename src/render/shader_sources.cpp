@@ -196,7 +196,8 @@ void main() {
   vec3 l = normalize(gl_LightSource[0].position.xyz);
   float d = dot(n, l);
   float ndl = max(d, 0.0);
-  vec3 colour = 2.0 * (gl_LightSource[0].ambient.rgb + gl_LightSource[0].diffuse.rgb * ndl * f) *
+  // The ground and its vertex colour (the light of ruts) are both at half intensity.
+  vec3 colour = 4.0 * (gl_LightSource[0].ambient.rgb + gl_LightSource[0].diffuse.rgb * ndl * f) *
                     ground.rgb * gl_Color.rgb;
 )";
   if (highlights) {

@@ -134,7 +134,7 @@ void send_samples(GroundBuffer& b, const Terrain& t, const LodRect& r,
 void keep_vertices_current(GroundBuffer& b, TerrainLod& lod) {
   const Terrain& t = *lod.terrain;
   const std::array<float, 3>& sun = render_settings().sun_direction;
-  LodRect changed = ground_vertices_affected(t, terrain_lod_take_redraw(lod));
+  LodRegions changed = terrain_lod_take_redraw(lod);
   if (b.serial != lod.serial || b.side != t.side || (t.modified && b.sun != sun)) {
     b.serial = lod.serial;
     b.side = t.side;
@@ -157,10 +157,14 @@ void keep_vertices_current(GroundBuffer& b, TerrainLod& lod) {
       }
     }
     if (!b.id) b.memory.resize(count);
-    changed = {0, 0, t.side - 1, t.side - 1};
+    changed.rects[0] = {0, 0, t.side - 1, t.side - 1};
+    changed.count = 1;
   }
   if (b.id) glBindBuffer(GL_ARRAY_BUFFER, b.id);
-  if (!changed.empty()) send_samples(b, t, changed, sun);
+  for (int i = 0; i < changed.count; ++i) {
+    const LodRect r = ground_vertices_affected(t, changed.rects[i]);
+    if (!r.empty()) send_samples(b, t, r, sun);
+  }
 }
 
 // Keeps only the leaves that can show: a leaf's box spans the terrain's whole height range,
@@ -343,6 +347,8 @@ void terrain_draw(const float eye[3], TerrainLod& lod, const ViewFrustum* frustu
       shader_use(maps ? lit : kShaderFixed);
     }
     bind_ground(a.textures[first], bound);
+    // Composed ground's vertex colour is at half intensity again (see kComposedGrey).
+    glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, g ? 4.0f : 2.0f);
     load_texture_matrix(t, g);
     if (!arrays) {
       draw_immediate(t, a, first, last, g != nullptr);

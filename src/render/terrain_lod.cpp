@@ -69,6 +69,52 @@ bool rect_contains(const LodRect& r, int x, int z) {
   return x >= r.x0 && x <= r.x1 && z >= r.z0 && z <= r.z1;
 }
 
+// Samples apart (along both axes) within which two changed regions are drawn together: the
+// gap is mostly measured anyway by the coarse nodes both touch.
+int joining_gap(const TerrainLod& lod) {
+  return cells_per_node(lod, lod.first_computed);
+}
+// For vertices to send again the cost is the rectangle's own samples: join only neighbours.
+constexpr int kRedrawJoiningGap = 4;
+
+int64_t rect_area(const LodRect& r) {
+  return r.empty() ? 0 : int64_t{r.x1 - r.x0 + 1} * (r.z1 - r.z0 + 1);
+}
+
+bool rects_near(const LodRect& a, const LodRect& b, int gap) {
+  return a.x0 - b.x1 <= gap && b.x0 - a.x1 <= gap && a.z0 - b.z1 <= gap && b.z0 - a.z1 <= gap;
+}
+
+void remove_region(LodRegions& g, int i) {
+  for (int k = i + 1; k < g.count; ++k) g.rects[k - 1] = g.rects[k];
+  g.rects[--g.count] = LodRect{};
+}
+
+void add_region(LodRegions& g, LodRect r, int gap) {
+  if (r.empty()) return;
+  // Joining may bring the grown rectangle near another, so look again until none is.
+  for (int i = 0; i < g.count;) {
+    if (rects_near(g.rects[i], r, gap)) {
+      r = rect_union(g.rects[i], r);
+      remove_region(g, i);
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+  if (g.count < kLodRegionCount) {
+    g.rects[g.count++] = r;
+    return;
+  }
+  int best = 0;
+  int64_t least = INT64_MAX;
+  for (int i = 0; i < g.count; ++i) {
+    const int64_t growth = rect_area(rect_union(g.rects[i], r)) - rect_area(g.rects[i]);
+    if (growth < least) least = growth, best = i;
+  }
+  g.rects[best] = rect_union(g.rects[best], r);
+}
+
 // The nodes of a level whose closed square holds any of the samples.
 LodRect nodes_touching(const LodRect& samples, int side, int n) {
   auto first = [side](int s) { return (s + side - 1) / side - 1; };
@@ -78,10 +124,12 @@ LodRect nodes_touching(const LodRect& samples, int side, int n) {
 
 void start_pass(TerrainLod& lod) {
   LodPass& p = lod.pass;
+  const LodRect samples = lod.pending.rects[0];
+  remove_region(lod.pending, 0);
   const int last = lod.levels - 1;
   for (int i = last; i >= lod.first_computed; --i) {
     const int n = 1 << i;
-    p.measure[i] = nodes_touching(lod.pending, cells_per_node(lod, i), n);
+    p.measure[i] = nodes_touching(samples, cells_per_node(lod, i), n);
     p.raise[i] = p.measure[i];
     if (i < last && !p.raise[i + 1].empty()) {
       const LodRect& f = p.raise[i + 1];
@@ -89,7 +137,6 @@ void start_pass(TerrainLod& lod) {
       p.raise[i] = rect_union(p.raise[i], clamp_rect(around, n));
     }
   }
-  lod.pending = LodRect{};
   p.active = true;
   p.level = last;
   p.x = p.raise[last].x0;
@@ -394,14 +441,17 @@ void terrain_lod_mark_changed(TerrainLod& lod, float x0, float z0, float x1, flo
   if (!(c0 <= c1 && r0 <= r1) || c1 < 0 || r1 < 0 || c0 > last || r0 > last) return;
   LodRect samples{static_cast<int>(std::max(c0, 0.0f)), static_cast<int>(std::max(r0, 0.0f)),
                   static_cast<int>(std::min(c1, last)), static_cast<int>(std::min(r1, last))};
-  lod.pending = rect_union(lod.pending, samples);
-  lod.redraw = rect_union(lod.redraw, samples);
+  add_region(lod.pending, samples, joining_gap(lod));
+  add_region(lod.redraw, samples, kRedrawJoiningGap);
 }
 
 void terrain_mark_dirty(TerrainLod& lod) {
   if (!usable(lod)) return;
-  lod.pending = {0, 0, lod.terrain->side - 1, lod.terrain->side - 1};
-  lod.redraw = lod.pending;
+  const LodRect all{0, 0, lod.terrain->side - 1, lod.terrain->side - 1};
+  lod.pending = LodRegions{};
+  lod.redraw = LodRegions{};
+  add_region(lod.pending, all, 0);
+  add_region(lod.redraw, all, 0);
 }
 
 int64_t terrain_lod_update(TerrainLod& lod, int64_t budget) {
@@ -428,9 +478,9 @@ bool terrain_lod_busy(const TerrainLod& lod) {
   return lod.pass.active || !lod.pending.empty();
 }
 
-LodRect terrain_lod_take_redraw(TerrainLod& lod) {
-  LodRect taken = lod.redraw;
-  lod.redraw = LodRect{};
+LodRegions terrain_lod_take_redraw(TerrainLod& lod) {
+  LodRegions taken = lod.redraw;
+  lod.redraw = LodRegions{};
   return taken;
 }
 

@@ -30,6 +30,17 @@ struct LodRect {
   bool empty() const { return x0 > x1 || z0 > z1; }
 };
 
+// Changed samples as a few separate rectangles. Riders dig at both ends of the track at once;
+// one rectangle around all of it would make every pass measure the whole ground between them
+// and keep a fresh rut coarse for many seconds. Rectangles close together are joined; when
+// all are in use the new one joins whichever grows least.
+constexpr int kLodRegionCount = 16;
+struct LodRegions {
+  std::array<LodRect, kLodRegionCount> rects{};
+  int count = 0;
+  bool empty() const { return count == 0; }
+};
+
 // Where the incremental radius computation stands.
 struct LodPass {
   bool active = false;
@@ -55,10 +66,10 @@ struct TerrainLod {
   std::vector<float> own;           // each node's squared radius from its own error alone
   std::vector<uint8_t> subdivided;  // rebuilt by terrain_lod_mark every frame
   LodPass pass;
-  LodRect pending;  // changed samples waiting for the next pass
+  LodRegions pending;  // changed samples waiting for a pass, oldest first
   // Changed samples whose vertices the drawing side has not yet sent again; it takes them
   // with terrain_lod_take_redraw.
-  LodRect redraw;
+  LodRegions redraw;
   // Different for every build, so the drawing side knows when its copy of the vertices
   // belongs to another ground.
   uint64_t serial = 0;
@@ -89,12 +100,13 @@ void terrain_lod_clear(TerrainLod& lod);
 void terrain_lod_mark_changed(TerrainLod& lod, float x0, float z0, float x1, float z1);
 void terrain_mark_dirty(TerrainLod& lod);
 // Continues the radius computation for about `budget` work units (10 per triangle set-up, one
-// per sample; a call may finish the row it is in). Returns the units spent.
+// per sample; a call may finish the row it is in), one pending region a pass. Returns the
+// units spent.
 int64_t terrain_lod_update(TerrainLod& lod, int64_t budget);
 // Changed heights whose radii are not yet in use.
 bool terrain_lod_busy(const TerrainLod& lod);
-// The samples changed since the last call (empty when none), forgotten by the tree.
-LodRect terrain_lod_take_redraw(TerrainLod& lod);
+// The samples changed since the last call (none when nothing changed), forgotten by the tree.
+LodRegions terrain_lod_take_redraw(TerrainLod& lod);
 
 // Squared refinement radius in use for a node (feet^2); infinite on the always-subdivided
 // levels, 0 on the finest.

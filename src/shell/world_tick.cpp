@@ -32,6 +32,8 @@ constexpr int32_t kServerStandingsPhase = 510;
 // against where the recorded race had them, and so are the robots', to see them ride, and the
 // state of the ground.
 constexpr int32_t kPoseLogEvery = 128;
+// Feet around the watched rider whose dug ground is logged: about what the chase camera shows.
+constexpr float kGroundLogReach = 40.0f;
 
 void log_riders(const World& w, int32_t step, ControlKind control, const char* what) {
   for (int i = 0; i < kRiderSlots; ++i) {
@@ -46,8 +48,21 @@ void log_riders(const World& w, int32_t step, ControlKind control, const char* w
 // roost form in a game that is being watched.
 void log_ground(const World& w) {
   const TerrainChange change = terrain_change(w.track.terrain);
-  kota::log_printf("Ground at %d: %d samples changed, deepest cut %.2f ft, %d roost particles\n",
-                   w.frame, change.samples, change.deepest_cut, w.track.roost.active);
+  // What the camera can see of it: the ground around the rider being watched.
+  TerrainChange near;
+  const int viewed = w.viewed_slot;
+  if (viewed >= 0 && viewed < kRiderSlots && w.slots[static_cast<size_t>(viewed)].bike) {
+    const dReal* p =
+        dBodyGetPosition(w.slots[static_cast<size_t>(viewed)].bike->bodies[kBodyFrame]);
+    near = terrain_change_near(w.track.terrain, static_cast<float>(p[0]), static_cast<float>(p[2]),
+                               kGroundLogReach);
+  }
+  kota::log_printf(
+      "Ground at %d: %d samples changed, deepest cut %.2f ft, %d roost particles; within %.0f "
+      "ft of the viewed rider %d changed, %d cut 0.1 ft or more, deepest cut %.2f ft, highest "
+      "heap %.2f ft\n",
+      w.frame, change.samples, change.deepest_cut, w.track.roost.active, kGroundLogReach,
+      near.samples, near.cut_tenth, near.deepest_cut, near.highest_heap);
 }
 
 }  // namespace

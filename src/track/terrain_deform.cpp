@@ -109,14 +109,31 @@ int work_off_marks(Terrain& t, TerrainLod& lod, MarkRing& ring, float frame_x, f
 }
 
 TerrainChange terrain_change(const Terrain& t) {
+  return terrain_change_near(t, 0.5f * t.extent, 0.5f * t.extent, t.extent);
+}
+
+TerrainChange terrain_change_near(const Terrain& t, float x, float z, float reach) {
   TerrainChange change;
-  if (t.loaded_heights.size() != t.heights.size()) return change;
-  for (size_t i = 0; i < t.heights.size(); ++i) {
-    const float diff = t.heights[i] - t.loaded_heights[i];
-    if (diff == 0.0f) continue;
-    ++change.samples;
-    change.deepest_cut = std::max(change.deepest_cut, -diff);
-    change.highest_heap = std::max(change.highest_heap, diff);
+  if (t.loaded_heights.size() != t.heights.size() || t.side < 1 || !(t.spacing > 0.0f)) {
+    return change;
+  }
+  if (!std::isfinite(x) || !std::isfinite(z) || !(reach >= 0.0f)) return change;
+  const float last = static_cast<float>(t.side - 1);
+  const float c0 = std::max(std::ceil((x - reach) / t.spacing), 0.0f);
+  const float c1 = std::min(std::floor((x + reach) / t.spacing), last);
+  const float r0 = std::max(std::ceil((z - reach) / t.spacing), 0.0f);
+  const float r1 = std::min(std::floor((z + reach) / t.spacing), last);
+  if (!(c0 <= c1 && r0 <= r1)) return change;
+  for (int r = static_cast<int>(r0); r <= static_cast<int>(r1); ++r) {
+    for (int c = static_cast<int>(c0); c <= static_cast<int>(c1); ++c) {
+      const size_t i = static_cast<size_t>(c) + static_cast<size_t>(t.side) * r;
+      const float diff = t.heights[i] - t.loaded_heights[i];
+      if (diff == 0.0f) continue;
+      ++change.samples;
+      change.deepest_cut = std::max(change.deepest_cut, -diff);
+      change.highest_heap = std::max(change.highest_heap, diff);
+      if (diff <= -0.1f) ++change.cut_tenth;
+    }
   }
   return change;
 }

@@ -50,7 +50,10 @@ struct TerrainChange {
   int samples = 0;
   float deepest_cut = 0;
   float highest_heap = 0;
+  int cut_tenth = 0;  // samples cut 0.1 ft or more: deep enough to see
 };
 TerrainChange terrain_change(const Terrain& t);
+// The same within `reach` feet (along both axes) of (x, z).
+TerrainChange terrain_change_near(const Terrain& t, float x, float z, float reach);
 
 }  // namespace br

@@ -23,7 +23,7 @@ bool same(const GroundVertex& a, const GroundVertex& b) {
   return a.x == b.x && a.y == b.y && a.z == b.z && a.lit == b.lit && a.dug == b.dug;
 }
 
-TEST(GroundVertices, CarryTheBakedLightAndAreWhiteForComposedGroundUntilDug) {
+TEST(GroundVertices, CarryTheBakedLightAndLeaveComposedGroundAsComposedUntilDug) {
   Terrain t;
   terrain_set_size(t, 3, 2.0f);
   const size_t n = static_cast<size_t>(t.side) * t.side;
@@ -39,7 +39,19 @@ TEST(GroundVertices, CarryTheBakedLightAndAreWhiteForComposedGroundUntilDug) {
   EXPECT_NEAR(v[0].lit[0], 40, 1);
   EXPECT_EQ(v[1].lit[0], 100);
   EXPECT_EQ(v[1].lit[3], 255);
-  EXPECT_EQ(v[0].dug, (std::array<uint8_t, 4>{255, 255, 255, 255}));
+  EXPECT_EQ(v[0].dug, (std::array<uint8_t, 4>{128, 128, 128, 255}));
+  // A hole: composed ground shows its walls both brighter and darker, like repeated tiles.
+  TerrainLod lod;
+  deform_terrain(t, lod, 8, 8, 6, -1);
+  GroundVertex row[9];
+  ground_vertices_fill(t, 4, 0, 8, kSun, row);
+  int brighter = 0, darker = 0;
+  for (const GroundVertex& g : row) {
+    brighter += g.dug[0] > 128 && g.lit[0] > 100;
+    darker += g.dug[0] < 128 && g.lit[0] < 100;
+  }
+  EXPECT_GT(brighter, 0);
+  EXPECT_GT(darker, 0);
 }
 
 // Only the samples a deformation names, and their neighbours, are sent again: anything else
@@ -52,7 +64,9 @@ TEST(GroundVertices, EveryVertexDiggingChangesLiesInTheBlockSentAgain) {
   t.shading.assign(n * 3, 100);
   TerrainLod lod;
   ASSERT_TRUE(terrain_lod_build(lod, t, 0.01));
-  EXPECT_EQ(terrain_lod_take_redraw(lod).x1, t.side - 1);  // a new tree: everything
+  const LodRegions all = terrain_lod_take_redraw(lod);  // a new tree: everything
+  ASSERT_EQ(all.count, 1);
+  EXPECT_EQ(all.rects[0].x1, t.side - 1);
   EXPECT_TRUE(terrain_lod_take_redraw(lod).empty());
   const struct {
     float x, z, radius, amount;
@@ -60,7 +74,9 @@ TEST(GroundVertices, EveryVertexDiggingChangesLiesInTheBlockSentAgain) {
   for (const auto& d : digs) {
     const std::vector<GroundVertex> before = all_vertices(t);
     deform_terrain(t, lod, d.x, d.z, d.radius, d.amount);
-    const LodRect sent = ground_vertices_affected(t, terrain_lod_take_redraw(lod));
+    const LodRegions taken = terrain_lod_take_redraw(lod);
+    ASSERT_EQ(taken.count, 1);
+    const LodRect sent = ground_vertices_affected(t, taken.rects[0]);
     const std::vector<GroundVertex> after = all_vertices(t);
     int changed = 0;
     for (int r = 0; r < t.side; ++r) {

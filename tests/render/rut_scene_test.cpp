@@ -4,10 +4,12 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <vector>
 
+#include "bike/bike.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
 #include "pilot/pilot.h"
@@ -15,6 +17,7 @@
 #include "race/session.h"
 #include "render/render_stats.h"
 #include "render/scene_draw.h"
+#include "render/terrain_lod.h"
 #include "render/view_cameras.h"
 #include "scene_fixture.h"
 #include "shell/startup_settings.h"
@@ -97,6 +100,72 @@ TEST_F(RutScene, ThePilotLeavesRutsAndThrowsRoostThatTheSceneShows) {
                       br_test::encode_png_pixels(kWidth, kHeight, 3, shot));
   std::printf("after %.1f s: %d samples changed, deepest cut %.2f ft, %d roost particles\n",
               steps * w.step, change.samples, change.deepest_cut, w.track.roost.active);
+}
+// A dozen robots ride off the gate on eroding ground; the orbit camera looks at the one with
+// the most dug ground around it, from behind. The same view of the ground as loaded differs
+// where the ruts are: both lighter (walls facing the sun) and darker (walls turned away).
+TEST_F(RutScene, RutsBehindTheRobotsShowLighterAndDarkerThanTheGroundAsLoaded) {
+  World& w = g_world;
+  world_reset();
+  ASSERT_TRUE(load_generic_shapes());
+  apply_startup_presets(w.settings);
+  ASSERT_TRUE(build_startup_track_list());
+  physics_world_open(w);
+  w.settings.track.value = "rabbithill";
+  w.options.erode = 100.0f;
+  w.detail.roost_frequency = 0;  // nothing in the air between the camera and the ground
+  Lineup lineup{};
+  for (int i = 0; i < 12; ++i) lineup[static_cast<size_t>(i)] = kLineupRobot;
+  SessionStart start;
+  start.lineup = &lineup;
+  start.laps = 1;
+  ASSERT_TRUE(start_session(w, start));
+  draw(w);
+  for (int step = 0; step < 75 * 128; ++step) world_tick(w);
+
+  Terrain& t = w.track.terrain;
+  int best = -1;
+  TerrainChange most;
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const Bike* bike = w.slots[static_cast<size_t>(i)].bike.get();
+    if (!bike) continue;
+    const dReal* p = dBodyGetPosition(bike->bodies[kBodyFrame]);
+    const TerrainChange near =
+        terrain_change_near(t, static_cast<float>(p[0]), static_cast<float>(p[2]), 30.0f);
+    if (best < 0 || near.cut_tenth > most.cut_tenth) best = i, most = near;
+  }
+  ASSERT_GE(best, 0);
+  ASSERT_GT(most.cut_tenth, 20) << "no robot rides over ruts";
+  const Bike& bike = *w.slots[static_cast<size_t>(best)].bike;
+  const dReal* v = dBodyGetLinearVel(bike.bodies[kBodyFrame]);
+  w.viewed_slot = best;
+  w.view_mode = kViewChase;
+  w.free_camera_angle = static_cast<float>(std::atan2(-v[0], -v[2]));
+  draw(w);
+  const std::vector<uint8_t> dug = draw(w);
+
+  std::swap(t.heights, t.loaded_heights);
+  terrain_mark_dirty(w.track.lod);
+  terrain_lod_update(w.track.lod, kTerrainLodUnlimited);
+  const std::vector<uint8_t> loaded = draw(w);
+  std::swap(t.heights, t.loaded_heights);
+  terrain_mark_dirty(w.track.lod);
+  terrain_lod_update(w.track.lod, kTerrainLodUnlimited);
+
+  int lighter = 0, darker = 0;
+  for (size_t i = 0; i + 2 < dug.size(); i += 3) {
+    const int d = (dug[i] + dug[i + 1] + dug[i + 2]) - (loaded[i] + loaded[i + 1] + loaded[i + 2]);
+    lighter += d > 3 * 12;
+    darker += d < -3 * 12;
+  }
+  br_test::write_file("ruts_behind_a_robot.png",
+                      br_test::encode_png_pixels(kWidth, kHeight, 3, dug));
+  std::printf(
+      "robot %d: %d samples changed within 30 ft, %d cut 0.1 ft or more, deepest %.2f ft; "
+      "%d pixels lighter and %d darker than on the ground as loaded\n",
+      best, most.samples, most.cut_tenth, most.deepest_cut, lighter, darker);
+  EXPECT_GT(lighter, 200);
+  EXPECT_GT(darker, 200);
 }
 #endif
 

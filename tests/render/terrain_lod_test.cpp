@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -256,6 +257,61 @@ TEST(TerrainLod, DugGroundIsRefinedUnderTheFrameBudgetAndMatchesAFreshBuild) {
   terrain_lod_update(lod, kTerrainLodUnlimited);
   EXPECT_EQ(terrain_lod_radius2(lod, fine, fx, fz), terrain_lod_radius2(fresh, fine, fx, fz));
   check_cameras(lod, {{200.0f, 120.0f}});
+}
+
+// Riders dig all round the track at once. A rut dug beside the camera still reaches the drawn
+// detail within a few frames, and only the dug places go to the card again, not the ground
+// between them.
+TEST(TerrainLod, ARutBesideTheCameraIsRefinedSoonWhileRidersDigAllRoundTheTrack) {
+  Terrain t;
+  terrain_set_size(t, 9, 2.0f);  // 1025 samples a side, like the tracks we ship
+  t.heights.assign(static_cast<size_t>(t.side) * t.side, 0.0f);
+  TerrainLod lod;
+  ASSERT_TRUE(terrain_lod_build(lod, t, 0.125 / 70));
+  const float eye_x = 1000.0f, eye_z = 1000.0f, rut_x = 1020.0f, rut_z = 1003.0f;
+  TerrainFans fans;
+  auto rut_level = [&] {
+    terrain_lod_mark(lod, eye_x, eye_z);
+    terrain_lod_fans(lod, eye_x, eye_z, fans);
+    const int c = static_cast<int>(rut_x / t.spacing), r = static_cast<int>(rut_z / t.spacing);
+    for (const TerrainFan& f : fans.fans) {
+      const int side = 1 << (lod.levels - f.level);
+      if (c / side == f.x && r / side == f.z) return f.level;
+    }
+    return -1;
+  };
+  auto dig = [&](float x, float z, float depth) {
+    const int c = static_cast<int>(x / t.spacing), r = static_cast<int>(z / t.spacing);
+    for (int dr = -1; dr <= 1; ++dr) {
+      for (int dc = -1; dc <= 1; ++dc) {
+        t.heights[static_cast<size_t>(c + dc) + static_cast<size_t>(t.side) * (r + dr)] -= depth;
+      }
+    }
+    terrain_lod_mark_changed(lod, x - 2, z - 2, x + 2, z + 2);
+  };
+  ASSERT_LT(rut_level(), lod.levels);  // level ground 20 ft away is drawn coarse
+  terrain_lod_take_redraw(lod);        // the whole new ground
+
+  int frame = 0;
+  int64_t most_sent = 0;
+  for (; frame < 300 && (frame == 0 || rut_level() < lod.levels); ++frame) {
+    for (int k = 0; k < 12; ++k) {
+      const float a = 6.2832f * static_cast<float>(k) / 12 + 0.002f * static_cast<float>(frame);
+      dig(1024.0f + 700.0f * std::cos(a), 1024.0f + 700.0f * std::sin(a), 0.01f);
+    }
+    if (frame == 0) dig(rut_x, rut_z, 0.5f);
+    terrain_lod_update(lod, kTerrainLodFrameBudget);
+    const LodRegions sent = terrain_lod_take_redraw(lod);
+    int64_t samples = 0;
+    for (int i = 0; i < sent.count; ++i) {
+      samples += int64_t{sent.rects[i].x1 - sent.rects[i].x0 + 1} *
+                 (sent.rects[i].z1 - sent.rects[i].z0 + 1);
+    }
+    most_sent = std::max(most_sent, samples);
+  }
+  EXPECT_LE(frame, 30) << "frames until the rut was drawn at full detail";
+  EXPECT_LE(most_sent, 13 * 5 * 5);
+  expect_watertight(lod, fans, "digging all round");
 }
 
 TEST(TerrainLod, RefusesGridsItCannotSplitAndNonsenseScales) {

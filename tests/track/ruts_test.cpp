@@ -66,10 +66,11 @@ TEST(DeformTerrain, ABumpFollowsItsWeightsInsideTheRadiusAndTellsTheDetailTree) 
   EXPECT_TRUE(t.modified);
   EXPECT_EQ(t.changes, 1u);
   // The 4 x 4 block of samples the bump covers is what the detail tree looks at again.
-  EXPECT_EQ(lod.pending.x0, 7);
-  EXPECT_EQ(lod.pending.z0, 7);
-  EXPECT_EQ(lod.pending.x1, 10);
-  EXPECT_EQ(lod.pending.z1, 10);
+  ASSERT_EQ(lod.pending.count, 1);
+  EXPECT_EQ(lod.pending.rects[0].x0, 7);
+  EXPECT_EQ(lod.pending.rects[0].z0, 7);
+  EXPECT_EQ(lod.pending.rects[0].x1, 10);
+  EXPECT_EQ(lod.pending.rects[0].z1, 10);
   // The physics reads the new ground at once.
   EXPECT_FLOAT_EQ(terrain_height(t, 16, 16), -0.5f);
 
@@ -101,6 +102,30 @@ TEST(DeformTerrain, LockedGroundBadValuesAndTheGridEdgeAreSafe) {
   deform_terrain(corner, lod, 0, 0, 4, 1);
   EXPECT_FLOAT_EQ(at(corner, 0, 0), 1.0f);
   EXPECT_FLOAT_EQ(at(corner, 1, 0), weight(1, 2));
+}
+
+// What the camera sees of the dug ground: only the samples within reach of a point count,
+// and a point far off the grid (or nonsense) counts none rather than the edge.
+TEST(TerrainChange, CountsOnlyTheSamplesNearThePoint) {
+  Terrain t = loam_ground();
+  TerrainLod lod;
+  deform_terrain(t, lod, 16, 16, 4, -0.5f);  // 9 samples, 5 of them cut 0.1 ft or more
+  deform_terrain(t, lod, 30, 30, 2, 0.3f);   // one sample raised
+  const TerrainChange all = terrain_change(t);
+  EXPECT_EQ(all.samples, 10);
+  EXPECT_FLOAT_EQ(all.deepest_cut, 0.5f);
+  EXPECT_FLOAT_EQ(all.highest_heap, 0.3f);
+  int tenth = 0;
+  for (float h : t.heights) tenth += h <= -0.1f;
+  EXPECT_EQ(all.cut_tenth, tenth);
+  const TerrainChange hole = terrain_change_near(t, 16, 16, 2);
+  EXPECT_EQ(hole.samples, 9);
+  EXPECT_EQ(hole.highest_heap, 0.0f);
+  EXPECT_EQ(terrain_change_near(t, 30, 30, 1).samples, 1);
+  EXPECT_EQ(terrain_change_near(t, 30, 30, 1).deepest_cut, 0.0f);
+  EXPECT_EQ(terrain_change_near(t, -100, -100, 10).samples, 0);
+  EXPECT_EQ(terrain_change_near(t, 1e30f, 16, 10).samples, 0);
+  EXPECT_EQ(terrain_change_near(t, std::nanf(""), 16, 10).samples, 0);
 }
 
 TEST(MoveDirt, AFullPushDigsAtTheMarkAndHeapsTheDisplacementBehind) {
