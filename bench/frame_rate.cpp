@@ -6,7 +6,9 @@
 // the driver finishing it. Then the same view with no riders and no scenery: the sky and the
 // ground alone, the floor under every frame's cost; that floor again with only a few pixels
 // drawn (what is left is the processor's work on vertices and triangles), and a frame that is
-// only cleared and presented (what the window itself costs). A picture name gets one picture per case,
+// only cleared and presented (what the window itself costs). The racing frames are also drawn
+// without roost, without the riders (their roost still flying) and into a few pixels only, to
+// split what the riders cost between their models, their dirt and the processor. A picture name gets one picture per case,
 // its label before the extension.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
@@ -132,6 +134,8 @@ struct Case {
   // all of them): with next to nothing to fill, what remains is the processor's share.
   int scissor = 0;
   bool empty = false;  // no scene at all: clearing the window and presenting it
+  bool roost = true;   // false: the bikes throw no dirt
+  bool riders = true;  // false: the riders race but are not drawn (their roost still is)
 };
 
 // The track's scenery and the riders' bikes, set aside for the bare frames and put back
@@ -192,6 +196,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     std::fprintf(stderr, "rabbithill does not load from %s\n", data.c_str());
     return false;
   }
+  if (!c.roost) w.detail.roost_frequency = 0;
   if (c.racing) {
     const br::Vec3 gate = frame_position(w, 0);
     while (w.frame < w.race_start_frame + kRaceLeadSteps) br::world_tick(w);
@@ -217,7 +222,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   int frames = 0;
   long steps = 0;
   double simulation = 0, building = 0, driver = 0;
-  double model_triangles = 0, ground_triangles = 0, riders_seen = 0, riders_far = 0;
+  double model_triangles = 0, ground_triangles = 0, quads = 0, particles = 0, riders_seen = 0, riders_far = 0;
   const Clock::time_point start = Clock::now();
   const double processor_start = processor_seconds();
   double elapsed = 0;
@@ -238,6 +243,11 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     if (c.empty) {
       br::render_stats_begin_frame();
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else if (!c.riders) {
+      SetAside hidden;
+      for (size_t i = 0; i < hidden.bikes.size(); ++i) hidden.bikes[i] = std::move(w.slots[i].bike);
+      br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
+      for (size_t i = 0; i < hidden.bikes.size(); ++i) w.slots[i].bike = std::move(hidden.bikes[i]);
     } else {
       br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
     }
@@ -245,6 +255,8 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     building += since(t);
     model_triangles += br::render_stats().model_polygons.value;
     ground_triangles += br::render_stats().ground_polygons.value;
+    quads += br::render_stats().billboards.value;
+    particles += w.track.roost.active;
     const RidersInView in_view = riders_in_view(w, *camera, kCoarseFrom);
     riders_seen += in_view.seen;
     riders_far += in_view.far;
@@ -260,11 +272,12 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   std::printf(
       "%s: %d frames in %.2f s: %.2f frames per second at %dx%d; processor %.1f ms a frame; of "
       "a frame %.0f%% simulation, %.0f%% building, %.0f%% driver; %.0f model and %.0f ground triangles a frame; %.1f riders in view, "
-      "%.1f of them %.0f ft away or more\n",
+      "%.1f of them %.0f ft away or more; %.0f blended quads drawn, %.0f roost particles\n",
       c.label, frames, elapsed, frames / elapsed, kWidth, kHeight,
       1000 * processor / std::max(frames, 1), 100 * simulation / elapsed,
       100 * building / elapsed, 100 * driver / elapsed, model_triangles / std::max(frames, 1),
-      ground_triangles / std::max(frames, 1), riders_seen / std::max(frames, 1), riders_far / std::max(frames, 1), kCoarseFrom);
+      ground_triangles / std::max(frames, 1), riders_seen / std::max(frames, 1), riders_far / std::max(frames, 1), kCoarseFrom,
+      quads / std::max(frames, 1), particles / std::max(frames, 1));
   aside.give_back(w);
   br::free_all_bikes(w);
   br::physics_world_close(w);
@@ -309,6 +322,16 @@ int main(int argc, char** argv) {
       {"standing shaders on", true, br::kGroundMethodShadersDirect, false},
       {"racing shaders off", false, br::kGroundMethodSoftware, true},
       {"racing shaders on", true, br::kGroundMethodShadersDirect, true},
+      {"racing, no roost, shaders off", false, br::kGroundMethodSoftware, true, false, 0, false,
+       false},
+      {"racing, no roost, shaders on", true, br::kGroundMethodShadersDirect, true, false, 0, false,
+       false},
+      {"racing, riders not drawn, shaders off", false, br::kGroundMethodSoftware, true, false, 0,
+       false, true, false},
+      {"racing, riders not drawn, shaders on", true, br::kGroundMethodShadersDirect, true, false,
+       0, false, true, false},
+      {"racing 4x4 pixels shaders off", false, br::kGroundMethodSoftware, true, false, 4},
+      {"racing 4x4 pixels shaders on", true, br::kGroundMethodShadersDirect, true, false, 4},
       {"sky and ground shaders off", false, br::kGroundMethodSoftware, false, true},
       {"sky and ground shaders on", true, br::kGroundMethodShadersDirect, false, true},
       {"sky and ground 4x4 pixels shaders off", false, br::kGroundMethodSoftware, false, true, 4},

@@ -238,7 +238,10 @@ void draw_particles(const RoostPool& pool, const Scenery& s, const ViewCamera& c
     int index = pool.particles[static_cast<size_t>(i)].billboard;
     if (index < 0 || index >= static_cast<int>(s.billboards.size())) continue;
     const Billboard& b = s.billboards[static_cast<size_t>(index)];
-    if (b.texture == 0) continue;
+    // Dust that has faded out flies on, growing, until it lands: fully clear it leaves every
+    // pixel as it was (and the alpha test drops it from the sun's probe), yet its wide quad
+    // would still be rasterized and shaded.
+    if (b.texture == 0 || b.a == 0) continue;
     if (!frustum_sees_sphere(frustum, b.x, b.y, b.z, b.width * 0.71f)) continue;  // half diagonal
     places.push_back({b.x, b.y, b.z});
     board.push_back(index);
