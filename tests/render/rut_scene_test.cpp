@@ -50,25 +50,31 @@ class RutScene : public ::testing::Test {
     return br_test::GlScene::read_picture(kWidth, kHeight);
   }
 
+  // A one-lap race on Rabbit Hill with the ground eroding as fast as it can.
+  bool start_on_rabbithill(const Lineup& lineup, int roost_frequency) {
+    World& w = g_world;
+    world_reset();
+    if (!load_generic_shapes()) return false;
+    apply_startup_presets(w.settings);
+    if (!build_startup_track_list()) return false;
+    physics_world_open(w);
+    w.settings.track.value = "rabbithill";
+    w.options.erode = 100.0f;
+    w.detail.roost_frequency = roost_frequency;
+    SessionStart start;
+    start.lineup = &lineup;
+    start.laps = 1;
+    return start_session(w, start);
+  }
+
   br_test::GlScene scene_;
 };
 
 TEST_F(RutScene, ThePilotLeavesRutsAndThrowsRoostThatTheSceneShows) {
   World& w = g_world;
-  world_reset();
-  ASSERT_TRUE(load_generic_shapes());
-  apply_startup_presets(w.settings);
-  ASSERT_TRUE(build_startup_track_list());
-  physics_world_open(w);
-  w.settings.track.value = "rabbithill";
-  w.options.erode = 100.0f;
-  w.detail.roost_frequency = 1000;
   Lineup lineup{};
   lineup[0] = kLineupHuman;
-  SessionStart start;
-  start.lineup = &lineup;
-  start.laps = 1;
-  ASSERT_TRUE(start_session(w, start));
+  ASSERT_TRUE(start_on_rabbithill(lineup, 1000));
   w.view_mode = kViewChase;
   Pilot pilot = pilot_take(w, 0);
   draw(w);  // the whole ground goes to the card once
@@ -101,25 +107,16 @@ TEST_F(RutScene, ThePilotLeavesRutsAndThrowsRoostThatTheSceneShows) {
   std::printf("after %.1f s: %d samples changed, deepest cut %.2f ft, %d roost particles\n",
               steps * w.step, change.samples, change.deepest_cut, w.track.roost.active);
 }
+
 // A dozen robots ride off the gate on eroding ground; the orbit camera looks at the one with
 // the most dug ground around it, from behind. The same view of the ground as loaded differs
 // where the ruts are: both lighter (walls facing the sun) and darker (walls turned away).
 TEST_F(RutScene, RutsBehindTheRobotsShowLighterAndDarkerThanTheGroundAsLoaded) {
   World& w = g_world;
-  world_reset();
-  ASSERT_TRUE(load_generic_shapes());
-  apply_startup_presets(w.settings);
-  ASSERT_TRUE(build_startup_track_list());
-  physics_world_open(w);
-  w.settings.track.value = "rabbithill";
-  w.options.erode = 100.0f;
-  w.detail.roost_frequency = 0;  // nothing in the air between the camera and the ground
   Lineup lineup{};
   for (int i = 0; i < 12; ++i) lineup[static_cast<size_t>(i)] = kLineupRobot;
-  SessionStart start;
-  start.lineup = &lineup;
-  start.laps = 1;
-  ASSERT_TRUE(start_session(w, start));
+  // No roost: nothing in the air between the camera and the ground.
+  ASSERT_TRUE(start_on_rabbithill(lineup, 0));
   draw(w);
   for (int step = 0; step < 75 * 128; ++step) world_tick(w);
 
