@@ -25,8 +25,8 @@ constexpr double kMostLean = 0.7;  // radians: about what the tyres hold
 // turn that much faster.
 constexpr double kTurnRateGain = 0.25;
 constexpr double kMostTurnRateLean = 0.2;  // radians
-constexpr double kOffJumpLean = 0.1;
-constexpr double kClimb = 0.25;  // radians of rise along the line that a slow bike must drive up  // radians: off a lip the bike goes up nearly upright
+constexpr double kOffJumpLean = 0.1;  // radians: off a lip the bike goes up nearly upright
+constexpr double kClimb = 0.25;  // radians of rise along the line that a slow bike must drive up
 
 double wrap(double a) {
   return std::remainder(a, 2 * kPi);
