@@ -21,13 +21,12 @@
 #include "bike/controls.h"
 #include "bike/physics_world.h"
 #include "bike/shape_cache.h"
+#include "headless.h"
 #include "race/grid.h"
 #include "race/session.h"
-#include "shell/startup_settings.h"
 #include "shell/world_tick.h"
 #include "track/scenery.h"
 #include "track/terrain_deform.h"
-#include "track/track_list.h"
 #include "track/track_loader.h"
 #include "world/world.h"
 
@@ -57,13 +56,11 @@ double heading(const br::Bike& bike) {
 
 // A race of `bikes` robots on rabbithill, set up as the game sets one up.
 bool start_robot_race(br::World& w, int bikes) {
-  br::world_reset();
-  br::install_scenery_steps();
-  if (!br::load_generic_shapes()) return false;
-  br::apply_startup_presets(w.settings);
-  if (!br::build_startup_track_list()) return false;
-  br::physics_world_open(w);
-  w.settings.track.value = "rabbithill";
+  std::string error;
+  if (!brrace::headless_start(w, error) || !w.stock_shapes ||
+      !brrace::choose_track(w, "rabbithill")) {
+    return false;
+  }
   br::Lineup lineup{};
   for (int i = 0; i < bikes && i < br::kLineupSize; ++i) {
     lineup[static_cast<size_t>(i)] = br::kLineupRobot;

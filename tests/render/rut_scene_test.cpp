@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bike/bike.h"
-#include "bike/physics_world.h"
 #include "bike/shape_cache.h"
+#include "headless.h"
 #include "pilot/pilot.h"
 #include "png_writer.h"
 #include "race/session.h"
@@ -20,11 +20,9 @@
 #include "render/terrain_lod.h"
 #include "render/view_cameras.h"
 #include "scene_fixture.h"
-#include "shell/startup_settings.h"
 #include "shell/world_tick.h"
 #include "support/temp_dir.h"
 #include "track/terrain_deform.h"
-#include "track/track_list.h"
 
 namespace br {
 namespace {
@@ -50,15 +48,14 @@ class RutScene : public ::testing::Test {
     return br_test::GlScene::read_picture(kWidth, kHeight);
   }
 
-  // A one-lap race on Rabbit Hill with the ground eroding as fast as it can.
-  bool start_on_rabbithill(const Lineup& lineup, int roost_frequency) {
+  // A one-lap race on `track` with the ground eroding as fast as it can.
+  bool start_race(const char* track, const Lineup& lineup, int roost_frequency) {
     World& w = g_world;
-    world_reset();
-    if (!load_generic_shapes()) return false;
-    apply_startup_presets(w.settings);
-    if (!build_startup_track_list()) return false;
-    physics_world_open(w);
-    w.settings.track.value = "rabbithill";
+    std::string error;
+    if (!brrace::headless_start(w, error) || !w.stock_shapes ||
+        !brrace::choose_track(w, track)) {
+      return false;
+    }
     w.options.erode = 100.0f;
     w.detail.roost_frequency = roost_frequency;
     SessionStart start;
@@ -74,7 +71,7 @@ TEST_F(RutScene, ThePilotLeavesRutsAndThrowsRoostThatTheSceneShows) {
   World& w = g_world;
   Lineup lineup{};
   lineup[0] = kLineupHuman;
-  ASSERT_TRUE(start_on_rabbithill(lineup, 1000));
+  ASSERT_TRUE(start_race("foundry", lineup, 1000));
   w.view_mode = kViewChase;
   Pilot pilot = pilot_take(w, 0);
   draw(w);  // the whole ground goes to the card once
@@ -116,7 +113,7 @@ TEST_F(RutScene, RutsBehindTheRobotsShowLighterAndDarkerThanTheGroundAsLoaded) {
   Lineup lineup{};
   for (int i = 0; i < 12; ++i) lineup[static_cast<size_t>(i)] = kLineupRobot;
   // No roost: nothing in the air between the camera and the ground.
-  ASSERT_TRUE(start_on_rabbithill(lineup, 0));
+  ASSERT_TRUE(start_race("rabbithill", lineup, 0));
   draw(w);
   for (int step = 0; step < 75 * 128; ++step) world_tick(w);
 
