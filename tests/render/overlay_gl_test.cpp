@@ -191,6 +191,7 @@ TEST_F(OverlayGl, ARaceRunToItsEndShowsThePitboardThenTheResults) {
   ASSERT_TRUE(build_startup_track_list());
   physics_world_open(w);
   w.settings.track.value = "foundry";
+  w.settings.track_choice.select("foundry");  // what a session reads once the list is built
   Lineup lineup{};
   lineup[0] = kLineupHuman;
   SessionStart start;
