@@ -8,11 +8,7 @@ lines_kit="$1"
 data="$2"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/out" ] && sed 's/^/  out: /' "$tmp/out" >&2
-  exit 1
-}
+. "$(dirname "$0")/../support/e2e_fail.sh"
 
 tracks="rabbithill foundry"
 files="lines_novice lines_amateur lines_expert"

@@ -8,12 +8,7 @@ tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 export XDG_DATA_HOME="$tmp/home"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/out" ] && sed 's/^/  out: /' "$tmp/out" >&2
-  [ -f "$tmp/err" ] && sed 's/^/  err: /' "$tmp/err" >&2
-  exit 1
-}
+. "$(dirname "$0")/../support/e2e_fail.sh"
 
 for track in rabbithill foundry; do
   "$brrace" --track "$track" --pilot --laps 2 --learn --quiet >"$tmp/out" 2>"$tmp/err" ||

@@ -10,12 +10,7 @@ trap 'rm -rf "$tmp"' EXIT
 export XDG_DATA_HOME="$tmp/home"
 home="$tmp/home/Bermrider"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/out" ] && sed 's/^/  out: /' "$tmp/out" >&2
-  [ -f "$tmp/err" ] && sed 's/^/  err: /' "$tmp/err" >&2
-  exit 1
-}
+. "$(dirname "$0")/../support/e2e_fail.sh"
 
 # The series as the data set writes it: riders 23 31 47 58 72, the player last; every moto a
 # round of its own, so a round rank is the moto's place.

@@ -12,11 +12,7 @@ second=""
 trap 'for p in $pid $first $second; do kill "$p" 2>/dev/null; done; rm -rf "$tmp"' EXIT
 export XDG_DATA_HOME="$tmp/home"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/out" ] && sed 's/^/  out: /' "$tmp/out" >&2
-  exit 1
-}
+. "$(dirname "$0")/../support/e2e_fail.sh"
 
 # One HTTP request over bash's own TCP support (no client program needed); the whole answer.
 http() {

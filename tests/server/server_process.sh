@@ -10,12 +10,7 @@ pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
 export XDG_DATA_HOME="$tmp/home"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$tmp/out" ] && sed 's/^/  out: /' "$tmp/out" >&2
-  [ -f "$tmp/err" ] && sed 's/^/  err: /' "$tmp/err" >&2
-  exit 1
-}
+. "$(dirname "$0")/../support/e2e_fail.sh"
 
 # The packaged example, as shipped, reads without a complaint.
 sed 's/^port=.*/port=0/' "$packaged" >"$tmp/server.conf"
