@@ -71,25 +71,30 @@ void check_data_suffices(png_structp png, png_infop info, size_t file_bytes) {
   if (stored / kMaxDeflateRatio > file_bytes) png_error(png, "PNG data too short for its size");
 }
 
+// A reader for `bytes` that reports into `src`, or null with the reason in `error`. The
+// jump point must be set by the caller, in the frame that outlives the reading.
+png_structp start_reading(std::span<const uint8_t> bytes, PngSource& src, std::string* error) {
+  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
+    *error = "Not a PNG image";
+    return nullptr;
+  }
+  if (!chunks_fit(bytes)) {
+    *error = "PNG chunk longer than the file";
+    return nullptr;
+  }
+  src.bytes = bytes;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &src, on_error, on_warning);
+  if (!png) *error = "Can't start the PNG reader";
+  return png;
+}
+
 }  // namespace
 
 std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* metadata,
                                 std::string* error) {
-  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
-    *error = "Not a PNG image";
-    return std::nullopt;
-  }
-  if (!chunks_fit(bytes)) {
-    *error = "PNG chunk longer than the file";
-    return std::nullopt;
-  }
   auto src = std::make_unique<PngSource>();
-  src->bytes = bytes;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.get(), on_error, on_warning);
-  if (!png) {
-    *error = "Can't start the PNG reader";
-    return std::nullopt;
-  }
+  png_structp png = start_reading(bytes, *src, error);
+  if (!png) return std::nullopt;
   png_infop info = png_create_info_struct(png);
   png_infop end_info = png_create_info_struct(png);
   if (!info || !end_info || setjmp(png_jmpbuf(png))) {
@@ -141,21 +146,9 @@ std::optional<Image> decode_png(std::span<const uint8_t> bytes, std::string* met
 }
 
 std::optional<GreySamples16> decode_png_grey16(std::span<const uint8_t> bytes, std::string* error) {
-  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
-    *error = "Not a PNG image";
-    return std::nullopt;
-  }
-  if (!chunks_fit(bytes)) {
-    *error = "PNG chunk longer than the file";
-    return std::nullopt;
-  }
   auto src = std::make_unique<PngSource>();
-  src->bytes = bytes;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.get(), on_error, on_warning);
-  if (!png) {
-    *error = "Can't start the PNG reader";
-    return std::nullopt;
-  }
+  png_structp png = start_reading(bytes, *src, error);
+  if (!png) return std::nullopt;
   png_infop info = png_create_info_struct(png);
   // The samples live outside the jump's reach so a failure cannot leak them.
   auto out = std::make_unique<GreySamples16>();
