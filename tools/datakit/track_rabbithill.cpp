@@ -64,7 +64,7 @@ std::vector<br::TileInfo> tiles() {
   // A wheel leaves a mark every step, 128 a second, and each mark moves depth x erosion / 2048
   // at its centre: at 30 ft/s about 17 marks' worth lands on every sample a wheel rolls over.
   // So the depth is small: one wheel pass at the highest erosion cuts about an inch of loam,
-  // and a corner ridden by a full gate for a few laps wears a rut inches to a foot deep.
+  // and a full gate racing a few laps wears the busiest places a foot or two deep.
   loam.erode = {0.12f, 45.0f, 140.0f, 2.0f, 4.0f, 0.25f, 10.0f, 15.0f};
   TileInfo hard;
   hard.texture = "@rabbithill/hardpack.png";
