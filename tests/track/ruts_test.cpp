@@ -19,7 +19,8 @@
 namespace br {
 namespace {
 
-// Rabbit Hill's loam: depth, lower, upper, displacement, radius, max slope, off and on speed.
+// A loam that digs ten times as deep as the tracks' loam, so that a single mark is easy to
+// measure: depth, lower, upper, displacement, radius, max slope, off and on speed.
 constexpr std::array<float, kErodeValueCount> kLoam = {1.2f, 45.0f, 140.0f, 2.0f,
                                                        4.0f, 0.25f, 10.0f,  15.0f};
 constexpr float kErosion = 50;

@@ -41,13 +41,14 @@ std::vector<br::TileInfo> tiles() {
   loam.friction = {{1.15f, 5.0f}, {1.06f, 40.0f}};
   loam.roll_resist = {{4.5f, 17.0f, 1.0f}};
   loam.roost = {roost({{"count", "12"}, {"r", "100"}, {"g", "72"}, {"b", "50"}, {"size", "0.3"}})};
-  loam.erode = {1.4f, 40.0f, 130.0f, 2.0f, 3.5f, 0.3f, 8.0f, 13.0f};
+  // Depths per wheel mark, of which a wheel leaves 128 a second: see Rabbit Hill's loam.
+  loam.erode = {0.14f, 40.0f, 130.0f, 2.0f, 3.5f, 0.3f, 8.0f, 13.0f};
   br::TileInfo hard;
   hard.texture = "@foundry/hardpack.png";
   hard.friction = {{1.02f, 5.0f}, {0.92f, 50.0f}};
   hard.roll_resist = {{3.0f, 9.0f, 1.0f}};
   hard.roost = {roost({{"count", "5"}, {"r", "160"}, {"g", "135"}, {"b", "100"}, {"size", "0.2"}})};
-  hard.erode = {0.4f, 70.0f, 200.0f, 1.5f, 4.0f, 0.2f, 12.0f, 20.0f};
+  hard.erode = {0.04f, 70.0f, 200.0f, 1.5f, 4.0f, 0.2f, 12.0f, 20.0f};
   br::TileInfo sand;
   sand.texture = "@foundry/sand.png";
   sand.friction = {{0.92f, 5.0f}, {0.85f, 50.0f}};
@@ -58,7 +59,7 @@ std::vector<br::TileInfo> tiles() {
                        {"b", "130"},
                        {"size", "0.2"},
                        {"randomize", "20"}})};
-  sand.erode = {2.0f, 30.0f, 110.0f, 3.0f, 4.5f, 0.35f, 8.0f, 12.0f};
+  sand.erode = {0.1f, 30.0f, 110.0f, 3.0f, 4.5f, 0.35f, 8.0f, 12.0f};
   br::TileInfo floor;
   floor.texture = "@foundry/floor.png";
   floor.friction = {{0.95f, 5.0f}, {0.85f, 50.0f}};
@@ -72,7 +73,7 @@ std::vector<br::TileInfo> tiles() {
                         {"grow", "6"},
                         {"drag", "2"},
                         {"fade_a", "-128"}})};
-  floor.erode = {0.3f, 80.0f, 220.0f, 1.0f, 4.0f, 0.2f, 12.0f, 20.0f};
+  floor.erode = {0.03f, 80.0f, 220.0f, 1.0f, 4.0f, 0.2f, 12.0f, 20.0f};
   br::TileInfo concrete;
   concrete.texture = "@foundry/concrete.png";
   concrete.friction = {{0.85f, 5.0f}, {0.75f, 50.0f}};

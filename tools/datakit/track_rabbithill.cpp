@@ -61,7 +61,11 @@ std::vector<br::TileInfo> tiles() {
                        {"drag", "1.5"},
                        {"vscale", "0.5"},
                        {"fade_a", "-128"}})};
-  loam.erode = {1.2f, 45.0f, 140.0f, 2.0f, 4.0f, 0.25f, 10.0f, 15.0f};
+  // A wheel leaves a mark every step, 128 a second, and each mark moves depth x erosion / 2048
+  // at its centre: at 30 ft/s about 17 marks' worth lands on every sample a wheel rolls over.
+  // So the depth is small: one wheel pass at the highest erosion cuts about an inch of loam,
+  // and a full gate racing a few laps wears the busiest places a foot or two deep.
+  loam.erode = {0.12f, 45.0f, 140.0f, 2.0f, 4.0f, 0.25f, 10.0f, 15.0f};
   TileInfo hard;
   hard.texture = "@rabbithill/hardpack.png";
   hard.friction = {{1.0f, 5.0f}, {0.9f, 50.0f}, {0.82f, 100.0f}};
@@ -77,7 +81,7 @@ std::vector<br::TileInfo> tiles() {
                        {"drag", "2"},
                        {"vscale", "0.4"},
                        {"fade_a", "-128"}})};
-  hard.erode = {0.35f, 70.0f, 200.0f, 1.5f, 4.0f, 0.2f, 12.0f, 20.0f};
+  hard.erode = {0.035f, 70.0f, 200.0f, 1.5f, 4.0f, 0.2f, 12.0f, 20.0f};
   TileInfo sand;
   sand.texture = "@rabbithill/sand.png";
   sand.friction = {{0.92f, 5.0f}, {0.86f, 60.0f}};
@@ -89,14 +93,16 @@ std::vector<br::TileInfo> tiles() {
                        {"size", "0.2"},
                        {"randomize", "20"},
                        {"dig", "1.5"}})};
-  sand.erode = {2.2f, 30.0f, 110.0f, 3.0f, 5.0f, 0.35f, 8.0f, 12.0f};
+  // Sand gives way more easily, wider and further than loam, so its depth per mark need not
+  // be larger for its ruts and whoops to grow faster.
+  sand.erode = {0.11f, 30.0f, 110.0f, 3.0f, 5.0f, 0.35f, 8.0f, 12.0f};
   TileInfo grass;
   grass.texture = "@rabbithill/grass.png";
   grass.friction = {{0.8f, 5.0f}, {0.62f, 60.0f}};
   grass.roll_resist = {{6.0f, 20.0f, 1.0f}};
   grass.roost = {roost({{"count", "3"}, {"r", "70"}, {"g", "95"}, {"b", "40"}, {"size", "0.25"}}),
                  roost({{"count", "2"}, {"r", "110"}, {"g", "85"}, {"b", "60"}, {"size", "0.3"}})};
-  grass.erode = {0.5f, 60.0f, 170.0f, 1.5f, 4.0f, 0.25f, 10.0f, 15.0f};
+  grass.erode = {0.05f, 60.0f, 170.0f, 1.5f, 4.0f, 0.25f, 10.0f, 15.0f};
   return {loam, hard, sand, grass};
 }
 
