@@ -115,7 +115,7 @@ TEST_F(RutScene, RutsBehindTheRobotsShowLighterAndDarkerThanTheGroundAsLoaded) {
   // No roost: nothing in the air between the camera and the ground.
   ASSERT_TRUE(start_race("rabbithill", lineup, 0));
   draw(w);
-  for (int step = 0; step < 75 * 128; ++step) world_tick(w);
+  for (int step = 0; step < 150 * 128; ++step) world_tick(w);
 
   Terrain& t = w.track.terrain;
   int best = -1;
