@@ -38,18 +38,7 @@ enum class Touch {
   kSeparately,   // bodies of two bikes: each pushed alone, so the bikes stay apart for the solver
 };
 
-// One overlapping pair of spheres between the bodies of two bikes.
-struct SpherePair {
-  double depth;
-  const ShapeSphere* sa;
-  const ShapeSphere* sb;
-  V3 ca, cb;
-};
-
-// The spheres of one body of `a` against one body of `b`. Between two bikes only the
-// deepest kMostBikeContacts pairs of each two bodies push: wheels are rings of small spheres,
-// and two bikes wedged together met as dozens of pairs, every one a row for the solver, whose
-// cost grows with the cube of the rows on a bike.
+// The spheres of one body of `a` against one body of `b`.
 int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_b,
           const CollisionShape& shape_b, Touch how) {
   V3 pa = to_v3(dBodyGetPosition(body_a));
@@ -58,8 +47,6 @@ int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_
   double reach = shape_a.bounding_radius + shape_b.bounding_radius;
   if (square(apart) > reach * reach) return 0;
 
-  std::array<SpherePair, kMostBikeContacts> deepest;
-  int kept = 0;
   int made = 0;
   for (const ShapeSphere& sa : shape_a.spheres) {
     V3 ca = sphere_centre(body_a, sa);
@@ -69,26 +56,12 @@ int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_
       switch (how) {
         case Touch::kReportOnly: touched = spheres_overlap(sa, ca, sb, cb); break;
         case Touch::kJoined: touched = touch_spheres(w, body_a, sa, ca, body_b, sb, cb); break;
-        case Touch::kSeparately: {
-          if (!spheres_overlap(sa, ca, sb, cb)) break;
-          V3 d = {ca[0] - cb[0], ca[1] - cb[1], ca[2] - cb[2]};
-          SpherePair pair{sa.radius + sb.radius - std::sqrt(square(d)), &sa, &sb, ca, cb};
-          // Kept deepest first; a tie keeps the pair met first, so the choice is repeatable.
-          int at = kept < kMostBikeContacts ? kept++ : kMostBikeContacts;
-          while (at > 0 && deepest[size_t(at - 1)].depth < pair.depth) {
-            if (at < kMostBikeContacts) deepest[size_t(at)] = deepest[size_t(at - 1)];
-            --at;
-          }
-          if (at < kMostBikeContacts) deepest[size_t(at)] = pair;
+        case Touch::kSeparately:
+          touched = push_spheres_apart(w, body_a, sa, ca, body_b, sb, cb);
           break;
-        }
       }
       made += touched ? 1 : 0;
     }
-  }
-  for (int i = 0; i < kept; ++i) {
-    const SpherePair& p = deepest[size_t(i)];
-    made += push_spheres_apart(w, body_a, *p.sa, p.ca, body_b, *p.sb, p.cb) ? 1 : 0;
   }
   return made;
 }

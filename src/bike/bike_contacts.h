@@ -1,5 +1,5 @@
 // Contacts between two bikes: every sphere of one bike's shapes against every sphere of the
-// other's, the deepest touching pairs pushing the two bodies apart (each bike on its own, so that bikes in a
+// other's, touching pairs pushing the two bodies apart (each bike on its own, so that bikes in a
 // pack stay separate groups for the solver); then the rules that
 // decide who may be thrown off by the touch.
 #pragma once
@@ -7,10 +7,6 @@
 #include "bike/bike.h"
 
 namespace br {
-
-// The most sphere pairs that push between one body of a bike and one body of another: a
-// knock between two bikes meets fewer, a pile-up of bikes wedged together met dozens.
-constexpr int kMostBikeContacts = 4;
 
 // Bit (1 << BikeBody) for each body of a bike that was touched.
 struct BikeHits {

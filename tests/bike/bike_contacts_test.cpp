@@ -186,37 +186,6 @@ TEST_F(BikeContacts, ARamIntoTheSideOfAStandingBikeShovesIt) {
   EXPECT_NEAR(after, before, 0.1 * std::fabs(before));
 }
 
-// Two bikes wedged one into the other, as in a pile-up: the overlap pushes with a few of the
-// deepest sphere pairs of each two bodies, not with every one of the dozens that overlap.
-TEST_F(BikeContacts, WedgedBikesPushWithOnlyTheDeepestPairsOfEachTwoBodies) {
-  put(*b, 0, {0.1, 0, 0.1}, {0, 0, 0});
-  BikeHits all = bike_contacts(g_world, *a, *b, false);
-  BikeHits pushed = bike_contacts(g_world, *a, *b);
-  int pairs = __builtin_popcount(pushed.parts_a) * __builtin_popcount(pushed.parts_b);
-  EXPECT_EQ(pushed.parts_a, all.parts_a);
-  EXPECT_EQ(pushed.parts_b, all.parts_b);
-  EXPECT_LE(pushed.contacts, kMostBikeContacts * pairs);
-  EXPECT_GT(all.contacts, 3 * pushed.contacts);
-  EXPECT_EQ(contacts_on(*a), pushed.contacts);
-  EXPECT_EQ(contacts_on(*b), pushed.contacts);
-}
-
-// Side by side and overlapping a little, standing: the two are pushed apart sideways, evenly.
-TEST_F(BikeContacts, BikesTouchingSideBySidePushApart) {
-  put(*b, 0, {1.6, 0, 0}, {0, 0, 0});
-  for (int i = 0; i < 128; ++i) {
-    bike_contacts(g_world, *a, *b);
-    step_physics(g_world);
-  }
-  double xa = dBodyGetPosition(a->bodies[kBodyFrame])[0];
-  double xb = dBodyGetPosition(b->bodies[kBodyFrame])[0];
-  ASSERT_TRUE(std::isfinite(xa) && std::isfinite(xb));
-  EXPECT_GT(xb - xa, 2.2);
-  EXPECT_LT(xa, 0);
-  EXPECT_GT(xb, 1.6);
-  EXPECT_EQ(bike_contacts(g_world, *a, *b, false).contacts, 0);
-}
-
 }  // namespace
 }  // namespace br
 
