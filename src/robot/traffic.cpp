@@ -123,6 +123,8 @@ TrafficCall traffic(const World& w, int slot, double wanted) {
       Obstacle o{dx * mine.ux + dz * mine.uz, dx * lx + dz * lz, false};
       // Kept in mind until it is behind: alongside, the robot must not swing back into it.
       if (o.along <= -kNoseToTail || std::fabs(o.lat) >= kClear + kMostShift) continue;
+      // Right behind the robot it is the other one's to mind.
+      if (o.along < -kBeside && std::fabs(o.lat) < kHalfWidth) continue;
       o.in_path = o.along <= kBeside ? std::fabs(o.lat) < kClear + kHalfWidth
                                      : footprints_overlap(mine, theirs);
       obstacles.push_back(o);
