@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "bike/crash.h"
 #include "bike/physics_world.h"
@@ -47,11 +48,23 @@ int touch(World& w, dBodyID body_a, const CollisionShape& shape_a, dBodyID body_
   double reach = shape_a.bounding_radius + shape_b.bounding_radius;
   if (square(apart) > reach * reach) return 0;
 
+  // b's sphere centres once, not once for every sphere of a: kept from call to call so that
+  // no step allocates; the simulation is single-threaded.
+  static std::vector<V3> centres_b;
+  centres_b.clear();
   int made = 0;
   for (const ShapeSphere& sa : shape_a.spheres) {
     V3 ca = sphere_centre(body_a, sa);
-    for (const ShapeSphere& sb : shape_b.spheres) {
-      V3 cb = sphere_centre(body_b, sb);
+    // A sphere of a clear of b's whole shape (a hair of margin for rounding) meets none of it.
+    V3 to_b = {ca[0] - pb[0], ca[1] - pb[1], ca[2] - pb[2]};
+    double near = sa.radius + shape_b.bounding_radius + 0.01;
+    if (square(to_b) > near * near) continue;
+    if (centres_b.empty()) {
+      for (const ShapeSphere& sb : shape_b.spheres) centres_b.push_back(sphere_centre(body_b, sb));
+    }
+    for (size_t k = 0; k < shape_b.spheres.size(); ++k) {
+      const ShapeSphere& sb = shape_b.spheres[k];
+      const V3& cb = centres_b[k];
       bool touched = false;
       switch (how) {
         case Touch::kReportOnly: touched = spheres_overlap(sa, ca, sb, cb); break;

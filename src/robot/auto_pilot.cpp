@@ -5,6 +5,7 @@
 
 #include "bike/assists.h"
 #include "bike/bike.h"
+#include "bike/bike_contacts.h"
 #include "bike/controls.h"
 #include "bike/stability_presets.h"
 #include "race/grid.h"
@@ -24,7 +25,11 @@ constexpr int32_t kStuckSteps = 3 * 128;
 constexpr int kBackOutSteps = 2 * 128;
 constexpr int kBackOutsBeforeReset = 3;
 constexpr double kClutchOutSeconds = 0.25;
-constexpr double kClearFeet = 8;  // room a robot put back on its line needs from other bikes
+// Room a robot put back on its line needs between the bounds of its bike and another's.
+constexpr double kRoomFeet = 2;
+constexpr double kAsideRate = 6;   // ft/s the robot moves over to go round a stopped rider
+constexpr double kMostAside = 10;  // feet off its line it will go
+constexpr double kTouchFeet = 7;   // frames closer than this: the bikes are touching or about to
 
 double wrap(double a) {
   return std::remainder(a, 2 * kPi);
@@ -131,34 +136,64 @@ void wait_at_gate(World& w, Bike& bike, RobotState& r) {
   set_throttle(bike, r.blipping ? 1.0f : 0.0f);
 }
 
-// Whether another rider's bike stands within `feet` of (x, z).
-bool crowded(const World& w, int slot, double x, double z, double feet) {
+// Whether a bike put down at (x, z) would clear every other bike by the margin.
+bool room_at(const World& w, int slot, double x, double z) {
+  double own = bike_bound(*w.slots[size_t(slot)].bike).radius;
+  for (int i = 0; i < kRiderSlots; ++i) {
+    const RiderSlot& other = w.slots[size_t(i)];
+    if (i == slot || !other.bike) continue;
+    BikeBound b = bike_bound(*other.bike);
+    if (std::hypot(b.centre[0] - x, b.centre[2] - z) < own + b.radius + kRoomFeet) return false;
+  }
+  return true;
+}
+
+// Puts a robot that cannot get itself going back on its line, facing along it, on the first
+// stretch from where it got to where the whole bike has room: put down among other bikes it
+// wedges into them and the pile only grows. Returns false, leaving it where it is, when the
+// rest of the line has no such room.
+bool put_back_on_line(World& w, int slot, const LineRecord& line, double index) {
+  Bike& bike = *w.slots[size_t(slot)].bike;
+  double at = index;
+  while (!room_at(w, slot, point_at(line.points, at).x, point_at(line.points, at).z)) {
+    at += 0.25;
+    if (at >= double(line.points.size() - 1)) return false;
+  }
+  learn_reset(w, slot);
+  LinePoint here = point_at(line.points, at);
+  LinePoint on = point_ahead(line.points, at, 4);
+  double heading = std::atan2(-(on.x - here.x), -(on.z - here.z));
+  place_on_ground(bike, w.track.terrain, here.x, here.z, heading);
+  return true;
+}
+
+// The other bike nearest the robot's frame, as feet ahead of it and to its left; false when
+// none is within `feet`.
+bool nearest_bike(const World& w, int slot, const Pose& m, double feet, double& ahead,
+                  double& left) {
+  double best = feet * feet;
+  bool found = false;
+  double fx = -std::sin(m.heading), fz = -std::cos(m.heading);
   for (int i = 0; i < kRiderSlots; ++i) {
     const RiderSlot& other = w.slots[size_t(i)];
     if (i == slot || !other.bike) continue;
     const dReal* p = dBodyGetPosition(other.bike->bodies[kBodyFrame]);
-    if (std::hypot(p[0] - x, p[2] - z) < feet) return true;
+    double dx = p[0] - m.x, dz = p[2] - m.z, d2 = dx * dx + dz * dz;
+    if (d2 >= best) continue;
+    best = d2;
+    found = true;
+    ahead = dx * fx + dz * fz;
+    left = dx * fz - dz * fx;
   }
-  return false;
+  return found;
 }
 
-// Puts a robot that cannot get itself going back on its line, facing along it, on the first
-// clear stretch from where it got to: robots stuck together would otherwise be put down on
-// top of each other, again and again.
-void put_back_on_line(World& w, int slot, const LineRecord& line, double index) {
-  Bike& bike = *w.slots[size_t(slot)].bike;
-  learn_reset(w, slot);
-  for (double at = index; at < double(line.points.size() - 1); at += 0.25) {
-    LinePoint p = point_at(line.points, at);
-    if (!crowded(w, slot, p.x, p.z, kClearFeet)) {
-      index = at;
-      break;
-    }
-  }
-  LinePoint here = point_at(line.points, index);
-  LinePoint on = point_ahead(line.points, index, 4);
-  double heading = std::atan2(-(on.x - here.x), -(on.z - here.z));
-  place_on_ground(bike, w.track.terrain, here.x, here.z, heading);
+// The line's unit direction to the left at `index`.
+void line_left(const std::vector<LinePoint>& pts, double index, double& lx, double& lz) {
+  LinePoint a = point_at(pts, std::floor(index)), b = point_at(pts, std::floor(index) + 1);
+  double tx = b.x - a.x, tz = b.z - a.z, tl = std::hypot(tx, tz);
+  lx = tl > 1e-6 ? tz / tl : 0;
+  lz = tl > 1e-6 ? -tx / tl : 0;
 }
 
 void follow_line(World& w, int slot, Bike& bike, RobotState& r, const Pose& m) {
@@ -175,8 +210,21 @@ void follow_line(World& w, int slot, Bike& bike, RobotState& r, const Pose& m) {
     double left = double(pts.size() - 1) - r.line_index;
     target *= 0.25 + 0.75 * std::clamp(left / std::max(r.finish_points_left, 1.0), 0.0, 1.0);
   }
-  target = std::min(target, traffic_speed(w, slot, target));
-  ride_line(bike, m, pts, r.line_index, target);
+  TrafficCall call = traffic(w, slot, target);
+  target = std::min(target, call.speed);
+  // Going round a stopped rider: the line is ridden as if it lay `aside` feet over, eased
+  // across so the lean does not jump.
+  double lx = 0, lz = 0;
+  line_left(pts, r.line_index, lx, lz);
+  LinePoint on = point_at(pts, r.line_index);
+  double cross = (m.x - on.x) * lx + (m.z - on.z) * lz;
+  double want = call.obstacle ? std::clamp(cross + call.shift, -kMostAside, kMostAside) : 0;
+  double most = kAsideRate * kStepSeconds;
+  r.aside += std::clamp(want - r.aside, -most, most);
+  Pose seen = m;
+  seen.x -= r.aside * lx;
+  seen.z -= r.aside * lz;
+  ride_line(bike, seen, pts, r.line_index, target);
 }
 
 }  // namespace
@@ -271,7 +319,11 @@ void auto_pilot_step(World& w, int slot) {
       LinePoint aim = point_ahead(line->points, r.line_index, 20);
       off = wrap(std::atan2(-(aim.x - m.x), -(aim.z - m.z)) - m.heading);
     }
-    set_steering(bike, static_cast<float>(off > 0 ? -1 : 1));
+    // Straight back off a bike it touches: turning on the spot against it locks the two
+    // together. Clear of it, it turns toward its line.
+    double ahead = 0, left = 0;
+    bool touching = nearest_bike(w, slot, m, kTouchFeet, ahead, left);
+    set_steering(bike, touching ? 0.0f : static_cast<float>(off > 0 ? -1 : 1));
     if (r.backing_steps == 0) r.progress_step = w.frame;
     return;
   }
@@ -290,13 +342,19 @@ void auto_pilot_step(World& w, int slot) {
     // Stuck: choose again from where it is, and back out first when it is barely moving.
     ++r.stuck_count;
     if (r.stuck_count > kBackOutsBeforeReset) {
-      r.stuck_count = 0;
-      put_back_on_line(w, slot, *line, r.best_index);
+      // With no room on its line it tries again after the next wait.
+      if (put_back_on_line(w, slot, *line, r.best_index)) {
+        r.stuck_count = 0;
+        r.aside = 0;
+      }
       r.progress_step = w.frame;
       return;
     }
     pick_next(w, slot, m, false);
-    if (std::fabs(m.speed) < 3) r.backing_steps = kBackOutSteps;
+    // Backing out away from a bike that is behind it would only push into that one.
+    double ahead = 0, left = 0;
+    bool behind = nearest_bike(w, slot, m, kTouchFeet, ahead, left) && ahead < 0;
+    if (std::fabs(m.speed) < 3 && !behind) r.backing_steps = kBackOutSteps;
     r.progress_step = w.frame;
   }
 }

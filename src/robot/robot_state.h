@@ -37,6 +37,7 @@ struct RobotState {
   int32_t progress_step = 0;  // when it last got further along
   int backing_steps = 0;      // backing out of whatever stopped it
   int stuck_count = 0;        // times stuck since the last line carried on
+  double aside = 0;           // feet left of the line it rides, going round a stopped rider
 
   // The start: throttle blips before the gate, then the reaction and the clutch.
   bool blipping = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "bike/bike.h"
 
@@ -12,7 +13,14 @@ constexpr double kBehind = 4;       // feet of the strip behind the frame
 constexpr double kAhead = 4;        // feet ahead, plus a second of travel
 constexpr double kHalfWidth = 2;    // feet either side
 constexpr double kHoldBack = 0.9;  // of the pace of the rider ahead
-constexpr double kCrawl = 4;       // ft/s; a fallen rider ahead is passed at a crawl
+constexpr double kCrawl = 4;       // ft/s; the least it holds back to behind a moving rider
+constexpr double kSlow = 8;        // ft/s: a rider slower than this is gone round, not followed
+constexpr double kClear = 4.5;     // feet between frames side by side that keeps bikes apart
+constexpr double kNoseToTail = 8;  // feet between frames one behind the other
+constexpr double kStopping = 8;    // ft/s^2 of braking for a stopped rider ahead
+constexpr double kPassSpeed = 12;  // ft/s going round a stopped rider
+constexpr double kBeside = 2;      // feet ahead within which a rider counts as alongside
+constexpr double kMostShift = 8;   // feet: further aside than this it waits instead
 
 struct Seen {
   double x, z, vx, vz, heading;
@@ -61,13 +69,47 @@ bool footprints_overlap(const Footprint& a, const Footprint& b) {
   return true;
 }
 
-double traffic_speed(const World& w, int slot, double wanted) {
+bool is_ahead(double ax, double az, double aux, double auz, double bx, double bz, double bux,
+              double buz) {
+  double dx = bx - ax, dz = bz - az;
+  double mx = aux + bux, mz = auz + buz;
+  // Head on there is no mean direction: each sees the other ahead and both give way.
+  if (mx * mx + mz * mz < 1e-4) return dx * aux + dz * auz > 0;
+  return dx * mx + dz * mz > 0;
+}
+
+namespace {
+
+struct Obstacle {
+  double along, lat;  // feet ahead of the robot and to its left
+  bool in_path;       // its strip overlaps the robot's
+};
+
+// Whether moving `shift` feet sideways puts the robot within reach of an obstacle that is
+// level with the one it goes round (`front` feet ahead).
+bool side_blocked(const std::vector<Obstacle>& all, double front, double shift) {
+  for (const Obstacle& o : all) {
+    if (o.along > front + kNoseToTail) continue;
+    if (std::fabs(o.lat - shift) < kClear) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TrafficCall traffic(const World& w, int slot, double wanted) {
+  TrafficCall call;
+  call.speed = wanted;
   const Bike* own = w.slots[size_t(slot)].bike.get();
-  if (!own) return wanted;
+  if (!own) return call;
   Seen me = seen(*own);
   Footprint mine = footprint(me.x, me.z, me.vx, me.vz, me.heading);
+  double lx = mine.uz, lz = -mine.ux;  // to its left
   double reach = 2 * (mine.half_length + 4 + 40);
-  double speed = wanted;
+  // Kept from step to step so that no step allocates; the simulation is single-threaded.
+  static std::vector<Obstacle> obstacles;
+  obstacles.clear();
+  const Obstacle* front = nullptr;
   for (int i = 0; i < kRiderSlots; ++i) {
     if (i == slot) continue;
     const RiderSlot& other = w.slots[size_t(i)];
@@ -75,15 +117,60 @@ double traffic_speed(const World& w, int slot, double wanted) {
     Seen them = seen(*other.bike);
     double dx = them.x - me.x, dz = them.z - me.z;
     if (std::fabs(dx) > reach || std::fabs(dz) > reach) continue;
-    // Only riders ahead hold it back; those behind are theirs to mind.
-    if (dx * mine.ux + dz * mine.uz <= 0) continue;
-    if (!footprints_overlap(mine, footprint(them.x, them.z, them.vx, them.vz, them.heading))) {
+    Footprint theirs = footprint(them.x, them.z, them.vx, them.vz, them.heading);
+    bool slow = std::hypot(them.vx, them.vz) < kSlow || other.bike->state.crash_timer > 0;
+    if (slow) {
+      Obstacle o{dx * mine.ux + dz * mine.uz, dx * lx + dz * lz, false};
+      // Kept in mind until it is behind: alongside, the robot must not swing back into it.
+      if (o.along <= -kNoseToTail || std::fabs(o.lat) >= kClear + kMostShift) continue;
+      // Right behind the robot it is the other one's to mind.
+      if (o.along < -kBeside && std::fabs(o.lat) < kHalfWidth) continue;
+      o.in_path = o.along <= kBeside ? std::fabs(o.lat) < kClear + kHalfWidth
+                                     : footprints_overlap(mine, theirs);
+      obstacles.push_back(o);
       continue;
     }
+    // Only riders ahead hold it back; those behind are theirs to mind.
+    if (!is_ahead(me.x, me.z, mine.ux, mine.uz, them.x, them.z, theirs.ux, theirs.uz)) continue;
+    if (!footprints_overlap(mine, theirs)) continue;
     double pace = them.vx * mine.ux + them.vz * mine.uz;
-    speed = std::min(speed, std::max(pace * kHoldBack, kCrawl));
+    call.speed = std::min(call.speed, std::max(pace * kHoldBack, kCrawl));
   }
-  return speed;
+  const Obstacle* side = nullptr;
+  for (const Obstacle& o : obstacles) {
+    if (!o.in_path) continue;
+    if (o.along > kBeside && std::fabs(o.lat) < kClear) {
+      if (!front || o.along < front->along) front = &o;
+    } else if (o.along <= kBeside) {
+      if (!side || std::fabs(o.lat) < std::fabs(side->lat)) side = &o;
+    }
+  }
+  if (!front && !side) return call;
+  call.obstacle = true;
+  if (!front) {
+    // Only riders beside it: keep clear of the closest.
+    if (std::fabs(side->lat) < kClear) {
+      call.shift = side->lat > 0 ? side->lat - kClear : side->lat + kClear;
+    }
+    return call;
+  }
+  // Round the nearest one in its path, on the nearer side that is free; with neither free
+  // it stops short and waits.
+  double right = front->lat - kClear, left = front->lat + kClear;
+  double first = std::fabs(right) <= std::fabs(left) ? right : left;
+  double second = first == right ? left : right;
+  double gap = front->along - kNoseToTail;
+  call.speed = std::min(call.speed, kPassSpeed);
+  if (!side_blocked(obstacles, front->along, first) && std::fabs(first) <= kMostShift) {
+    call.shift = first;
+  } else if (!side_blocked(obstacles, front->along, second) && std::fabs(second) <= kMostShift) {
+    call.shift = second;
+  } else {
+    call.shift = 0;
+  }
+  // Not yet clear of it: no faster than it can stop short of it.
+  call.speed = std::min(call.speed, std::sqrt(2 * kStopping * std::max(0.0, gap)));
+  return call;
 }
 
 }  // namespace br
