@@ -386,6 +386,12 @@ int main(int argc, char** argv) {
       {.label = "Compatibility racing 1280x720", .racing = true, .preset = kCompatibility},
       {.label = "High FPS standing 1280x720", .racing = false, .preset = kHighFps},
       {.label = "High FPS racing 1280x720", .racing = true, .preset = kHighFps},
+      // Where a High FPS racing frame goes: the floor, the riders, the processor.
+      {.label = "High FPS sky and ground 1280x720", .bare = true, .preset = kHighFps},
+      {.label = "High FPS racing, riders not drawn, 1280x720", .racing = true, .riders = false,
+       .preset = kHighFps},
+      {.label = "High FPS racing 4x4 pixels 1280x720", .racing = true, .scissor = 4,
+       .preset = kHighFps},
       {.label = "Compatibility standing 1024x576", .racing = false, .preset = kCompatibility,
        .width = 1024, .height = 576},
       {.label = "Compatibility racing 1024x576", .racing = true, .preset = kCompatibility,
