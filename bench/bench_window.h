@@ -34,6 +34,14 @@ class BenchWindow {
   BenchWindow& operator=(const BenchWindow&) = delete;
 
   bool ok() const { return context_ != nullptr; }
+  // The window at a new size; false when the drawable did not follow.
+  bool resize(int width, int height) {
+    SDL_SetWindowSize(window_, width, height);
+    SDL_PumpEvents();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    return w == width && h == height;
+  }
   void present() {
     SDL_GL_SwapWindow(window_);
     SDL_PumpEvents();

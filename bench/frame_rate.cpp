@@ -8,8 +8,10 @@
 // drawn (what is left is the processor's work on vertices and triangles), and a frame that is
 // only cleared and presented (what the window itself costs). The racing frames are also drawn
 // without roost, without the riders (their roost still flying) and into a few pixels only, to
-// split what the riders cost between their models, their dirt and the processor. A picture name gets one picture per case,
-// its label before the extension.
+// split what the riders cost between their models, their dirt and the processor. Last, both
+// scenes at the Compatibility preset the game starts on and at the High FPS preset, each
+// chosen with the menu's button and settled as the next start would, at 1280 x 720 and at
+// smaller windows. A picture name gets one picture per case, its label before the extension.
 //   bench_frame_rate [seconds=10] [picture.ppm] [data directory] [view: chase, rider, tour]
 // Needs a display (xvfb-run -a -s '-screen 0 1280x720x24' for Mesa's software renderer).
 #include <epoxy/gl.h>
@@ -42,14 +44,19 @@
 #include "render/texture_cache.h"
 #include "render/view_cameras.h"
 #include "render/view_frustum.h"
+#include "shell/graphics_presets.h"
+#include "shell/startup_settings.h"
 #include "shell/world_tick.h"
 #include "track/scenery.h"
 #include "track/track_loader.h"
+#include "ui/menu_actions.h"
+#include "ui/menu_screens.h"
 #include "world/world.h"
 
 namespace {
 
 constexpr int kWidth = 1280, kHeight = 720, kRiders = 20;
+constexpr int kNoPreset = -1;
 // Racing cases start measuring this many steps after the gate drops (13 to 15 s into the
 // session, at random): the field into the first turns.
 constexpr int kRaceLeadSteps = 128 * 10;
@@ -76,15 +83,15 @@ double since(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-void write_ppm(const std::string& path) {
-  std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
+void write_ppm(const std::string& path, int width, int height) {
+  std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return;
-  std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-  for (int y = kHeight - 1; y >= 0; --y)
-    std::fwrite(&rgb[static_cast<size_t>(y) * kWidth * 3], 1, kWidth * 3, f);
+  std::fprintf(f, "P6\n%d %d\n255\n", width, height);
+  for (int y = height - 1; y >= 0; --y)
+    std::fwrite(&rgb[static_cast<size_t>(y) * width * 3], 1, static_cast<size_t>(width) * 3, f);
   std::fclose(f);
 }
 
@@ -106,8 +113,8 @@ float distance(const br::Vec3& a, const br::Vec3& b) {
 struct RidersInView {
   int seen = 0, far = 0;
 };
-RidersInView riders_in_view(const br::World& w, const br::ViewCamera& camera, float far) {
-  const float aspect = static_cast<float>(kWidth) / kHeight;
+RidersInView riders_in_view(const br::World& w, const br::ViewCamera& camera, float far,
+                            float aspect) {
   const br::LightingFile& light = w.track.scenery.lighting.file;
   const br::ViewFrustum frustum = br::view_frustum(
       br::perspective_matrix(static_cast<float>(w.settings.fov.value), aspect, light.near_plane,
@@ -126,9 +133,9 @@ RidersInView riders_in_view(const br::World& w, const br::ViewCamera& camera, fl
 
 struct Case {
   const char* label;
-  bool shaders;
-  int method;
-  bool racing;
+  bool shaders = false;
+  int method = br::kGroundMethodSoftware;
+  bool racing = false;
   bool bare = false;  // sky and ground only: what any frame costs before riders and scenery
   // Pixels drawn limited to a square this many pixels across in the middle of the window (0:
   // all of them): with next to nothing to fill, what remains is the processor's share.
@@ -136,7 +143,24 @@ struct Case {
   bool empty = false;  // no scene at all: clearing the window and presenting it
   bool roost = true;   // false: the bikes throw no dirt
   bool riders = true;  // false: the riders race but are not drawn (their roost still is)
+  // A GraphicsPreset chosen as the player would; its settings then decide what `shaders`
+  // and `method` would have.
+  int preset = kNoPreset;
+  int width = kWidth, height = kHeight;
 };
+
+// The preset's button on the Graphics/Sound screen, pressed; false when the screen has none.
+bool press_preset_button(br::World& w, int preset) {
+  const br::MenuScreen screen = br::build_menu_screen(w, br::kMenuGraphicsSound);
+  for (size_t i = 0; i < screen.entries.size(); ++i) {
+    const br::MenuEntry& e = screen.entries[i];
+    if (e.action == br::MenuAction::kPreset && e.arg == preset) {
+      br::activate_entry(w, screen, static_cast<int>(i));
+      return true;
+    }
+  }
+  return false;
+}
 
 // The track's scenery and the riders' bikes, set aside for the bare frames and put back
 // before the session is freed.
@@ -171,18 +195,34 @@ std::string picture_for(const std::string& picture, const char* label) {
 // way of drawing, frames drawn for `seconds`, everything freed again.
 bool run_case(const Case& c, double seconds, const std::string& picture, const std::string& view,
               const std::string& data) {
-  br::GraphicsChoices choices;
-  choices.use_shader = c.shaders;
-  choices.render_texture = c.method;
-  br::render_settings().ground_method = c.method;
-  br::settle_graphics(choices);
-  if (c.shaders && !br::render_settings().shaders_in_use) {
-    std::printf("%s: shader programs not available\n", c.label);
+  if (!g_window->resize(c.width, c.height)) {
+    std::printf("%s: the window does not take %dx%d\n", c.label, c.width, c.height);
     return true;
   }
+  // A preset reaches into the renderer's detail; the cases after it start from the same
+  // renderer settings as those before it.
+  const br::RenderSettings renderer_before = br::render_settings();
   br::world_reset();
   br::World& w = br::g_world;
-  w.settings.render_texture.index = c.method;
+  br::GraphicsChoices choices;
+  if (c.preset != kNoPreset) {
+    if (!press_preset_button(w, c.preset)) {
+      std::fprintf(stderr, "%s: no button for this preset\n", c.label);
+      return false;
+    }
+    choices = br::graphics_choices(w.settings);
+  } else {
+    choices.use_shader = c.shaders;
+    choices.render_texture = c.method;
+    br::render_settings().ground_method = c.method;
+    w.settings.render_texture.index = c.method;
+  }
+  br::settle_graphics(choices);
+  if (c.preset == kNoPreset && c.shaders && !br::render_settings().shaders_in_use) {
+    std::printf("%s: shader programs not available\n", c.label);
+    br::render_settings() = renderer_before;
+    return true;
+  }
   br::physics_world_open(w);
   w.settings.track.value = "rabbithill";
   br::Lineup lineup{};
@@ -211,7 +251,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   w.view_mode = view == "rider"  ? br::kViewRider
                 : view == "tour" ? br::kViewCameraTour
                                  : br::kViewChase;
-  glViewport(0, 0, kWidth, kHeight);
+  glViewport(0, 0, c.width, c.height);
   glClearColor(50.0f / 255.0f, 0.6f, 0.8f, 0.0f);
 
   // Bare frames look at the empty grid from where the chase camera stood over the riders.
@@ -238,7 +278,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     std::optional<br::ViewCamera> camera = c.bare ? start_camera : br::view_camera(w);
     if (c.scissor > 0) {
       glEnable(GL_SCISSOR_TEST);
-      glScissor((kWidth - c.scissor) / 2, (kHeight - c.scissor) / 2, c.scissor, c.scissor);
+      glScissor((c.width - c.scissor) / 2, (c.height - c.scissor) / 2, c.scissor, c.scissor);
     }
     if (c.empty) {
       br::render_stats_begin_frame();
@@ -246,10 +286,10 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     } else if (!c.riders) {
       SetAside hidden;
       for (size_t i = 0; i < hidden.bikes.size(); ++i) hidden.bikes[i] = std::move(w.slots[i].bike);
-      br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
+      br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, c.width, c.height);
       for (size_t i = 0; i < hidden.bikes.size(); ++i) w.slots[i].bike = std::move(hidden.bikes[i]);
     } else {
-      br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, kWidth, kHeight);
+      br::scene_draw(w, *camera, w.viewed_slot, w.view_mode, c.width, c.height);
     }
     glDisable(GL_SCISSOR_TEST);
     building += since(t);
@@ -257,11 +297,12 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
     ground_triangles += br::render_stats().ground_polygons.value;
     quads += br::render_stats().billboards.value;
     particles += w.track.roost.active;
-    const RidersInView in_view = riders_in_view(w, *camera, kCoarseFrom);
+    const RidersInView in_view =
+        riders_in_view(w, *camera, kCoarseFrom, static_cast<float>(c.width) / c.height);
     riders_seen += in_view.seen;
     riders_far += in_view.far;
     t = Clock::now();
-    if (frames == 0 && !picture.empty()) write_ppm(picture_for(picture, c.label));
+    if (frames == 0 && !picture.empty()) write_ppm(picture_for(picture, c.label), c.width, c.height);
     glFinish();
     g_window->present();
     driver += since(t);
@@ -273,7 +314,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
       "%s: %d frames in %.2f s: %.2f frames per second at %dx%d; processor %.1f ms a frame; of "
       "a frame %.0f%% simulation, %.0f%% building, %.0f%% driver; %.0f model and %.0f ground triangles a frame; %.1f riders in view, "
       "%.1f of them %.0f ft away or more; %.0f blended quads drawn, %.0f roost particles\n",
-      c.label, frames, elapsed, frames / elapsed, kWidth, kHeight,
+      c.label, frames, elapsed, frames / elapsed, c.width, c.height,
       1000 * processor / std::max(frames, 1), 100 * simulation / elapsed,
       100 * building / elapsed, 100 * driver / elapsed, model_triangles / std::max(frames, 1),
       ground_triangles / std::max(frames, 1), riders_seen / std::max(frames, 1), riders_far / std::max(frames, 1), kCoarseFrom,
@@ -287,6 +328,7 @@ bool run_case(const Case& c, double seconds, const std::string& picture, const s
   br::texture_delete_all();
   br::model_delete_all();
   br::shaders_release();
+  br::render_settings() = renderer_before;
   return true;
 }
 
@@ -316,6 +358,8 @@ int main(int argc, char** argv) {
   br::install_rider_skinning();
   br::install_scenery_steps();
   br::graphics_probe();
+  constexpr int kCompatibility = static_cast<int>(br::GraphicsPreset::kCompatibility);
+  constexpr int kHighFps = static_cast<int>(br::GraphicsPreset::kHighFps);
   // Every case in one run, so the figures share the machine's load.
   const Case cases[] = {
       {"standing shaders off", false, br::kGroundMethodSoftware, false},
@@ -338,6 +382,28 @@ int main(int argc, char** argv) {
       {"sky and ground 4x4 pixels shaders on", true, br::kGroundMethodShadersDirect, false, true,
        4},
       {"clear and present only", false, br::kGroundMethodSoftware, false, true, 0, true},
+      {.label = "Compatibility standing 1280x720", .racing = false, .preset = kCompatibility},
+      {.label = "Compatibility racing 1280x720", .racing = true, .preset = kCompatibility},
+      {.label = "High FPS standing 1280x720", .racing = false, .preset = kHighFps},
+      {.label = "High FPS racing 1280x720", .racing = true, .preset = kHighFps},
+      // Where a High FPS racing frame goes: the floor, the riders, the processor.
+      {.label = "High FPS sky and ground 1280x720", .bare = true, .preset = kHighFps},
+      {.label = "High FPS racing, riders not drawn, 1280x720", .racing = true, .riders = false,
+       .preset = kHighFps},
+      {.label = "High FPS racing 4x4 pixels 1280x720", .racing = true, .scissor = 4,
+       .preset = kHighFps},
+      {.label = "Compatibility standing 1024x576", .racing = false, .preset = kCompatibility,
+       .width = 1024, .height = 576},
+      {.label = "Compatibility racing 1024x576", .racing = true, .preset = kCompatibility,
+       .width = 1024, .height = 576},
+      {.label = "High FPS standing 1024x576", .racing = false, .preset = kHighFps,
+       .width = 1024, .height = 576},
+      {.label = "High FPS racing 1024x576", .racing = true, .preset = kHighFps, .width = 1024,
+       .height = 576},
+      {.label = "High FPS standing 800x600", .racing = false, .preset = kHighFps, .width = 800,
+       .height = 600},
+      {.label = "High FPS racing 800x600", .racing = true, .preset = kHighFps, .width = 800,
+       .height = 600},
   };
   // Only the cases whose label holds this text, for profiling.
   const char* only = std::getenv("BR_BENCH_CASE");

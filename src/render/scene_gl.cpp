@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "bike/bike.h"
@@ -117,6 +118,19 @@ bool bike_in_view(const Bike& bike, const ViewFrustum& frustum) {
   const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
   return frustum_sees_sphere(frustum, static_cast<float>(p[0]), static_cast<float>(p[1]),
                              static_cast<float>(p[2]), kBikeReach);
+}
+
+float distance_squared_to(const Bike& bike, const float eye[3]) {
+  const dReal* p = dBodyGetPosition(bike.bodies[kBodyFrame]);
+  const float dx = static_cast<float>(p[0]) - eye[0], dy = static_cast<float>(p[1]) - eye[1],
+              dz = static_cast<float>(p[2]) - eye[2];
+  return dx * dx + dy * dy + dz * dz;
+}
+
+// Kept between frames so that sorting the riders allocates nothing.
+std::vector<std::pair<float, size_t>>& opaque_riders_scratch() {
+  static std::vector<std::pair<float, size_t>> riders;
+  return riders;
 }
 
 void draw_statues(Scenery& s, const float eye[3], const ViewFrustum& frustum) {
@@ -298,25 +312,46 @@ void scene_draw(World& w, const ViewCamera& camera, int viewed_slot, int view_mo
   glDepthFunc(GL_LEQUAL);
   glEnable(GL_CULL_FACE);
 
-  // Terrain.
+  // Opaque pass. Without reflections the riders go near to far and before the ground: a
+  // software rasteriser then skips the shading of every pixel a nearer rider already covers,
+  // and in a pack seen from behind that is much of the field and the ground under it. All of
+  // it is opaque and depth-tested, so the order changes no pixel (for ties, see the terrain
+  // below). A reflective coat is see-through where its mesh is cut out and shows what was
+  // drawn before it, so with reflections the ground comes first and the riders in slot order.
   const float eye[3] = {camera.eye[0], camera.eye[1], camera.eye[2]};
-  if (!w.track.terrain.heights.empty()) terrain_draw(eye, w.track.lod, &frustum);
-
-  // Opaque pass.
+  const bool ground_last =
+      !(w.settings.reflections.text() == "Yes" && scenery.lighting.environment != 0);
+  const bool terrain = !w.track.terrain.heights.empty();
+  if (terrain && !ground_last) terrain_draw(eye, w.track.lod, &frustum);
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, kAlphaCutout);
   glEnable(GL_NORMALIZE);
   update_rider_opacity(w);
+  std::vector<std::pair<float, size_t>>& riders = opaque_riders_scratch();
+  riders.clear();
   for (size_t i = 0; i < w.slots.size(); ++i) {
     RiderSlot& slot = w.slots[i];
     if (!slot.bike || w.rider_opacity[i] < 1.0f || !bike_in_view(*slot.bike, frustum)) continue;
+    riders.emplace_back(ground_last ? distance_squared_to(*slot.bike, eye) : 0.0f, i);
+  }
+  std::stable_sort(riders.begin(), riders.end());
+  for (const auto& [distance, i] : riders) {
     bool own_eyes = view_mode == kViewRider && static_cast<int>(i) == viewed_slot;
-    draw_bike(w, *slot.bike, eye, 1.0f, own_eyes);
+    draw_bike(w, *w.slots[i].bike, eye, 1.0f, own_eyes);
   }
   draw_statues(scenery, eye, frustum);
   model_draw_done();
+
+  // Where a wheel meets the ground both can land on the same depth; drawn first with "less or
+  // equal", the ground loses such ties to the rider, and drawn after him with "less" it
+  // still does.
+  if (terrain && ground_last) {
+    glDepthFunc(GL_LESS);
+    terrain_draw(eye, w.track.lod, &frustum);
+    glDepthFunc(GL_LEQUAL);
+  }
 
   if (sky) {
     draw_sky(scenery.lighting, camera);

@@ -73,11 +73,7 @@ void on_stop_signal(int) {
 // What the driver offers decides which optional techniques the settings may switch on.
 void settle_graphics_techniques(const World& w) {
   graphics_probe();
-  GraphicsChoices choices;
-  choices.use_shader = w.settings.use_shader.text() == "Yes";
-  choices.ground_mipmaps = w.settings.ground_mipmaps.text() == "Yes";
-  choices.render_texture = w.settings.render_texture.index;
-  settle_graphics(choices);
+  settle_graphics(graphics_choices(w.settings));
   kota::log_printf("Shader programs %s\n",
                    render_settings().shaders_in_use ? "in use" : "not in use");
 }

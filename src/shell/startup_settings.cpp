@@ -44,6 +44,14 @@ void refresh_render_detail(World& w) {
   configure_renderer(w);
 }
 
+GraphicsChoices graphics_choices(const Settings& s) {
+  GraphicsChoices choices;
+  choices.use_shader = s.use_shader.text() == "Yes";
+  choices.ground_mipmaps = s.ground_mipmaps.text() == "Yes";
+  choices.render_texture = s.render_texture.index;
+  return choices;
+}
+
 std::string select_startup_track(World& w) {
   std::string name = w.options.track ? *w.options.track : w.settings.track.value;
   ChoiceSetting& choice = w.settings.track_choice;

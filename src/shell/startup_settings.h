@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "render/graphics_setup.h"
 #include "world/world.h"
 
 namespace br {
@@ -25,6 +26,10 @@ void configure_renderer(const World& w);
 // command line's overrides still win) and handed to the renderer. Textures loaded from now on
 // follow them; those already loaded keep theirs until their track is loaded again.
 void refresh_render_detail(World& w);
+
+// What the graphics settings ask of the driver; start-up settles on it once the window is
+// open, so a change in the menus takes effect at the next start.
+GraphicsChoices graphics_choices(const Settings& s);
 
 // The track the game starts on: the --track name, else the `track` setting. Selects it in the
 // track choice when the list offers it, and returns the name. A name the list does not offer
